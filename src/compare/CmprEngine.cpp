@@ -1,0 +1,195 @@
+#include "compare/CmprEngine.h"
+
+#include "compare/DateText.h"
+#include "compare/SqlDb.h"
+#include "compare/Walker.h"
+#include "env/Error.h"
+#include "env/Fso.h"
+#include "env/PathRules.h"
+
+#include <QHash>
+#include <chrono>
+#include <exception>
+#include <future>
+#include <thread>
+
+namespace {
+const int kNone = -1;
+
+// Folder 1's files by case-folded relative folder and name; files whose
+// keys fold alike are chained.
+struct MatchIndex {
+    QHash<QString, int> first;
+    std::vector<int> next;
+};
+
+QString FoldedKey(const QString& foldedFolder, const QString& name)
+{
+    return foldedFolder + QChar(0) + name.toCaseFolded();
+}
+
+std::vector<QString> FoldFolders(const WalkResult& w)
+{
+    std::vector<QString> out;
+    out.reserve(w.folders.size());
+    for (const QString& f : w.folders)
+        out.push_back(f.toCaseFolded());
+    return out;
+}
+
+MatchIndex IndexFiles(const WalkResult& w1)
+{
+    MatchIndex ix;
+    std::vector<QString> folded = FoldFolders(w1);
+    ix.first.reserve(qsizetype(w1.files.size()));
+    ix.next.assign(w1.files.size(), kNone);
+    std::vector<int> last(w1.files.size(), kNone);
+    for (size_t i = 0; i < w1.files.size(); ++i) {
+        const WalkFile& f = w1.files[i];
+        auto it = ix.first.find(FoldedKey(folded[f.folder], f.name));
+        if (it == ix.first.end()) {
+            ix.first.insert(FoldedKey(folded[f.folder], f.name), int(i));
+            last[i] = int(i);
+        } else {
+            int head = it.value();
+            ix.next[size_t(last[size_t(head)])] = int(i);
+            last[size_t(head)] = int(i);
+        }
+    }
+    return ix;
+}
+
+// For each Folder 2 file, the Folder 1 file it updates (kNone: a new row).
+// Exact spellings claim their rows first; every row is claimed at most once.
+std::vector<int> MatchFiles(const WalkResult& w1, const WalkResult& w2)
+{
+    MatchIndex ix = IndexFiles(w1);
+    std::vector<QString> folded2 = FoldFolders(w2);
+    std::vector<int> head(w2.files.size(), kNone), match(w2.files.size(), kNone);
+    std::vector<char> claimed(w1.files.size(), 0);
+    for (size_t j = 0; j < w2.files.size(); ++j) {
+        const WalkFile& f = w2.files[j];
+        head[j] = ix.first.value(FoldedKey(folded2[f.folder], f.name), kNone);
+        for (int i = head[j]; i != kNone; i = ix.next[size_t(i)]) {
+            const WalkFile& g = w1.files[size_t(i)];
+            if (!claimed[size_t(i)] && g.name == f.name && w1.folders[g.folder] == w2.folders[f.folder]) {
+                claimed[size_t(i)] = 1;
+                match[j] = i;
+                break;
+            }
+        }
+    }
+    for (size_t j = 0; j < w2.files.size(); ++j) {
+        if (match[j] != kNone)
+            continue;
+        for (int i = head[j]; i != kNone; i = ix.next[size_t(i)]) {
+            if (!claimed[size_t(i)]) {
+                claimed[size_t(i)] = 1;
+                match[j] = i;
+                break;
+            }
+        }
+    }
+    return match;
+}
+
+QString CheckFolder(const QString& path, const QString& side)
+{
+    if (path.isEmpty())
+        throw FcError(ErrKind::FileSystem, side + QStringLiteral("のﾌｫﾙﾀﾞが選択されていません"));
+    if (!Fso().FolderExists(OpenPath(path)))
+        throw FcError(ErrKind::FileSystem, side + QStringLiteral("のﾌｫﾙﾀﾞが見つかりません: ") + path);
+    return path;
+}
+
+// Walks both folders at once, reporting the running count meanwhile.
+std::pair<WalkResult, WalkResult> WalkBoth(const QString& f1, const QString& f2, const CmprEngine::Progress& cb)
+{
+    std::atomic<qint64> seen{0};
+    auto a = std::async(std::launch::async, [&] { return WalkFolder(f1, seen); });
+    auto b = std::async(std::launch::async, [&] { return WalkFolder(f2, seen); });
+    while (cb && (a.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready ||
+                  b.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready))
+        cb(seen.load());
+    b.wait();
+    WalkResult r1 = a.get(); // the first failure is reported
+    WalkResult r2 = b.get();
+    if (cb)
+        cb(seen.load());
+    return {std::move(r1), std::move(r2)};
+}
+
+class RowWriter {
+public:
+    explicit RowWriter(SqlDb& db)
+        : m_ins(db.Prepare(QStringLiteral(
+              "Insert Into tbCmpr (nNo, sPh, sFL, sU1, sU2, nS1, nS2, sED) Values (?,?,?,?,?,?,?,?)")))
+    {
+    }
+    void Write(qint64 nNo, const QString& sPh, const QString& sFL, const QString& sU1, const QString& sU2, qint64 nS1,
+               qint64 nS2, const QString& sED)
+    {
+        SqlPrm(m_ins, {nNo, sPh, sFL, sU1, sU2, nS1, nS2, sED});
+        m_ins.Step();
+        m_ins.Reset();
+    }
+
+private:
+    SqlStmt m_ins;
+};
+} // namespace
+
+namespace CmprCd {
+const QString& SetCmprCd(qint64 mtime1, qint64 mtime2)
+{
+    int c = CompareMinutes(mtime1, mtime2);
+    return c == 0 ? Same : (c > 0 ? Newer1 : Newer2);
+}
+} // namespace CmprCd
+
+CmprCounts CmprEngine::Run(const QString& sFld1, const QString& sFld2, SqlDb& db, const Progress& progress)
+{
+    CheckFolder(sFld1, QStringLiteral("ﾌｫﾙﾀﾞ1"));
+    CheckFolder(sFld2, QStringLiteral("ﾌｫﾙﾀﾞ2"));
+    auto [w1, w2] = WalkBoth(sFld1, sFld2, progress);
+    std::vector<int> match = MatchFiles(w1, w2);
+    std::vector<int> partner(w1.files.size(), kNone);
+    for (size_t j = 0; j < match.size(); ++j)
+        if (match[j] != kNone)
+            partner[size_t(match[j])] = int(j);
+
+    CmprCounts n;
+    const qint64 base = 1000;
+    const qint64 n1 = qint64(w1.files.size());
+    InTransaction(db, [&] {
+        db.Exec(QStringLiteral("DROP INDEX IF EXISTS ixPhFL; Delete From tbCmpr"));
+        RowWriter out(db);
+        const QString none;
+        for (qint64 i = 0; i < n1; ++i) {
+            const WalkFile& f = w1.files[size_t(i)];
+            const QString& sPh = w1.folders[f.folder];
+            int j = partner[size_t(i)];
+            if (j == kNone) {
+                out.Write(base + i + 1, sPh, f.name, DateText(f.mtime), none, f.size, 0, CmprCd::Only1);
+                ++n.only1;
+                continue;
+            }
+            const WalkFile& g = w2.files[size_t(j)];
+            const QString& code = CmprCd::SetCmprCd(f.mtime, g.mtime);
+            out.Write(base + i + 1, sPh, f.name, DateText(f.mtime), DateText(g.mtime), f.size, g.size, code);
+            (code == CmprCd::Same ? n.same : code == CmprCd::Newer1 ? n.newer1 : n.newer2)++;
+        }
+        for (size_t j = 0; j < w2.files.size(); ++j) {
+            if (match[j] != kNone)
+                continue;
+            const WalkFile& g = w2.files[j];
+            out.Write(base + n1 + qint64(j) + 1, w2.folders[g.folder], g.name, none, DateText(g.mtime), 0, g.size,
+                      CmprCd::Only2);
+            ++n.only2;
+        }
+        db.Exec(QStringLiteral("CREATE INDEX IF NOT EXISTS ixPhFL ON tbCmpr (sPh, sFL)"));
+    });
+    m_nCnt = base + n1 + qint64(w2.files.size());
+    n.rows = n.only1 + n.only2 + n.same + n.newer1 + n.newer2;
+    return n;
+}

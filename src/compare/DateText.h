@@ -1,0 +1,8 @@
+#pragma once
+// A file's last-modified time as "yy/mm/dd hh:mm" in local time.
+#include <QString>
+
+QString DateText(qint64 secsSinceEpoch);
+// Which of two modification times is newer, to the minute: 0 same minute,
+// 1 the first newer, -1 the second newer. Full years are compared.
+int CompareMinutes(qint64 secs1, qint64 secs2);

@@ -1,0 +1,29 @@
+#pragma once
+// The result store Cmpr.mdb: one SQLite file with the table tbCmpr, created
+// with its index when missing; opened, closed and compacted here.
+#include "compare/SqlDb.h"
+
+#include <memory>
+
+class ResultStore {
+public:
+    explicit ResultStore(const QString& path) : m_path(path) {}
+    // The store of the user data folder.
+    static QString DefaultPath();
+
+    void OpnDb();
+    void ClsDb() { oDb.reset(); }
+    // Compacts the file into Cmpr$$$.mdb and puts it in place of the store
+    // by an atomic rename; the store is open afterwards. A failed compaction
+    // leaves the store as it was.
+    void CmpctDb();
+    bool IsOpen() const { return oDb != nullptr; }
+    SqlDb& Db();
+    const QString& Path() const { return m_path; }
+    QString TempPath() const;
+
+private:
+    static void Prepare(SqlDb& db);
+    QString m_path;
+    std::unique_ptr<SqlDb> oDb;
+};

@@ -1,0 +1,26 @@
+#pragma once
+// What the grid and the command-line tool show of a stored row.
+#include <QString>
+#include <functional>
+#include <vector>
+
+class SqlDb;
+
+struct GridRow {
+    QString sPh, sFL, sED, sU1, sU2;
+    qint64 nS1 = 0, nS2 = 0;
+};
+
+// The file name split at its last "." into name and extension.
+struct NameExt {
+    QString name, ext;
+};
+NameExt SplitName(const QString& sFL);
+// Empty for 0; otherwise the exact byte count grouped by thousands.
+QString SizeText(qint64 bytes);
+// The query of a display mode (any value but 1 and 2 shows all rows).
+QString ModeQuery(int nDisp);
+// The eight cells of a row as shown, tab-separated.
+QString RowLine(const GridRow& r);
+// Reads the rows of a display mode in chunks of `chunk` rows.
+void FetchRows(SqlDb& db, int nDisp, int chunk, const std::function<void(std::vector<GridRow>&)>& take);

@@ -1,0 +1,110 @@
+#include "compare/SqlDb.h"
+
+#include "env/Error.h"
+
+#include <QFile>
+#include <sqlite3.h>
+
+namespace {
+[[noreturn]] void Fail(sqlite3* db, const QString& what)
+{
+    QString why = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+    throw FcError(ErrKind::Database, what + QStringLiteral(" (") + why + QLatin1Char(')'));
+}
+} // namespace
+
+SqlStmt::SqlStmt(sqlite3* db, const QString& sql) : m_db(db)
+{
+    QByteArray u = sql.toUtf8();
+    if (sqlite3_prepare_v2(db, u.constData(), int(u.size()), &m_st, nullptr) != SQLITE_OK)
+        Fail(db, QStringLiteral("ﾃﾞｰﾀｰﾍﾞｰｽの命令を実行できません: ") + sql);
+}
+
+SqlStmt::~SqlStmt() { sqlite3_finalize(m_st); }
+
+void SqlStmt::Check(int rc) const
+{
+    if (rc != SQLITE_OK)
+        Fail(m_db, QStringLiteral("ﾃﾞｰﾀｰﾍﾞｰｽに値を渡せません"));
+}
+
+void SqlStmt::Bind(int i, qint64 v) { Check(sqlite3_bind_int64(m_st, i, v)); }
+
+void SqlStmt::Bind(int i, QStringView v)
+{
+    static const char16_t kEmpty[] = u"";
+    const void* p = v.isNull() ? static_cast<const void*>(kEmpty) : static_cast<const void*>(v.utf16());
+    Check(sqlite3_bind_text16(m_st, i, p, int(v.size() * 2), SQLITE_STATIC));
+}
+
+void SqlStmt::BindNull(int i) { Check(sqlite3_bind_null(m_st, i)); }
+
+bool SqlStmt::Step()
+{
+    int rc = sqlite3_step(m_st);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    Fail(m_db, QStringLiteral("ﾃﾞｰﾀｰﾍﾞｰｽの命令が失敗しました"));
+}
+
+void SqlStmt::Reset()
+{
+    sqlite3_reset(m_st);
+    sqlite3_clear_bindings(m_st);
+}
+
+qint64 SqlStmt::Int(int col) const { return sqlite3_column_int64(m_st, col); }
+
+QString SqlStmt::Text(int col) const
+{
+    const void* p = sqlite3_column_text16(m_st, col);
+    if (!p)
+        return QString();
+    int bytes = sqlite3_column_bytes16(m_st, col);
+    return QString(reinterpret_cast<const QChar*>(p), bytes / 2);
+}
+
+SqlDb::SqlDb(const QString& path) : m_path(path)
+{
+    QByteArray f = QFile::encodeName(path);
+    int rc = sqlite3_open_v2(f.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        QString why = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw FcError(ErrKind::Database,
+                      QStringLiteral("ﾃﾞｰﾀｰﾍﾞｰｽを開けません: ") + path + QStringLiteral(" (") + why + QLatin1Char(')'));
+    }
+    sqlite3_busy_timeout(m_db, 5000);
+}
+
+SqlDb::~SqlDb() { sqlite3_close(m_db); }
+
+void SqlDb::Exec(const QString& sql)
+{
+    QByteArray u = sql.toUtf8();
+    char* err = nullptr;
+    if (sqlite3_exec(m_db, u.constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+        QString why = QString::fromUtf8(err ? err : "");
+        sqlite3_free(err);
+        throw FcError(ErrKind::Database, QStringLiteral("ﾃﾞｰﾀｰﾍﾞｰｽの命令が失敗しました: ") + m_path +
+                                             QStringLiteral(" (") + why + QLatin1Char(')'));
+    }
+}
+
+qint64 SqlDb::Changes() const { return sqlite3_changes64(m_db); }
+
+void SqlPrm(SqlStmt& st, std::initializer_list<SqlVal> values)
+{
+    int k = 1;
+    for (const SqlVal& v : values) {
+        switch (v.kind) {
+        case SqlVal::Null: st.BindNull(k); break;
+        case SqlVal::Int: st.Bind(k, v.i); break;
+        case SqlVal::Text: st.Bind(k, v.s); break;
+        }
+        ++k;
+    }
+}

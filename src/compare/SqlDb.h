@@ -1,0 +1,81 @@
+#pragma once
+// A small RAII wrapper over an SQLite connection and its statements. Every
+// failure raises FcError(Database) with SQLite's own message.
+#include <QString>
+#include <QStringView>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class SqlStmt {
+public:
+    SqlStmt(sqlite3* db, const QString& sql);
+    ~SqlStmt();
+    SqlStmt(const SqlStmt&) = delete;
+    SqlStmt& operator=(const SqlStmt&) = delete;
+
+    void Bind(int i, qint64 v);
+    void Bind(int i, QStringView v); // the text must live until Step
+    void BindNull(int i);
+    // Runs one step: true while a row is available.
+    bool Step();
+    void Reset();
+    qint64 Int(int col) const;
+    QString Text(int col) const;
+
+private:
+    void Check(int rc) const;
+    sqlite3* m_db;
+    sqlite3_stmt* m_st = nullptr;
+};
+
+class SqlDb {
+public:
+    // Opens the file, creating it when missing.
+    explicit SqlDb(const QString& path);
+    ~SqlDb();
+    SqlDb(const SqlDb&) = delete;
+    SqlDb& operator=(const SqlDb&) = delete;
+
+    void Exec(const QString& sql);
+    SqlStmt Prepare(const QString& sql) { return SqlStmt(m_db, sql); }
+    qint64 Changes() const;
+    const QString& Path() const { return m_path; }
+    sqlite3* Handle() const { return m_db; }
+
+private:
+    sqlite3* m_db = nullptr;
+    QString m_path;
+};
+
+// A statement and the values bound to its placeholders, in order.
+struct SqlVal {
+    enum Kind { Null, Int, Text } kind;
+    qint64 i = 0;
+    QStringView s;
+    SqlVal() : kind(Null) {}
+    SqlVal(qint64 v) : kind(Int), i(v) {}
+    SqlVal(QStringView v) : kind(Text), s(v) {}
+    SqlVal(const QString& v) : kind(Text), s(v) {}
+};
+// Binds the k-th value to the k-th placeholder; values are never spliced
+// into the statement text.
+void SqlPrm(SqlStmt& st, std::initializer_list<SqlVal> values);
+
+// Runs a function inside one transaction: committed when it returns,
+// rolled back when it throws.
+template <class F>
+void InTransaction(SqlDb& db, F&& f)
+{
+    db.Exec(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        f();
+        db.Exec(QStringLiteral("COMMIT"));
+    } catch (...) {
+        try {
+            db.Exec(QStringLiteral("ROLLBACK"));
+        } catch (...) {
+        }
+        throw;
+    }
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The system's ANSI code page: on Windows the ANSI code page, elsewhere the
+// locale's encoding. Bytes that are not valid in it are read as Shift_JIS,
+// so files made on a Japanese Windows system load.
+#include <QByteArray>
+#include <QString>
+
+namespace CodePage {
+QByteArray Name();                  // "UTF-8", "Shift_JIS", ...
+void SetName(const QByteArray& nm); // overrides the locale's (tests, settings)
+QByteArray Encode(const QString& s);
+QString Decode(const QByteArray& b);
+// Name as written in an XML declaration ("Shift-JIS" for Shift_JIS).
+QString XmlLabel();
+} // namespace CodePage

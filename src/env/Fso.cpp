@@ -1,0 +1,118 @@
+#include "env/Fso.h"
+
+#include "env/CodePage.h"
+#include "env/DirList.h"
+#include "env/Error.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
+
+namespace {
+[[noreturn]] void Fail(const QString& what, const QString& path, const QString& why)
+{
+    QString msg = what + QStringLiteral(": ") + path;
+    if (!why.isEmpty())
+        msg += QStringLiteral(" (") + why + QLatin1Char(')');
+    throw FcError(ErrKind::FileSystem, msg);
+}
+} // namespace
+
+bool Fso::FileExists(const QString& path) const
+{
+    QFileInfo fi(path);
+    return !path.isEmpty() && fi.exists() && !fi.isDir();
+}
+
+bool Fso::FolderExists(const QString& path) const
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+QStringList Fso::SubFolders(const QString& path) const
+{
+    QStringList names;
+    QString err;
+    if (!DirList::SubFolders(path, names, err))
+        Fail(QStringLiteral("ﾌｫﾙﾀﾞを読めません"), path, err);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool Fso::HasSubFolder(const QString& path) const
+{
+    QString err;
+    int r = DirList::HasSubFolder(path, err);
+    if (r < 0)
+        Fail(QStringLiteral("ﾌｫﾙﾀﾞを読めません"), path, err);
+    return r > 0;
+}
+
+FTime Fso::FolderTime(const QString& path) const
+{
+    qint64 ms = 0;
+    QString err;
+    if (!DirList::ModTime(path, ms, err))
+        Fail(QStringLiteral("ﾌｫﾙﾀﾞが見つかりません"), path, err);
+    return ms;
+}
+
+void Fso::CreateFolder(const QString& path) const
+{
+    QFileInfo fi(path);
+    if (!QDir(fi.absolutePath()).exists())
+        Fail(QStringLiteral("ﾌｫﾙﾀﾞを作成できません"), path, QStringLiteral("親ﾌｫﾙﾀﾞがありません"));
+    if (!QDir().mkdir(path))
+        Fail(QStringLiteral("ﾌｫﾙﾀﾞを作成できません"), path, QString());
+}
+
+void Fso::DeleteFile(const QString& path, bool force) const
+{
+    QFile f(path);
+    if (force)
+        f.setPermissions(f.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+    if (!f.remove())
+        Fail(QStringLiteral("ﾌｧｲﾙを削除できません"), path, f.errorString());
+}
+
+QString Fso::ReadAnsiText(const QString& path) const
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        Fail(QStringLiteral("ﾌｧｲﾙを読めません"), path, f.errorString());
+    QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        Fail(QStringLiteral("ﾌｧｲﾙを読めません"), path, f.errorString());
+    return CodePage::Decode(bytes);
+}
+
+void Fso::WriteAnsiTextAtomic(const QString& path, const QString& text) const
+{
+    QSaveFile f(path);
+    f.setDirectWriteFallback(false);
+    if (!f.open(QIODevice::WriteOnly))
+        Fail(QStringLiteral("ﾌｧｲﾙに書き込めません"), path, f.errorString());
+    QByteArray bytes = CodePage::Encode(text);
+    if (f.write(bytes) != bytes.size()) {
+        QString why = f.errorString();
+        f.cancelWriting();
+        Fail(QStringLiteral("ﾌｧｲﾙに書き込めません"), path, why);
+    }
+    if (!f.commit())
+        Fail(QStringLiteral("ﾌｧｲﾙに書き込めません"), path, f.errorString());
+}
+
+void Fso::CreateAnsiText(const QString& path) const
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        Fail(QStringLiteral("ﾌｧｲﾙを作成できません"), path, f.errorString());
+}
+
+FTime DriveRootTime()
+{
+    return QDateTime(QDate(1999, 1, 1), QTime(0, 0)).toMSecsSinceEpoch();
+}

@@ -1,0 +1,66 @@
+#include "env/PathRules.h"
+
+PathStyle NativeStyle()
+{
+#ifdef Q_OS_WIN
+    return PathStyle::Windows;
+#else
+    return PathStyle::Posix;
+#endif
+}
+
+QChar PathSep(PathStyle st) { return st == PathStyle::Windows ? QChar('\\') : QChar('/'); }
+
+bool IsDriveRoot(const QString& path, PathStyle st)
+{
+    if (st == PathStyle::Windows)
+        return path.endsWith(QLatin1Char(':'));
+    return path == QLatin1String("/");
+}
+
+QString OpenPath(const QString& path, PathStyle st)
+{
+    if (st == PathStyle::Windows && path.endsWith(QLatin1Char(':')))
+        return path + PathSep(st);
+    return path;
+}
+
+QString StripTrailingSep(const QString& path, PathStyle st)
+{
+    if (!path.endsWith(PathSep(st)))
+        return path;
+    if (st == PathStyle::Posix && path.size() == 1)
+        return path;
+    return path.left(path.size() - 1);
+}
+
+QString WithTrailingSep(const QString& path, PathStyle st)
+{
+    return path.endsWith(PathSep(st)) ? path : path + PathSep(st);
+}
+
+QString JoinPath(const QString& parent, const QString& name, PathStyle st)
+{
+    if (parent.isEmpty())
+        return name;
+    return WithTrailingSep(parent, st) + name;
+}
+
+qsizetype RootPrefixLen(const QString& folder, PathStyle st)
+{
+    return WithTrailingSep(folder, st).size();
+}
+
+QString RelFolder(const QString& filePath, const QString& fileName, const QString& folder, PathStyle st)
+{
+    QString rest = filePath.mid(RootPrefixLen(folder, st));
+    if (fileName.size() < rest.size())
+        return rest.left(rest.size() - fileName.size() - 1);
+    return QString();
+}
+
+QString FolderOf(const QString& filePath, PathStyle st)
+{
+    qsizetype p = filePath.lastIndexOf(PathSep(st));
+    return p < 0 ? QString() : filePath.left(p + 1);
+}

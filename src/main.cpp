@@ -1,0 +1,23 @@
+#include "app/Main.h"
+#include "env/Error.h"
+#include "ui/Dialogs.h"
+#include "ui/QtDialogs.h"
+
+#include <QFont>
+#include <QMessageBox>
+
+int main(int argc, char** argv)
+{
+    FcApplication app(argc, argv);
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
+                               {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
+                                QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")});
+    Usr::SetDlg(std::make_unique<QtDialogs>());
+    try {
+        Usr::Main(app.arguments(), app.applicationFilePath());
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, Usr::AppTitle(), ErrText(e));
+        return 1;
+    }
+    return app.exec();
+}

@@ -1,0 +1,13 @@
+#pragma once
+// The dialog and shell service of the running program, on Qt widgets.
+#include "ui/Dialogs.h"
+
+class QWidget;
+
+class QtDialogs : public IDialogs {
+public:
+    void MsgBox(const QString& text) override;
+    QString InputBox(const QString& prompt, const QString& title, const QString& def) override;
+    QString BrowseFolder(const QString& title, const QString& initial) override;
+    void ShellExecute(const QString& verb, const QString& path) override;
+};

@@ -1,0 +1,148 @@
+#include "app/LaunchRecord.h"
+#include "app/Usr.h"
+#include "env/CodePage.h"
+#include "support/RecordingDialogs.h"
+#include "support/TestDir.h"
+
+#include <QFile>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+namespace {
+QByteArray Record(qint32 l, qint32 t, qint32 w, qint32 h, const QByteArray& root, const QByteArray& path)
+{
+    QByteArray b;
+    for (qint32 v : {l, t, w, h}) {
+        char buf[4];
+        qToLittleEndian(v, buf);
+        b.append(buf, 4);
+    }
+    for (const QByteArray& s : {root, path}) {
+        char buf[2];
+        qToLittleEndian(quint16(s.size()), buf);
+        b.append(buf, 2);
+        b.append(s);
+    }
+    return b;
+}
+
+class LaunchArg : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Usr::tLnch = LaunchRecord();
+        Usr::bLnch = false;
+    }
+    TestDir dir;
+};
+} // namespace
+
+TEST(Usr, BaseNameDropsTheDvSuffixInAnyCase)
+{
+    EXPECT_EQ(Usr::ProgramBaseName("Tool_DV"), "Tool");
+    EXPECT_EQ(Usr::ProgramBaseName("Tool_dv"), "Tool");
+    EXPECT_EQ(Usr::ProgramBaseName("Tool_dvx"), "Tool_dvx");
+    EXPECT_EQ(Usr::ProgramBaseName("_Dv"), "");
+    EXPECT_EQ(Usr::ProgramBaseName("FldCmpr"), "FldCmpr");
+}
+
+TEST(Usr, CutTailRemovesOnlyAnExactTail)
+{
+    QString s = "C:\\Data\\";
+    Usr::CutTail(s, "\\");
+    EXPECT_EQ(s, "C:\\Data");
+    s = "C:\\Data\\";
+    Usr::CutTail(s, "X");
+    EXPECT_EQ(s, "C:\\Data\\");
+    Usr::CutTail(s, "");
+    EXPECT_EQ(s, "C:\\Data\\");
+    s = "abcABC";
+    Usr::CutTail(s, "abc");
+    EXPECT_EQ(s, "abcABC");
+}
+
+TEST(Usr, ArgumentsAreOneText)
+{
+    EXPECT_EQ(Usr::ArgText({"prog"}), "");
+    EXPECT_EQ(Usr::ArgText({"prog", "/tmp/my", "file.bin"}), "/tmp/my file.bin");
+}
+
+TEST_F(LaunchArg, ValidRecordIsReadAndUsable)
+{
+    CodePage::SetName("UTF-8");
+    QString f = dir.createFile("rec.bin", Record(100, 200, 9000, 6000, "/", "/Data"));
+    Usr::ReadLaunchArg(f);
+    EXPECT_TRUE(Usr::bLnch);
+    EXPECT_EQ(Usr::tLnch.LEFT, 100);
+    EXPECT_EQ(Usr::tLnch.TOP, 200);
+    EXPECT_EQ(Usr::tLnch.WIDTH, 9000);
+    EXPECT_EQ(Usr::tLnch.HEIGHT, 6000);
+    EXPECT_EQ(Usr::tLnch.ROOT, "/");
+    EXPECT_EQ(Usr::tLnch.PATH, "/Data");
+    CodePage::SetName("");
+}
+
+TEST_F(LaunchArg, ShiftJisTextsAndTrailingBytes)
+{
+    CodePage::SetName("Shift_JIS");
+    QByteArray sjisRoot("C:\\\x83\x66\x81\x5B\x83\x5E"); // C:\データ
+    QString f = dir.createFile("rec.bin", Record(1, 2, 3, 4, sjisRoot, "C:\\Data") + "garbage after");
+    Usr::ReadLaunchArg(f);
+    EXPECT_TRUE(Usr::bLnch);
+    EXPECT_EQ(Usr::tLnch.ROOT, QString::fromUtf8("C:\\データ"));
+    EXPECT_EQ(Usr::tLnch.PATH, "C:\\Data");
+    CodePage::SetName("");
+}
+
+TEST_F(LaunchArg, ZeroOrNegativeSizeIsReadButNotUsed)
+{
+    Usr::ReadLaunchArg(dir.createFile("w0.bin", Record(100, 200, 0, 6000, "/", "/x")));
+    EXPECT_FALSE(Usr::bLnch);
+    EXPECT_EQ(Usr::tLnch.LEFT, 100);
+    Usr::ReadLaunchArg(dir.createFile("hneg.bin", Record(1, 1, 10, -5, "/", "/x")));
+    EXPECT_FALSE(Usr::bLnch);
+}
+
+TEST_F(LaunchArg, ShortFilesLeaveMissingFieldsEmpty)
+{
+    QByteArray full = Record(7, 8, 900, 600, "/root", "/root/p");
+    Usr::ReadLaunchArg(dir.createFile("short1.bin", full.left(10)));
+    EXPECT_FALSE(Usr::bLnch);
+    EXPECT_EQ(Usr::tLnch.LEFT, 7);
+    EXPECT_EQ(Usr::tLnch.TOP, 8);
+    EXPECT_EQ(Usr::tLnch.WIDTH, 0);
+
+    Usr::ReadLaunchArg(dir.createFile("short2.bin", full.left(16 + 2 + 3)));
+    EXPECT_TRUE(Usr::bLnch);
+    EXPECT_EQ(Usr::tLnch.ROOT, "/ro");
+    EXPECT_EQ(Usr::tLnch.PATH, "");
+
+    Usr::tLnch = LaunchRecord();
+    Usr::bLnch = false;
+    Usr::ReadLaunchArg(dir.createFile("empty.bin", QByteArray()));
+    EXPECT_FALSE(Usr::bLnch);
+}
+
+TEST_F(LaunchArg, QuotedOrMissingNamesAreIgnored)
+{
+    QString f = dir.createFile("rec.bin", Record(1, 2, 3, 4, "/", "/"));
+    Usr::ReadLaunchArg("\"" + f + "\"");
+    EXPECT_FALSE(Usr::bLnch);
+    Usr::ReadLaunchArg("");
+    Usr::ReadLaunchArg(dir.path("nothing.bin"));
+    EXPECT_FALSE(Usr::bLnch);
+    EXPECT_EQ(Usr::tLnch.WIDTH, 0);
+}
+
+TEST_F(LaunchArg, UnreadableFileIsReportedNotFatal)
+{
+    DialogsScope ds;
+    QString f = dir.createFile("locked.bin", Record(1, 2, 3, 4, "/", "/"));
+    QFile::setPermissions(f, QFileDevice::Permissions());
+    if (QFile(f).open(QIODevice::ReadOnly))
+        f = "/proc/self/mem"; // exists, but reading it from offset 0 fails even for root
+    Usr::ReadLaunchArg(f);
+    EXPECT_FALSE(Usr::bLnch);
+    ASSERT_EQ(ds.dlg.messages.size(), 1);
+    EXPECT_TRUE(ds.dlg.messages[0].contains(f));
+}

@@ -1,0 +1,35 @@
+#pragma once
+// A dialog service for tests: records every message and shell call and
+// answers input boxes and browse dialogs from queues.
+#include "ui/Dialogs.h"
+
+#include <QStringList>
+#include <deque>
+
+class RecordingDialogs : public IDialogs {
+public:
+    void MsgBox(const QString& text) override { messages.append(text); }
+    QString InputBox(const QString& prompt, const QString& title, const QString& def) override;
+    QString BrowseFolder(const QString& title, const QString& initial) override;
+    void ShellExecute(const QString& verb, const QString& path) override { shell.append(verb + QLatin1Char(' ') + path); }
+
+    QStringList messages;
+    QStringList shell;
+    QStringList prompts;   // "prompt|title|default" of each input box
+    QStringList browsed;   // "title|initial" of each browse dialog
+    std::deque<QString> inputAnswers;
+    std::deque<QString> browseAnswers;
+};
+
+// Installs a RecordingDialogs for the life of the object.
+class DialogsScope {
+public:
+    DialogsScope();
+    ~DialogsScope();
+
+private:
+    std::unique_ptr<IDialogs> m_old; // set before dlg is bound
+
+public:
+    RecordingDialogs& dlg;
+};

@@ -1,0 +1,21 @@
+#pragma once
+// A temporary folder with helpers to make files and folders in it.
+#include <QDateTime>
+#include <QString>
+#include <QTemporaryDir>
+
+class TestDir {
+public:
+    TestDir();
+    QString path() const { return m_dir.path(); }
+    QString path(const QString& rel) const { return m_dir.path() + QLatin1Char('/') + rel; }
+    // Makes a file (and the folders above it) with content and, when given,
+    // a modification time.
+    QString createFile(const QString& rel, const QByteArray& content = QByteArray(),
+                       const QDateTime& mtime = QDateTime());
+    QString createDir(const QString& rel);
+    static void setMTime(const QString& path, const QDateTime& mtime);
+
+private:
+    QTemporaryDir m_dir;
+};
