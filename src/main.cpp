@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "app/TermSignal.h"
 #include "env/Error.h"
 #include "ui/Dialogs.h"
 #include "ui/QtDialogs.h"
@@ -19,5 +20,6 @@ int main(int argc, char** argv)
         QMessageBox::critical(nullptr, Usr::AppTitle(), ErrText(e));
         return 1;
     }
+    Usr::CloseOnTermSignal();
     return app.exec();
 }
