@@ -1,0 +1,68 @@
+// Runs the real fldcmpr-cli.
+#include "support/TestDir.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+struct Out {
+    int code;
+    QString out, err;
+};
+
+Out Cli(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(FLDCMPR_CLI), args);
+    p.waitForFinished(60000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+const QDateTime T(QDate(2020, 1, 2), QTime(3, 4, 5));
+} // namespace
+
+TEST(Cli, PrintsTheRowsOfTheMode)
+{
+    TestDir d;
+    d.createFile("one/sub/archive.tar.gz", QByteArray(1234, 'a'), T);
+    d.createFile("one/same.txt", "x", T);
+    d.createFile("two/same.txt", "x", T);
+    d.createFile("two/sub/archive.tar.gz", "", T.addSecs(3600));
+    d.createFile("two/new.c", "yy", T);
+    QString db = d.path("r.db");
+    Out all = Cli({"--db", db, d.path("one"), d.path("two")});
+    EXPECT_EQ(all.code, 0);
+    EXPECT_EQ(all.err, "");
+    QString t1 = "20/01/02 03:04", t2 = "20/01/02 04:04";
+    EXPECT_EQ(all.out, "\tsame\ttxt\t1=2\t1\t" + t1 + "\t1\t" + t1 + "\n" +
+                           "sub\tarchive.tar\tgz\t2>1\t1,234\t" + t1 + "\t\t" + t2 + "\n" +
+                           "\tnew\tc\t2-*\t\t\t2\t" + t1 + "\n");
+    Out m2 = Cli({"--mode", "2", "--db", db, d.path("one"), d.path("two")});
+    EXPECT_EQ(m2.out, "sub\tarchive.tar\tgz\t2>1\t1,234\t" + t1 + "\t\t" + t2 + "\n");
+    Out m1 = Cli({"--mode", "1", "--db", db, d.path("one"), d.path("two")});
+    EXPECT_EQ(m1.out.count('\n'), 2);
+}
+
+TEST(Cli, BadInputGivesOneLineAndNothingElse)
+{
+    TestDir d;
+    d.createDir("one");
+    QStringList bad[] = {
+        {"--db", d.path("r.db"), d.path("one"), d.path("missing")},
+        {"--mode", "3", d.path("one"), d.path("one")},
+        {"--frobnicate", d.path("one"), d.path("one")},
+        {d.path("one")},
+        {"--db", d.path("no/such/folder/r.db"), d.path("one"), d.path("one")},
+    };
+    for (const QStringList& args : bad) {
+        Out o = Cli(args);
+        EXPECT_EQ(o.code, 1) << args.join(' ').toStdString();
+        EXPECT_EQ(o.out, "");
+        EXPECT_EQ(o.err.count('\n'), 1) << o.err.toStdString();
+        EXPECT_TRUE(o.err.startsWith("fldcmpr-cli: "));
+    }
+    EXPECT_TRUE(Cli({"--db", d.path("r.db"), d.path("one"), d.path("missing")}).err.contains("missing"));
+    Out help = Cli({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(help.out.contains("--mode"));
+}

@@ -1,0 +1,299 @@
+#include "compare/CmprEngine.h"
+#include "compare/DateText.h"
+#include "compare/ResultStore.h"
+#include "compare/RowFormat.h"
+#include "env/Error.h"
+#include "support/TestDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+const QDateTime T0(QDate(2007, 3, 5), QTime(9, 41, 59));
+
+struct Row {
+    qint64 nNo;
+    QString sPh, sFL, sU1, sU2, sED;
+    qint64 nS1, nS2;
+};
+
+class Engine : public ::testing::Test {
+protected:
+    TestDir dir;
+    ResultStore store{dir.path("Cmpr.mdb")};
+
+    QString one() { return dir.path("one"); }
+    QString two() { return dir.path("two"); }
+    void file(const QString& rel, const QByteArray& data = "x", const QDateTime& t = T0) { dir.createFile(rel, data, t); }
+
+    CmprCounts run(const QString& a, const QString& b)
+    {
+        store.OpnDb();
+        CmprEngine e;
+        CmprCounts c = e.Run(a, b, store.Db());
+        store.ClsDb();
+        return c;
+    }
+    std::vector<Row> rows()
+    {
+        store.OpnDb();
+        std::vector<Row> out;
+        SqlStmt st = store.Db().Prepare("Select nNo, sPh, sFL, sU1, sU2, sED, nS1, nS2 From tbCmpr Order By nNo");
+        while (st.Step())
+            out.push_back({st.Int(0), st.Text(1), st.Text(2), st.Text(3), st.Text(4), st.Text(5), st.Int(6), st.Int(7)});
+        store.ClsDb();
+        return out;
+    }
+};
+} // namespace
+
+TEST_F(Engine, NumberingLeavesGapsForMatchedFolder2Files)
+{
+    file("one/a.txt");
+    file("one/b.txt");
+    file("one/c.txt");
+    file("two/a.txt");
+    file("two/d.txt");
+    run(one(), two());
+    auto r = rows();
+    ASSERT_EQ(r.size(), 4u);
+    EXPECT_EQ(r[0].nNo, 1001);
+    EXPECT_EQ(r[1].nNo, 1002);
+    EXPECT_EQ(r[2].nNo, 1003);
+    EXPECT_EQ(r[3].nNo, 1005);
+    EXPECT_EQ(r[3].sFL, "d.txt");
+    EXPECT_EQ(r[0].sED, "1=2");
+    EXPECT_EQ(r[1].sED, "1-*");
+    EXPECT_EQ(r[3].sED, "2-*");
+    EXPECT_EQ(r[3].sU1, "");
+    EXPECT_EQ(r[3].nS1, 0);
+    EXPECT_EQ(r[1].sU2, "");
+}
+
+TEST_F(Engine, FilesBeforeSubfoldersAndRelativeFolders)
+{
+    file("one/z.txt");
+    file("one/a/b/c.txt");
+    file("one/a/x.txt");
+    dir.createDir("one/empty");
+    dir.createDir("two");
+    run(one(), two());
+    auto r = rows();
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_EQ(r[0].sPh, "");
+    EXPECT_EQ(r[0].sFL, "z.txt");
+    EXPECT_EQ(r[1].sPh, "a");
+    EXPECT_EQ(r[1].sFL, "x.txt");
+    EXPECT_EQ(r[2].sPh, "a/b");
+    EXPECT_EQ(r[2].sFL, "c.txt");
+    for (const Row& x : r)
+        EXPECT_EQ(x.sED, "1-*");
+}
+
+TEST_F(Engine, SameFolderSecondsAndSizesAreEqual)
+{
+    file("one/a.txt", "short");
+    file("one/sub/b.bin", "1234567890", T0.addSecs(-50));
+    run(one(), one());
+    for (const Row& x : rows())
+        EXPECT_EQ(x.sED, "1=2") << x.sFL.toStdString();
+
+    file("two/a.txt", "much longer content", T0.addSecs(-59)); // 09:41:00 against 09:41:59
+    file("two/sub/b.bin", "1234567890", T0.addSecs(-50));
+    run(one(), two());
+    auto r = rows();
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[0].sED, "1=2");
+    EXPECT_EQ(r[0].nS1, 5);
+    EXPECT_EQ(r[0].nS2, 19);
+    EXPECT_EQ(r[0].sU1, "07/03/05 09:41");
+}
+
+TEST_F(Engine, NewerSidesUseTheFullYear)
+{
+    file("one/old.txt", "x", QDateTime(QDate(1999, 6, 1), QTime(12, 0)));
+    file("two/old.txt", "x", QDateTime(QDate(2005, 6, 1), QTime(12, 0)));
+    file("one/new.txt", "x", T0.addSecs(120));
+    file("two/new.txt", "x", T0);
+    CmprCounts c = run(one(), two());
+    auto r = rows();
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[0].sFL, "new.txt");
+    EXPECT_EQ(r[0].sED, "1>2");
+    EXPECT_EQ(r[1].sED, "2>1"); // 2005 is newer than 1999
+    EXPECT_EQ(r[1].sU1, "99/06/01 12:00");
+    EXPECT_EQ(c.newer1, 1);
+    EXPECT_EQ(c.newer2, 1);
+}
+
+TEST_F(Engine, CaseIsIgnoredAndFolder1SpellingKept)
+{
+    file("one/Docs/Readme.txt", "a");
+    file("two/DOCS/README.TXT", "bb");
+    file("one/Ärger.TXT");
+    file("two/ärger.txt");
+    run(one(), two());
+    auto r = rows();
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[0].sFL, "Ärger.TXT");
+    EXPECT_EQ(r[0].sED, "1=2");
+    EXPECT_EQ(r[1].sPh, "Docs");
+    EXPECT_EQ(r[1].sFL, "Readme.txt");
+    EXPECT_EQ(r[1].nS2, 2);
+}
+
+TEST_F(Engine, CaseTwinsEachKeepTheirOwnRow)
+{
+    file("one/a.txt", "1");
+    file("one/A.txt", "22");
+    file("two/A.txt", "333");
+    file("two/B.txt", "4");
+    file("two/b.txt", "55");
+    run(one(), two());
+    auto r = rows();
+    ASSERT_EQ(r.size(), 4u);
+    EXPECT_EQ(r[0].sFL, "A.txt"); // code order: A before a
+    EXPECT_EQ(r[0].nS2, 3);       // the exact spelling wins
+    EXPECT_EQ(r[1].sFL, "a.txt");
+    EXPECT_EQ(r[1].sED, "1-*");
+    EXPECT_EQ(r[2].sFL, "B.txt");
+    EXPECT_EQ(r[3].sFL, "b.txt");
+    EXPECT_EQ(r[3].nS2, 2);
+}
+
+TEST_F(Engine, OddNamesAreStoredExactly)
+{
+    QStringList names = {"it's.txt", "what?.txt", "50% ' \"q\".md", "semi;colon; DROP TABLE tbCmpr;--", "日本語ﾌｧｲﾙ.txt"};
+    for (const QString& n : names) {
+        file("one/" + n);
+        file("two/" + n);
+    }
+    run(one(), two());
+    auto r = rows();
+    ASSERT_EQ(r.size(), size_t(names.size()));
+    QStringList got;
+    for (const Row& x : r) {
+        got << x.sFL;
+        EXPECT_EQ(x.sED, "1=2");
+    }
+    names.sort();
+    got.sort();
+    EXPECT_EQ(got, names);
+}
+
+TEST_F(Engine, LargeSparseFilesKeepTheirSize)
+{
+    QString p = dir.createFile("one/big.img", "");
+    QFile f(p);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.resize(5LL * 1024 * 1024 * 1024));
+    f.close();
+    TestDir::setMTime(p, T0);
+    dir.createDir("two");
+    run(one(), two());
+    auto r = rows();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].nS1, 5368709120LL);
+    EXPECT_EQ(SizeText(r[0].nS1), "5,368,709,120");
+}
+
+TEST_F(Engine, LinkLoopsEnd)
+{
+    file("one/a/f.txt");
+    ASSERT_EQ(::symlink(QFile::encodeName(one()).constData(), QFile::encodeName(dir.path("one/a/up")).constData()), 0);
+    file("two/a/f.txt");
+    run(one(), two());
+    auto r = rows();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].sED, "1=2");
+}
+
+TEST_F(Engine, FailedRunKeepsThePreviousResult)
+{
+    file("one/a.txt");
+    file("two/a.txt");
+    run(one(), two());
+    auto before = rows();
+    ASSERT_EQ(before.size(), 1u);
+    file("one/b.txt");
+    EXPECT_THROW(run(one(), dir.path("missing")), FcError);
+    EXPECT_THROW(run("", two()), FcError);
+    auto after = rows();
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_EQ(after[0].sED, "1=2");
+}
+
+TEST_F(Engine, UnreadableSubfolderFailsTheRunAndNamesIt)
+{
+    file("one/a.txt");
+    dir.createDir("two/locked");
+    QFile::setPermissions(dir.path("two/locked"), QFileDevice::Permissions());
+    if (QDir(dir.path("two/locked")).entryList().size() > 0 || ::access(QFile::encodeName(dir.path("two/locked")).constData(), R_OK) == 0)
+        GTEST_SKIP() << "running with rights that read any folder";
+    try {
+        run(one(), two());
+        FAIL() << "no error";
+    } catch (const FcError& e) {
+        EXPECT_TRUE(e.message().contains("locked"));
+    }
+}
+
+TEST_F(Engine, CompactionKeepsRowsAndRemovesAStaleCopy)
+{
+    file("one/a.txt");
+    file("one/b/c.txt");
+    file("two/a.txt");
+    run(one(), two());
+    auto before = rows();
+    QFile stale(store.TempPath());
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("not a database");
+    stale.close();
+    store.CmpctDb();
+    EXPECT_TRUE(store.IsOpen());
+    EXPECT_FALSE(QFile::exists(store.TempPath()));
+    store.ClsDb();
+    auto after = rows();
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < after.size(); ++i) {
+        EXPECT_EQ(after[i].nNo, before[i].nNo);
+        EXPECT_EQ(after[i].sFL, before[i].sFL);
+        EXPECT_EQ(after[i].sED, before[i].sED);
+    }
+}
+
+TEST_F(Engine, ADamagedStoreIsReported)
+{
+    QFile f(store.Path());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(4096, 'z'));
+    f.close();
+    EXPECT_THROW(store.OpnDb(), FcError);
+    EXPECT_FALSE(store.IsOpen());
+}
+
+TEST(RowFormat, NamesSizesDatesAndQueries)
+{
+    struct {
+        const char *fl, *name, *ext;
+    } cases[] = {{"archive.tar.gz", "archive.tar", "gz"}, {".profile", "", "profile"}, {"README", "README", ""},
+                 {"a.", "a", ""}};
+    for (auto& c : cases) {
+        NameExt ne = SplitName(c.fl);
+        EXPECT_EQ(ne.name, c.name);
+        EXPECT_EQ(ne.ext, c.ext);
+    }
+    EXPECT_EQ(SizeText(0), "");
+    EXPECT_EQ(SizeText(999), "999");
+    EXPECT_EQ(SizeText(1000), "1,000");
+    EXPECT_EQ(SizeText(1234567), "1,234,567");
+    EXPECT_EQ(DateText(QDateTime(QDate(2007, 3, 5), QTime(9, 41, 59)).toSecsSinceEpoch()), "07/03/05 09:41");
+    EXPECT_EQ(DateText(QDateTime(QDate(1999, 12, 31), QTime(23, 5, 0)).toSecsSinceEpoch()), "99/12/31 23:05");
+    EXPECT_EQ(CompareMinutes(60, 119), 0);
+    EXPECT_EQ(CompareMinutes(-1, 0), -1);
+    EXPECT_EQ(ModeQuery(0), "Select sPh, sFL, sED, nS1,sU1, nS2, sU2 From tbCmpr Order By nNo");
+    EXPECT_EQ(ModeQuery(1), "Select sPh, sFL, sED, nS1,sU1, nS2, sU2 From tbCmpr Where sED<>'1=2' Order By nNo");
+    EXPECT_EQ(ModeQuery(7), ModeQuery(0));
+}
