@@ -1,0 +1,92 @@
+#include "compare/CmprList.h"
+
+#include "compare/CmprEngine.h"
+#include "compare/ResultModel.h"
+#include "compare/RowFormat.h"
+#include "compare/vSpr.h"
+#include "env/Error.h"
+#include "ui/Dialogs.h"
+#include "ui/sbWait.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+
+namespace {
+const int kChunk = 10000;
+}
+
+CmprList::CmprList(vSpr& grid, ResultStore& store) : m_grid(grid), m_store(store) {}
+
+void CmprList::SetMenus(const std::array<QAction*, 3>& disp, QAction* copy)
+{
+    m_disp = disp;
+    m_copy = copy;
+}
+
+void CmprList::ShwLst()
+{
+    QString msg = QStringLiteral("比較結果を表にｾｯﾄしています");
+    sbWait::Instance().cMsg(msg);
+    std::vector<GridRow> all;
+    FetchRows(m_store.Db(), nDisp, kChunk, [&](std::vector<GridRow>& chunk) {
+        all.insert(all.end(), std::make_move_iterator(chunk.begin()), std::make_move_iterator(chunk.end()));
+    });
+    m_grid.Model().SetRows(std::move(all));
+    if (m_copy)
+        m_copy->setEnabled(true);
+    sbWait::Instance().cEnd();
+}
+
+void CmprList::CheckDisp()
+{
+    for (int i = 0; i < 3; ++i)
+        if (m_disp[size_t(i)])
+            m_disp[size_t(i)]->setChecked(i == nDisp);
+}
+
+void CmprList::mnDisp_Click(int Index)
+{
+    nDisp = Index;
+    CheckDisp();
+    if (!bCmprd)
+        return;
+    try {
+        m_store.OpnDb();
+        ShwLst();
+        m_store.ClsDb();
+    } catch (const std::exception& e) {
+        m_store.ClsDb();
+        sbWait::Instance().cEnd();
+        Usr::Dlg().MsgBox(QStringLiteral("比較結果を表示できません") + QLatin1Char('\n') + ErrText(e));
+    }
+}
+
+void CmprList::CopyList()
+{
+    QString text = m_grid.Model().ClipboardText();
+    m_grid.selectAll();
+    QGuiApplication::clipboard()->setText(text);
+    m_grid.clearSelection();
+}
+
+void CmprList::CmprFld(const QString& sFld1, const QString& sFld2)
+{
+    QString msg = QStringLiteral("ﾌｧｲﾙを比較しています");
+    sbWait& w = sbWait::Instance();
+    try {
+        w.cMsg(msg);
+        m_store.OpnDb();
+        CmprEngine engine;
+        engine.Run(sFld1, sFld2, m_store.Db(), [&w](qint64 n) { w.ShowCount(n); });
+        w.cEnd();
+        bCmprd = true;
+        ShwLst();
+    } catch (const std::exception& e) {
+        m_store.ClsDb();
+        w.cEnd();
+        Usr::Dlg().MsgBox(QStringLiteral("比較できませんでした") + QLatin1Char('\n') + ErrText(e));
+        return;
+    }
+    m_store.ClsDb();
+}

@@ -1,0 +1,56 @@
+#include "compare/vSpr.h"
+
+#include "compare/GroupHeader.h"
+#include "compare/ResultModel.h"
+
+#include <QHeaderView>
+#include <cmath>
+
+namespace {
+// Cell padding around the text, in pixels.
+const int kPad = 6;
+} // namespace
+
+const std::array<double, 8>& vSpr::DesignWidths()
+{
+    static const std::array<double, 8> w{29.75, 19.5, 7.25, 6, 8, 10.87, 8.75, 12.75};
+    return w;
+}
+
+vSpr::vSpr(QWidget* parent) : QTableView(parent), m_model(new ResultModel(this))
+{
+    setModel(m_model);
+    setHorizontalHeader(new GroupHeader(this));
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    verticalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    for (int c = 1; c <= 8; ++c)
+        SetColWidth(c, DesignWidths()[size_t(c - 1)]);
+}
+
+int vSpr::UnitsToPx(double units) const
+{
+    return int(std::lround(units * fontMetrics().averageCharWidth())) + kPad;
+}
+
+void vSpr::SetColWidth(int col, double units)
+{
+    if (col < 1 || col > 8 || !(units >= 0) || units > 10000)
+        return;
+    m_units[size_t(col - 1)] = units;
+    setColumnWidth(col - 1, UnitsToPx(units));
+}
+
+double vSpr::ColWidth(int col) const
+{
+    double set = m_units[size_t(col - 1)];
+    int px = columnWidth(col - 1);
+    if (px == UnitsToPx(set))
+        return set;
+    double units = double(px - kPad) / fontMetrics().averageCharWidth();
+    return std::round(std::max(0.0, units) * 100) / 100;
+}

@@ -1,0 +1,199 @@
+#include "app/Usr.h"
+#include "compare/CmprList.h"
+#include "compare/ResultModel.h"
+#include "compare/vSpr.h"
+#include "ui/sbWait.h"
+#include <QFile>
+#include "support/RecordingDialogs.h"
+#include "support/TestDir.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+
+namespace {
+const QDateTime T(QDate(2021, 4, 5), QTime(6, 7, 8));
+
+class Grid : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (int i = 0; i < 3; ++i) {
+            disp[size_t(i)] = new QAction(&grid);
+            disp[size_t(i)]->setCheckable(true);
+        }
+        copy = new QAction(&grid);
+        copy->setEnabled(false);
+        list.SetMenus(disp, copy);
+    }
+    // one file of each code
+    void MakeTrees()
+    {
+        dir.createFile("one/same.txt", "s", T);
+        dir.createFile("two/same.txt", "s", T);
+        dir.createFile("one/d/newer1.tar.gz", "1234", T.addSecs(600));
+        dir.createFile("two/d/newer1.tar.gz", "", T);
+        dir.createFile("one/newer2", "a", T);
+        dir.createFile("two/newer2", "b", T.addSecs(600));
+        dir.createFile("one/.profile", QByteArray(2500, 'p'), T);
+        dir.createFile("two/only2.c", "cc", T);
+    }
+    QStringList Column(int col)
+    {
+        QStringList out;
+        for (int r = 0; r < grid.Model().rowCount(); ++r)
+            out << grid.Model().CellText(r, col);
+        return out;
+    }
+    TestDir dir;
+    DialogsScope ds;
+    ResultStore store{dir.path("Cmpr.mdb")};
+    vSpr grid;
+    CmprList list{grid, store};
+    std::array<QAction*, 3> disp{};
+    QAction* copy = nullptr;
+};
+} // namespace
+
+TEST_F(Grid, DesignBeforeTheFirstFill)
+{
+    EXPECT_EQ(grid.Model().rowCount(), 20);
+    EXPECT_EQ(grid.Model().columnCount(), 8);
+    EXPECT_EQ(grid.Model().headerData(0, Qt::Vertical, Qt::DisplayRole).toInt(), 1);
+    QStringList tops, subs;
+    for (int c = 0; c < 8; ++c) {
+        tops << ResultModel::TopHeader(c);
+        subs << ResultModel::SubHeader(c);
+    }
+    EXPECT_EQ(tops, QStringList({"ﾊﾟｽ", "ﾌｧｲﾙ名", "拡張子", "比較", "ﾌｫﾙﾀﾞ1", "ﾌｫﾙﾀﾞ1", "ﾌｫﾙﾀﾞ2", "ﾌｫﾙﾀﾞ2"}));
+    EXPECT_EQ(subs, QStringList({"", "", "", "", "ｻｲｽﾞ", "更新日", "ｻｲｽﾞ", "更新日"}));
+    EXPECT_EQ(ResultModel::GroupSpan(4), 2);
+    EXPECT_EQ(ResultModel::GroupSpan(6), 2);
+    EXPECT_EQ(ResultModel::TextColour(3), QColor("#800000"));
+    EXPECT_EQ(ResultModel::BackColour(3), QColor("#FFFFDF"));
+    EXPECT_EQ(ResultModel::TextColour(4), QColor("#0000A0"));
+    EXPECT_EQ(ResultModel::TextColour(2), QColor("#444444"));
+    EXPECT_EQ(ResultModel::BackColour(1), QColor(Qt::white));
+    for (int c = 1; c <= 8; ++c)
+        EXPECT_DOUBLE_EQ(grid.ColWidth(c), vSpr::DesignWidths()[size_t(c - 1)]);
+    grid.SetColWidth(2, 33.5);
+    EXPECT_DOUBLE_EQ(grid.ColWidth(2), 33.5);
+}
+
+TEST_F(Grid, ComparisonFillsAllModes)
+{
+    MakeTrees();
+    list.CmprFld(dir.path("one"), dir.path("two"));
+    EXPECT_TRUE(ds.dlg.messages.isEmpty()) << ds.dlg.messages.join("|").toStdString();
+    EXPECT_TRUE(list.bCmprd);
+    EXPECT_FALSE(store.IsOpen());
+    EXPECT_TRUE(copy->isEnabled());
+    EXPECT_EQ(Column(3), QStringList({"1-*", "2>1", "1=2", "1>2", "2-*"}));
+    EXPECT_EQ(Column(1), QStringList({"", "newer2", "same", "newer1.tar", "only2"}));
+    EXPECT_EQ(Column(2), QStringList({"profile", "", "txt", "gz", "c"}));
+    EXPECT_EQ(Column(0), QStringList({"", "", "", "d", ""}));
+    EXPECT_EQ(Column(4), QStringList({"2,500", "1", "1", "4", ""}));
+    EXPECT_EQ(Column(6), QStringList({"", "1", "1", "", "2"}));
+    EXPECT_EQ(Column(5)[4], "");
+
+    list.mnDisp_Click(1);
+    EXPECT_EQ(Column(3), QStringList({"1-*", "2>1", "1>2", "2-*"}));
+    EXPECT_TRUE(disp[1]->isChecked());
+    EXPECT_FALSE(disp[0]->isChecked());
+    list.mnDisp_Click(2);
+    EXPECT_EQ(Column(3), QStringList({"2>1", "1>2"}));
+    EXPECT_EQ(list.nDisp, 2);
+    EXPECT_FALSE(store.IsOpen());
+
+    list.CopyList();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "\tnewer2\t\t2>1\t1\t21/04/05 06:07\t1\t21/04/05 06:17\n"
+                                                    "d\tnewer1.tar\tgz\t1>2\t4\t21/04/05 06:17\t\t21/04/05 06:07\n");
+    EXPECT_TRUE(grid.selectionModel()->selectedIndexes().isEmpty());
+}
+
+TEST_F(Grid, NoRowsStillEnablesTheCopy)
+{
+    dir.createFile("one/a", "x", T);
+    dir.createFile("two/a", "x", T);
+    list.nDisp = 2;
+    list.CmprFld(dir.path("one"), dir.path("two"));
+    EXPECT_EQ(grid.Model().rowCount(), 0);
+    EXPECT_TRUE(copy->isEnabled());
+}
+
+TEST_F(Grid, ModeChangeBeforeAComparisonOnlyMovesTheMark)
+{
+    MakeTrees();
+    store.OpnDb(); // rows of an earlier run are in the store
+    store.ClsDb();
+    list.mnDisp_Click(2);
+    EXPECT_EQ(list.nDisp, 2);
+    EXPECT_TRUE(disp[2]->isChecked());
+    EXPECT_EQ(grid.Model().rowCount(), 20);
+    EXPECT_FALSE(grid.Model().Filled());
+    EXPECT_FALSE(copy->isEnabled());
+}
+
+TEST_F(Grid, AllRowsBeyondTenThousandAreShown)
+{
+    store.OpnDb();
+    InTransaction(store.Db(), [&] {
+        SqlStmt ins = store.Db().Prepare("Insert Into tbCmpr (nNo, sPh, sFL, sU1, sU2, nS1, nS2, sED) "
+                                         "Values (?,?,?,?,?,?,?,?)");
+        for (qint64 i = 0; i < 25000; ++i) {
+            QString name = QString("f%1.txt").arg(i);
+            SqlPrm(ins, {1001 + i, QString("p"), name, QString("21/01/01 00:00"), QString(), i, qint64(0),
+                         QString("1-*")});
+            ins.Step();
+            ins.Reset();
+        }
+    });
+    store.ClsDb();
+    list.bCmprd = true;
+    list.mnDisp_Click(0);
+    EXPECT_EQ(grid.Model().rowCount(), 25000);
+    EXPECT_EQ(grid.Model().CellText(24999, 1), "f24999");
+    EXPECT_EQ(grid.Model().CellText(24999, 4), "24,999");
+}
+
+TEST_F(Grid, AFailedRefillIsReportedAndClosesTheStore)
+{
+    list.bCmprd = true;
+    QFile f(store.Path());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(4096, 'z'));
+    f.close();
+    list.mnDisp_Click(1);
+    EXPECT_EQ(ds.dlg.messages.size(), 1);
+    EXPECT_FALSE(store.IsOpen());
+    EXPECT_FALSE(Usr::bTrBusy);
+}
+
+TEST_F(Grid, AFailedComparisonLeavesTheGridAndFreesTheTrees)
+{
+    MakeTrees();
+    list.CmprFld(dir.path("one"), dir.path("two"));
+    int before = grid.Model().rowCount();
+    list.CmprFld(dir.path("one"), dir.path("gone"));
+    ASSERT_EQ(ds.dlg.messages.size(), 1);
+    EXPECT_TRUE(ds.dlg.messages[0].startsWith("比較できませんでした"));
+    EXPECT_TRUE(ds.dlg.messages[0].contains("gone"));
+    EXPECT_EQ(grid.Model().rowCount(), before);
+    EXPECT_FALSE(Usr::bTrBusy);
+    EXPECT_FALSE(sbWait::Instance().isVisible());
+    EXPECT_FALSE(store.IsOpen());
+}
+
+TEST(ModelTester, ResultModelPassesQtChecks)
+{
+    ResultModel m;
+    QAbstractItemModelTester t(&m, QAbstractItemModelTester::FailureReportingMode::Warning);
+    std::vector<GridRow> rows(3);
+    rows[1].sFL = "a.b";
+    m.SetRows(std::move(rows));
+    EXPECT_EQ(m.rowCount(), 3);
+    m.SetRows({});
+    EXPECT_EQ(m.rowCount(), 0);
+}
