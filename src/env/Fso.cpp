@@ -8,8 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
+#include <filesystem>
+#include <unistd.h>
 
 namespace {
 [[noreturn]] void Fail(const QString& what, const QString& path, const QString& why)
@@ -91,19 +92,24 @@ QString Fso::ReadAnsiText(const QString& path) const
 
 void Fso::WriteAnsiTextAtomic(const QString& path, const QString& text) const
 {
-    QSaveFile f(path);
-    f.setDirectWriteFallback(false);
-    if (!f.open(QIODevice::WriteOnly))
-        Fail(QStringLiteral("ﾌｧｲﾙに書き込めません"), path, f.errorString());
+    const QString tmp = AtomicTempName(path);
+    QFile f(tmp);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        Fail(QStringLiteral("ﾌｧｲﾙに書き込めません"), tmp, f.errorString());
     QByteArray bytes = CodePage::Encode(text);
-    if (f.write(bytes) != bytes.size()) {
-        QString why = f.errorString();
-        f.cancelWriting();
-        Fail(QStringLiteral("ﾌｧｲﾙに書き込めません"), path, why);
+    bool written = f.write(bytes) == bytes.size() && f.flush() && ::fsync(f.handle()) == 0;
+    QString why = f.errorString();
+    f.close();
+    std::error_code ec;
+    if (written)
+        std::filesystem::rename(QFile::encodeName(tmp).toStdString(), QFile::encodeName(path).toStdString(), ec);
+    if (!written || ec) {
+        QFile::remove(tmp);
+        Fail(QStringLiteral("ﾌｧｲﾙに書き込めません"), path, ec ? QString::fromStdString(ec.message()) : why);
     }
-    if (!f.commit())
-        Fail(QStringLiteral("ﾌｧｲﾙに書き込めません"), path, f.errorString());
 }
+
+QString Fso::AtomicTempName(const QString& path) { return path + QStringLiteral(".$$$"); }
 
 void Fso::CreateAnsiText(const QString& path) const
 {

@@ -28,6 +28,8 @@ public:
     // Writes a whole text in the ANSI code page beside the file, then renames
     // it over the file, so a failed write leaves the old file whole.
     void WriteAnsiTextAtomic(const QString& path, const QString& text) const;
+    // The file written beside `path` before it is renamed over it.
+    static QString AtomicTempName(const QString& path);
     // Creates (or truncates) an empty text file.
     void CreateAnsiText(const QString& path) const;
 };

@@ -1,0 +1,238 @@
+#include "app/Usr.h"
+#include "env/CodePage.h"
+#include "env/Error.h"
+#include "env/yIni.h"
+#include "support/RecordingDialogs.h"
+#include "support/TestDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <gtest/gtest.h>
+
+namespace {
+QByteArray Bytes(const QString& p)
+{
+    QFile f(p);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+void Write(const QString& p, const QByteArray& b)
+{
+    QFile f(p);
+    f.open(QIODevice::WriteOnly);
+    f.write(b);
+}
+
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override { CodePage::SetName("UTF-8"); }
+    void TearDown() override { CodePage::SetName(""); }
+    QString Load(const QByteArray& content)
+    {
+        Write(dir.path("User.xml"), content);
+        bool ok = false;
+        ini.GetTxt(dir.path("User.xml"), ok);
+        EXPECT_TRUE(ok);
+        return dir.path("User.xml");
+    }
+    TestDir dir;
+    DialogsScope ds;
+    yIni ini;
+};
+
+const QByteArray kDoc = "<?xml version='1.0' encoding='UTF-8' ?>\r\n<運用>\r\n   <画面>\r\n"
+                        "      <LEFT>1200</LEFT>\r\n      <ROOT1>C:\\Data</ROOT1>\r\n   </画面>\r\n</運用>";
+} // namespace
+
+TEST_F(Settings, MissingFileGivesTheExactLayout)
+{
+    for (const char* cp : {"Shift_JIS", "UTF-8"}) {
+        CodePage::SetName(cp);
+        QString f = dir.path(QString("new_%1.xml").arg(cp));
+        bool ok = false;
+        ini.GetTxt(f, ok);
+        EXPECT_TRUE(QFile::exists(f));
+        EXPECT_EQ(Bytes(f).size(), 0);
+        ini.GetGtx("画面");
+        ini.SetVal("LEFT", 1200);
+        ini.SetGtx();
+        bool wrote = false;
+        ini.SetTxt(wrote);
+        EXPECT_TRUE(wrote);
+        QString label = QString(cp) == "Shift_JIS" ? "Shift-JIS" : "UTF-8";
+        QString want = "<?xml version='1.0' encoding='" + label + "' ?>\r\n<運用>\r\n   <画面>\r\n"
+                       "      <LEFT>1200</LEFT>\r\n   </画面>\r\n</運用>";
+        EXPECT_EQ(Bytes(f), CodePage::Encode(want)) << cp;
+    }
+}
+
+TEST_F(Settings, ReplaceInPlaceAndAppendNewKeys)
+{
+    QString f = Load(kDoc);
+    ini.GetGtx("画面");
+    EXPECT_EQ(ini.vGtVal("LEFT", 0).toDouble(), 1200);
+    EXPECT_EQ(ini.vGtVal("ROOT1", QString()).toString(), "C:\\Data");
+    ini.SetVal("LEFT", 33);
+    ini.SetVal("TOP", 44.5);
+    ini.SetVal("DISP", true);
+    ini.SetGtx();
+    bool ok = false;
+    ini.SetTxt(ok);
+    EXPECT_EQ(Bytes(f), QByteArray("<?xml version='1.0' encoding='UTF-8' ?>\r\n<運用>\r\n   <画面>\r\n"
+                                   "      <LEFT>33</LEFT>\r\n      <ROOT1>C:\\Data</ROOT1>\r\n"
+                                   "      <TOP>44.5</TOP>\r\n      <DISP>True</DISP>\r\n   </画面>\r\n</運用>"));
+    // a second section goes before the root's end; the first stays
+    ini.GetGtx("他");
+    ini.SetVal("A", "x");
+    ini.SetGtx();
+    EXPECT_TRUE(ini.Text().endsWith("   </画面>\r\n   <他>\r\n      <A>x</A>\r\n   </他>\r\n</運用>"));
+}
+
+TEST_F(Settings, TypedReadsAndDefaults)
+{
+    Load("<運用>\r\n   <S>\r\n      <N1>12.7abc</N1>\r\n      <N2>abc</N2>\r\n      <N3></N3>\r\n"
+         "      <N4> - 1 2.5 e 2</N4>\r\n      <T></T>\r\n      <B1>true</B1>\r\n      <B2>0</B2>\r\n"
+         "      <B3>maybe</B3>\r\n      <D1>2020/02/03</D1>\r\n      <D2>never</D2>\r\n   </S>\r\n</運用>");
+    ini.GetGtx("S");
+    EXPECT_DOUBLE_EQ(ini.vGtVal("N1", 0).toDouble(), 12.7);
+    EXPECT_DOUBLE_EQ(ini.vGtVal("N2", 0).toDouble(), 0);
+    EXPECT_EQ(ini.vGtVal("N3", 0).toInt(), 0);
+    EXPECT_EQ(ini.vGtVal("N3", 5).toInt(), 5);
+    EXPECT_DOUBLE_EQ(ini.vGtVal("N4", 0).toDouble(), -1250);
+    EXPECT_EQ(ini.vGtVal("T", QString("def")).toString(), "def");
+    EXPECT_EQ(ini.vGtVal("absent", QString("d")).toString(), "d");
+    EXPECT_TRUE(ini.vGtVal("B1", false).toBool());
+    EXPECT_FALSE(ini.vGtVal("B2", true).toBool());
+    EXPECT_TRUE(ini.vGtVal("absentB", true).toBool());
+    EXPECT_THROW(ini.vGtVal("B3", false), FcError);
+    EXPECT_EQ(ini.vGtVal("D1", QDate(1, 1, 1)).toDate(), QDate(2020, 2, 3));
+    EXPECT_EQ(ini.vGtVal("D2", QDate(1999, 1, 1)).toDate(), QDate(1999, 1, 1));
+    EXPECT_TRUE(ds.dlg.messages.isEmpty());
+}
+
+TEST_F(Settings, NumberTextsRoundTrip)
+{
+    for (double v : {0.0, 1.0, -2.5, 1e20, 1.5e-7, 123456789012345.0, 0.1 + 0.2}) {
+        QString t = IniText::ValueText(v);
+        EXPECT_FALSE(t.contains('e')) << t.toStdString();
+        EXPECT_DOUBLE_EQ(IniText::LeadingNumber(t), QString::number(v, 'g', 15).toDouble()) << t.toStdString();
+    }
+    EXPECT_EQ(IniText::ValueText(1e20), "100000000000000000000");
+    EXPECT_EQ(IniText::ValueText(1.5e-7), "0.00000015");
+    EXPECT_EQ(IniText::ValueText(QVariant(float(0.1f))), "0.1");
+    EXPECT_EQ(IniText::ValueText(false), "False");
+}
+
+TEST_F(Settings, DamagedElementsAreReportedAndReadAsEmpty)
+{
+    QString f = Load("<運用>\r\n   <画面>\r\n      <LEFT>5\r\n      </TOP>7\r\n   </画面>\r\n   <壊>\r\n</運用>");
+    ini.GetGtx("画面");
+    EXPECT_EQ(ini.vGtVal("LEFT", 9).toInt(), 9);
+    ASSERT_EQ(ds.dlg.messages.size(), 1);
+    EXPECT_EQ(ds.dlg.messages[0], "<LEFT> の設定が読み込めません\rﾕｰｻﾞｰ環境ﾌｧｲﾙ(" + f + ") が破損しています");
+    EXPECT_EQ(ini.vGtVal("TOP", 3).toInt(), 3);
+    EXPECT_EQ(ds.dlg.messages.size(), 2);
+
+    ini.GetGtx("壊"); // a start tag without an end tag
+    EXPECT_EQ(ds.dlg.messages.size(), 3);
+    ini.SetVal("X", 1);
+    ini.SetGtx();
+    EXPECT_TRUE(ini.Text().endsWith("   <壊>\r\n   <壊>\r\n      <X>1</X>\r\n   </壊>\r\n</運用>"));
+}
+
+TEST_F(Settings, InvalidSectionsAndTexts)
+{
+    Load("<運用><S></S></運用>");
+    EXPECT_THROW(ini.GetGtx("S"), FcError);
+    Load("<S>\r\n      <A>1</A>\r\n   </S>");
+    ini.GetGtx("T");
+    ini.SetVal("A", 2);
+    EXPECT_THROW(ini.SetGtx(), FcError);
+}
+
+TEST_F(Settings, NamesEmptyFilesAndMarkers)
+{
+    QString real = dir.path("Tool.xml");
+    bool ok = false;
+    ini.GetTxt(dir.path("Tool_dv.XML"), ok);
+    EXPECT_EQ(ini.File(), real);
+    EXPECT_TRUE(QFile::exists(real));
+
+    Write(real, "");
+    QFile::setPermissions(real, QFileDevice::ReadOwner);
+    ini.GetTxt(real, ok); // an empty file is not created again
+    EXPECT_TRUE(ini.Text().startsWith("<?xml"));
+    QFile::setPermissions(real, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    ini.GetGtx("S");
+    ini.SetVal("K", QString("a") + QChar(0x2021) + "b");
+    ini.SetGtx();
+    EXPECT_TRUE(ini.Text().contains("      <K>a\r\nb</K>\r\n"));
+}
+
+TEST_F(Settings, ShiftJisFilesAreRead)
+{
+    QByteArray sjis = "<?xml version='1.0' encoding='Shift-JIS' ?>\r\n\x89\x5e\x97\x70\r\n"; // not used as tags
+    CodePage::SetName("Shift_JIS");
+    QByteArray doc = CodePage::Encode("<?xml version='1.0' encoding='Shift-JIS' ?>\r\n<運用>\r\n   <画面>\r\n"
+                                      "      <ROOT1>C:\\データ</ROOT1>\r\n   </画面>\r\n</運用>");
+    CodePage::SetName("UTF-8"); // the locale is UTF-8; the bytes are not
+    Load(doc);
+    ini.GetGtx("画面");
+    EXPECT_EQ(ini.vGtVal("ROOT1", QString()).toString(), QString::fromUtf8("C:\\データ"));
+    (void)sjis;
+}
+
+TEST_F(Settings, AFailedSaveKeepsTheOldFile)
+{
+    QString f = Load(kDoc);
+    ini.GetGtx("画面");
+    ini.SetVal("LEFT", 1);
+    ini.SetGtx();
+    // a folder stands where the save puts its temporary file
+    ASSERT_TRUE(QDir().mkdir(Fso::AtomicTempName(f)));
+    QDir().mkdir(Fso::AtomicTempName(f) + "/inside");
+    bool ok = false;
+    EXPECT_THROW(ini.SetTxt(ok), FcError);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(Bytes(f), kDoc);
+}
+
+TEST_F(Settings, DamagedTextsNeverCrash)
+{
+    QRandomGenerator rng(12345);
+    const QString pieces[] = {"<運用>", "</運用>", "<画面>", "</画面>", "<LEFT>", "</LEFT>", "\r\n", "   ",
+                              "12", "abc", "<", ">", "</", QString(QChar(0x2021)), "<DISP>", "</DISP>", "True"};
+    QString base = QString::fromUtf8(kDoc);
+    for (int round = 0; round < 3000; ++round) {
+        QString t;
+        if (round % 2) {
+            t = base.left(int(rng.bounded(base.size() + 1)));
+            if (rng.bounded(2))
+                t.insert(int(rng.bounded(t.size() + 1)), pieces[rng.bounded(17)]);
+        } else {
+            int n = int(rng.bounded(12));
+            for (int i = 0; i < n; ++i)
+                t += pieces[rng.bounded(17)];
+        }
+        Load(t.toUtf8());
+        try {
+            ini.GetGtx("画面");
+            ini.vGtVal("LEFT", 0);
+            ini.vGtVal("DISP", false);
+            ini.vGtVal("ROOT1", QString());
+            ini.SetVal("LEFT", round);
+            ini.SetVal("NEW", QString("v"));
+            ini.SetGtx();
+            bool ok = false;
+            ini.SetTxt(ok);
+            ini.GetTxt(dir.path("User.xml"), ok);
+            ini.GetGtx("画面");
+        } catch (const FcError&) {
+            // a reported error is an accepted outcome; a crash or hang is not
+        }
+    }
+    SUCCEED();
+}
