@@ -22,6 +22,12 @@ QString TvNode::FullPath() const
     return JoinPath(m_parent->FullPath(), m_text, st);
 }
 
+int TvNode::Index() const
+{
+    m_tv->Compact();
+    return m_index;
+}
+
 bool TvNode::Selected() const { return m_tv->m_selected == this; }
 
 TvNode* TvNode::Next() const
@@ -88,7 +94,8 @@ TvNode* TreeView::Item(int index) const
 {
     if (index < 1 || index > Count())
         throw FcError(ErrKind::InvalidArgument, QStringLiteral("ｲﾝﾃﾞｯｸｽが範囲外です: %1").arg(index));
-    return m_all[size_t(index - 1)];
+    Compact();
+    return m_all[size_t(index - 1)].get();
 }
 
 TvNode* TreeView::Item(const QString& key) const
@@ -129,9 +136,9 @@ TvNode* TreeView::Add(TvNode* relative, Rel rel, const QString& key, const QStri
         default: row = relative->m_row; break;
         }
     }
-    m_store.push_back(std::move(owned));
     n->m_index = int(m_all.size()) + 1;
-    m_all.push_back(n);
+    m_all.push_back(std::move(owned));
+    ++m_live;
     if (!key.isEmpty())
         m_keys.insert(key, n);
     Insert(parent, row, n);
@@ -188,10 +195,11 @@ void TreeView::RemoveNode(TvNode* node)
     bool selGone = m_selected && gone.count(m_selected);
     if (selGone)
         m_selected = nullptr;
-    std::erase_if(m_all, [&](TvNode* n) { return gone.count(n) != 0; });
-    for (size_t i = 0; i < m_all.size(); ++i)
-        m_all[i]->m_index = int(i) + 1;
-    std::erase_if(m_store, [&](const std::unique_ptr<TvNode>& n) { return gone.count(n.get()) != 0; });
+    for (TvNode* n : gone) {
+        m_all[size_t(n->m_index - 1)].reset();
+        --m_live;
+    }
+    m_holes = true;
     if (m_obs) {
         m_obs->EndRemove();
         if (selGone)
@@ -207,9 +215,21 @@ void TreeView::Clear()
     m_all.clear();
     m_keys.clear();
     m_selected = nullptr;
-    m_store.clear();
+    m_all.clear();
+    m_live = 0;
+    m_holes = false;
     if (m_obs)
         m_obs->EndReset();
+}
+
+void TreeView::Compact() const
+{
+    if (!m_holes)
+        return;
+    std::erase_if(m_all, [](const std::unique_ptr<TvNode>& n) { return !n; });
+    for (size_t i = 0; i < m_all.size(); ++i)
+        m_all[i]->m_index = int(i) + 1;
+    m_holes = false;
 }
 
 void TreeView::SortChildren(TvNode* node)

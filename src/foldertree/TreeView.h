@@ -36,7 +36,7 @@ public:
     const QString& Text() const { return m_text; }
     const QString& Image() const { return m_image; }
     QString FullPath() const;
-    int Index() const { return m_index; }
+    int Index() const;
     bool Checked() const { return m_checked; }
     bool Expanded() const { return m_expanded; }
     bool Sorted() const { return m_sorted; }
@@ -75,7 +75,7 @@ public:
     TreeView& operator=(const TreeView&) = delete;
 
     // --- node collection ---
-    int Count() const { return int(m_all.size()); }
+    int Count() const { return m_live; }
     TvNode* Item(int index) const;          // from 1; throws when out of range
     TvNode* Item(const QString& key) const; // throws when no node has the key
     TvNode* Find(const QString& key) const; // nullptr when no node has the key
@@ -119,8 +119,13 @@ private:
     void SortChildren(TvNode* node);
     int SortedRow(TvNode* parent, const QString& text);
 
-    std::vector<std::unique_ptr<TvNode>> m_store;
-    std::vector<TvNode*> m_all; // collection order
+    void Compact() const;
+
+    // Nodes in collection order; removed ones leave an empty slot until the
+    // next lookup by position, so removing is cheap.
+    mutable std::vector<std::unique_ptr<TvNode>> m_all;
+    mutable bool m_holes = false;
+    int m_live = 0;
     std::vector<TvNode*> m_top;
     QHash<QString, TvNode*> m_keys;
     TvNode* m_selected = nullptr;

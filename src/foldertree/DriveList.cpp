@@ -1,0 +1,64 @@
+#include "foldertree/DriveList.h"
+
+#include "env/Error.h"
+#include "env/PathRules.h"
+
+#include <QStorageInfo>
+#include <QFileInfo>
+
+DriveList::DriveList()
+{
+    QStringList roots;
+    roots << QStringLiteral("/");
+    for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
+        QString r = v.rootPath();
+        if (v.isValid() && v.isReady() && QFileInfo(r).isDir() && !roots.contains(r))
+            roots << r;
+    }
+    SetDrives(roots);
+}
+
+void DriveList::SetDrives(const QStringList& roots)
+{
+    m_drives = roots;
+    if (ListChanged)
+        ListChanged();
+}
+
+QString DriveList::DriveOf(const QString& path, const QStringList& roots)
+{
+    QString best;
+    for (const QString& r : roots) {
+        bool under = path == r || path.startsWith(WithTrailingSep(r));
+        if (under && r.size() > best.size())
+            best = r;
+    }
+    return best;
+}
+
+void DriveList::SetDrive(const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    QString root = DriveOf(path, m_drives);
+    if (root.isEmpty())
+        throw FcError(ErrKind::FileSystem, QStringLiteral("ﾄﾞﾗｲﾌﾞが見つかりません: ") + path);
+    Select(root);
+}
+
+void DriveList::UserSelect(int i)
+{
+    if (i >= 0 && i < m_drives.size())
+        Select(m_drives[i]);
+}
+
+void DriveList::Select(const QString& root)
+{
+    if (root == m_drive)
+        return;
+    m_drive = root;
+    if (ListChanged)
+        ListChanged();
+    if (Change)
+        Change();
+}

@@ -1,0 +1,326 @@
+#include "app/Usr.h"
+#include "foldertree/FldTree.h"
+#include "foldertree/NamePattern.h"
+#include "support/RecordingDialogs.h"
+#include "support/TestDir.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace {
+class FolderTree : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Usr::bTrBusy = false;
+        Usr::sUsrFld = dir.createDir("usData") + "/";
+        t.Drive1.SetDrives({"/"});
+        t.eCngRt = [this](const QString& p) { events << "CngRt " + p; };
+        t.eChkExp = [this] { events << "ChkExp"; };
+        t.eCngDr = [this](const QString& p) { events << "CngDr " + p; };
+        t.eRClick = [this] { events << "RClick"; };
+    }
+    QStringList Kids(TvNode* n)
+    {
+        QStringList out;
+        for (TvNode* c = n->Child(); c; c = c->Next())
+            out << c->Key() + ":" + c->Text();
+        return out;
+    }
+    TvNode* Node(const QString& text)
+    {
+        for (int i = 1; i <= t.trView.Count(); ++i)
+            if (t.trView.Item(i)->Text() == text)
+                return t.trView.Item(i);
+        return nullptr;
+    }
+    TestDir dir;
+    DialogsScope ds;
+    FldTree t;
+    QStringList events;
+};
+} // namespace
+
+TEST_F(FolderTree, RootReadsTheFirstLevelWithPlaceholders)
+{
+    dir.createDir("w/b/deep");
+    dir.createDir("w/a");
+    dir.createDir("w/c");
+    t.SetRoot(dir.path("w") + "/");
+    TvNode* root = t.trView.Item("Nd000");
+    EXPECT_EQ(root->Text(), dir.path("w"));
+    EXPECT_EQ(t.Root(), dir.path("w"));
+    EXPECT_EQ(t.Path(), dir.path("w"));
+    EXPECT_EQ(root->Image(), "icOpen");
+    EXPECT_TRUE(root->Expanded());
+    EXPECT_EQ(Kids(root), QStringList({"Nd001:a", "Nd002:b", "Nd003:c"}));
+    EXPECT_EQ(Kids(t.trView.Item("Nd002")), QStringList({"Nd002X:?"}));
+    EXPECT_EQ(t.trView.Item("Nd001")->Children(), 0);
+    EXPECT_EQ(events.first(), "CngRt " + dir.path("w"));
+    EXPECT_FALSE(Usr::bTrBusy);
+    EXPECT_EQ(t.nNdCnt, 3);
+    EXPECT_EQ(t.dNdTm.size(), 4u);
+}
+
+TEST_F(FolderTree, EmptyOrMissingRootFallsBackToUserData)
+{
+    dir.createDir("usData/x");
+    t.SetRoot("");
+    EXPECT_EQ(t.Root(), dir.path("usData"));
+    t.SetRoot(dir.path("missing"));
+    EXPECT_EQ(t.Root(), dir.path("usData"));
+    dir.createDir("leaf");
+    t.SetRoot(dir.path("leaf"));
+    EXPECT_EQ(t.trView.Item("Nd000")->Image(), "icClose");
+    EXPECT_FALSE(t.trView.Item("Nd000")->Expanded());
+}
+
+TEST_F(FolderTree, KeysGrowPastNd999AndAreNeverReused)
+{
+    EXPECT_EQ(FldTree::KeyOf(0), "Nd000");
+    EXPECT_EQ(FldTree::KeyOf(7), "Nd007");
+    EXPECT_EQ(FldTree::KeyOf(1000), "Nd1000");
+    for (int i = 0; i < 1000; ++i)
+        dir.createDir(QString("big/d%1").arg(i, 4, 10, QChar('0')));
+    t.SetRoot(dir.path("big"));
+    EXPECT_NE(t.trView.Find("Nd1000"), nullptr);
+    EXPECT_EQ(t.trView.Find("Nd1001"), nullptr);
+
+    dir.createDir("r/a/x");
+    t.SetRoot(dir.path("r"));
+    TvNode* a = t.trView.Item("Nd001");
+    t.trView_Expand(a);
+    EXPECT_EQ(Kids(a), QStringList({"Nd002:x"}));
+    t.trView.Remove("Nd001");
+    t.RfrshTr(); // not removed on disk: nothing comes back by itself
+    t.SyncSbFld(t.trView.Item("Nd000"), dir.path("r"));
+    EXPECT_EQ(Kids(t.trView.Item("Nd000")), QStringList({"Nd003:a"}));
+}
+
+TEST_F(FolderTree, RefreshDropsGoneFoldersAndMergesNewOnes)
+{
+    dir.createDir("r/ab");
+    dir.createDir("r/d/old");
+    dir.createDir("r/unread/x");
+    t.SetRoot(dir.path("r"));
+    t.bChkBx(true);
+    t.prChSync(true);
+    TvNode* root = t.trView.Item("Nd000");
+    root->SetChecked(true);
+    TvNode* d = Node("d");
+    t.trView_Expand(d);
+    QDir(dir.path("r/d/old")).removeRecursively();
+    dir.createDir("r/b/sub");
+    dir.createDir("r/a,b");
+    dir.createDir("r/Z");
+    dir.createDir("r/unread/y");
+    // folder times have a resolution; make sure the parents are later
+    TestDir::setMTime(dir.path("r"), QDateTime::currentDateTime().addSecs(5));
+    TestDir::setMTime(dir.path("r/d"), QDateTime::currentDateTime().addSecs(5));
+    TestDir::setMTime(dir.path("r/unread"), QDateTime::currentDateTime().addSecs(5));
+    t.Timer1_Timer();
+    QStringList texts;
+    for (TvNode* c = root->Child(); c; c = c->Next())
+        texts << c->Text();
+    EXPECT_EQ(texts, QStringList({"Z", "a,b", "ab", "b", "d", "unread"}));
+    TvNode* b = Node("b");
+    EXPECT_EQ(b->Key(), "Nd007");
+    EXPECT_TRUE(b->Checked());
+    EXPECT_FALSE(b->Expanded());
+    EXPECT_EQ(Kids(b), QStringList({"Nd007X:?"}));
+    EXPECT_EQ(Node("old"), nullptr);
+    EXPECT_EQ(Kids(Node("unread")).size(), 1); // still its placeholder
+
+    // a folder read while empty gets its first subfolder as the only child
+    dir.createDir("r/d/new");
+    TestDir::setMTime(dir.path("r/d"), QDateTime::currentDateTime().addSecs(10));
+    t.RfrshTr();
+    QStringList dk = Kids(d);
+    ASSERT_EQ(dk.size(), 1);
+    EXPECT_TRUE(dk[0].endsWith(":new"));
+
+    QDir(dir.path("r/d")).removeRecursively();
+    t.RfrshTr();
+    EXPECT_EQ(Node("d"), nullptr);
+    EXPECT_EQ(Node("new"), nullptr);
+}
+
+TEST_F(FolderTree, PathWalksCaseInsensitivelyAndStops)
+{
+    dir.createDir("Work/src/lib");
+    dir.createDir("Work/doc");
+    dir.createDir("Work/leaf");
+    t.SetRoot(dir.path("Work"));
+    t.SetPath(dir.path("work/SRC/lib").replace(dir.path(), dir.path().toLower()).replace(dir.path("work"), dir.path("Work").toUpper()));
+    EXPECT_EQ(t.Path(), dir.path("Work/src/lib"));
+    EXPECT_TRUE(Node("src")->Expanded());
+
+    t.SetPath("");
+    EXPECT_EQ(t.Path(), dir.path("Work"));
+    t.SetPath("/elsewhere/x");
+    EXPECT_EQ(t.Path(), dir.path("Work"));
+    t.SetPath(dir.path("Work/leaf/below"));
+    EXPECT_EQ(t.Path(), dir.path("Work/leaf"));
+    t.SetPath(dir.path("Work/doc"));
+    t.SetPath(dir.path("Work/src/missing"));
+    EXPECT_EQ(t.Path(), dir.path("Work/doc"));
+    t.SetPath(dir.path("Work/src/"));
+    EXPECT_EQ(t.Path(), dir.path("Work/doc"));
+}
+
+TEST_F(FolderTree, ExpandAllRaisesOnceAndExpandOrder)
+{
+    dir.createDir("r/a/b/c");
+    dir.createDir("r/x");
+    t.SetRoot(dir.path("r"));
+    events.clear();
+    t.ExpndALL(2, true);
+    EXPECT_EQ(events, QStringList({"ChkExp"}));
+    EXPECT_NE(Node("c"), nullptr);
+    EXPECT_FALSE(Node("a")->Expanded());
+    t.ExpndALL(0, true);
+    EXPECT_TRUE(Node("b")->Expanded());
+    t.ExpndALL(1, true);
+    EXPECT_FALSE(Node("a")->Expanded());
+    EXPECT_TRUE(t.trView.Item("Nd000")->Expanded());
+    EXPECT_FALSE(Usr::bTrBusy);
+
+    dir.createDir("s/a/b");
+    t.SetRoot(dir.path("s"));
+    events.clear();
+    t.trView.Expand = [&](TvNode* n) {
+        events << QString("children %1").arg(n->Child()->Text());
+        t.trView_Expand(n);
+        events << QString("children %1").arg(n->Child()->Text());
+    };
+    Node("a")->SetExpanded(true);
+    EXPECT_EQ(events, QStringList({"children ?", "ChkExp", "children b"}));
+    events.clear();
+    Node("a")->SetExpanded(false);
+    EXPECT_EQ(Node("a")->Image(), "icClose");
+    EXPECT_EQ(events, QStringList({"ChkExp"}));
+}
+
+TEST_F(FolderTree, BusyFlagSilencesClicksButNotRightClicks)
+{
+    dir.createDir("r/a");
+    t.SetRoot(dir.path("r"));
+    events.clear();
+    Usr::bTrBusy = true;
+    t.trView.UserClick();
+    t.trView.UserMouseUp(2, 0, 1, 1);
+    t.trView_Expand(Node("a"));
+    Usr::bTrBusy = false;
+    t.trView.UserClick();
+    t.trView.UserMouseUp(1, 0, 1, 1);
+    EXPECT_EQ(events, QStringList({"RClick", "CngDr " + dir.path("r")}));
+}
+
+TEST_F(FolderTree, ButtonOnAnotherVolumeRebuildsTwiceAndCancelChangesNothing)
+{
+    dir.createDir("vol/sub");
+    dir.createDir("r/a");
+    t.Drive1.SetDrives({"/", dir.path("vol")});
+    t.SetRoot(dir.path("r"));
+    events.clear();
+    ds.dlg.browseAnswers.push_back(dir.path("vol/sub"));
+    t.cmFld_Click();
+    EXPECT_EQ(events.filter("CngRt"), QStringList({"CngRt " + dir.path("vol"), "CngRt " + dir.path("vol/sub")}));
+    EXPECT_EQ(ds.dlg.browsed.last(), "ﾌｫﾙﾀﾞの指定|");
+    events.clear();
+    t.cmFld_Click(); // cancelled
+    t.F_GtFld();
+    t.F_GtFld(0, true);
+    EXPECT_TRUE(events.filter("CngRt").isEmpty());
+    EXPECT_EQ(t.Root(), dir.path("vol/sub"));
+    EXPECT_EQ(ds.dlg.prompts.last(), "ﾙｰﾄﾊﾟｽを指定して下さい|FldCmpr|" + dir.path("vol/sub"));
+    ds.dlg.inputAnswers.push_back(dir.path("r"));
+    t.F_GtFld(0, true);
+    EXPECT_EQ(t.Root(), dir.path("r"));
+    ds.dlg.inputAnswers.push_back(dir.path("nothing"));
+    t.F_GtFld(0, true);
+    EXPECT_EQ(ds.dlg.messages.last(), dir.path("nothing") + " Not Found");
+    EXPECT_EQ(t.trView.Count(), 0);
+    EXPECT_EQ(t.Root(), "");
+}
+
+TEST_F(FolderTree, OpenFolderUsesTheShell)
+{
+    t.OpnFld();
+    EXPECT_TRUE(ds.dlg.shell.isEmpty());
+    dir.createDir("r");
+    t.SetRoot(dir.path("r"));
+    t.OpnFld();
+    EXPECT_EQ(ds.dlg.shell, QStringList({"explore " + dir.path("r")}));
+}
+
+TEST_F(FolderTree, UnreadableFolderOnExpandIsReported)
+{
+    dir.createDir("r/locked/x");
+    t.SetRoot(dir.path("r"));
+    QDir(dir.path("r/locked")).removeRecursively(); // gone before the user expands it
+    t.trView_Expand(Node("locked"));
+    EXPECT_EQ(ds.dlg.messages.size(), 1);
+}
+
+TEST_F(FolderTree, CheckMarksSpreadAndFilters)
+{
+    dir.createDir("r/top/Tmp/old");
+    dir.createDir("r/top/x/tmp2");
+    dir.createDir("r/top/x/BAK");
+    dir.createDir("r/top/x/CVS");
+    dir.createDir("r/top/x/tmp_old");
+    dir.createDir("r/top/keep/old");
+    t.SetRoot(dir.path("r"));
+    t.prChSync(true); // ignored: boxes hidden
+    EXPECT_FALSE(t.bSyncChk);
+    t.bChkBx(true);
+    TvNode* top = Node("top");
+    t.trView.UserCheck(top, true); // switch off: no spread
+    EXPECT_EQ(t.CheckedPaths(), QStringList({dir.path("r/top")}));
+    t.prChSync(true);
+    events.clear();
+    t.trView.UserCheck(top, false);
+    t.trView.UserCheck(top, true);
+    EXPECT_EQ(events, QStringList({"ChkExp", "ChkExp"}));
+    EXPECT_FALSE(top->Expanded());
+    EXPECT_EQ(t.CheckedPaths().size(), 10);
+
+    top->SetSelected(true);
+    t.SetChkBx(false);
+    EXPECT_TRUE(t.CheckedPaths().isEmpty());
+    t.ChkOnOff();
+    EXPECT_EQ(t.CheckedPaths(), QStringList({dir.path("r/top")}));
+
+    t.prChSync(false);
+    t.SetChkBx(false);
+    Node("old")->SetChecked(false);
+    t.SetChkFlt("old,  cvs", "tmp*  bak");
+    QStringList checked = t.CheckedPaths();
+    EXPECT_TRUE(checked.contains(dir.path("r/top/Tmp")));
+    EXPECT_TRUE(checked.contains(dir.path("r/top/x/tmp2")));
+    EXPECT_TRUE(checked.contains(dir.path("r/top/x/BAK")));
+    EXPECT_TRUE(checked.contains(dir.path("r/top/x/tmp_old")));
+    EXPECT_FALSE(checked.contains(dir.path("r/top/Tmp/old"))); // a match is not descended
+    EXPECT_EQ(checked.size(), 4);
+    EXPECT_FALSE(Usr::bTrBusy);
+}
+
+TEST(Pattern, Language)
+{
+    struct {
+        const char *name, *pat;
+        bool fits;
+    } cases[] = {
+        {"tmp", "tmp", true},       {"tmp2", "tmp", false},     {"tmp2", "tmp*", true},   {"tmp", "tmp*", true},
+        {"a1", "a#", true},         {"ab", "a#", false},        {"abc", "a?c", true},     {"ac", "a?c", false},
+        {"b", "[abc]", true},       {"d", "[abc]", false},      {"e", "[a-f]", true},     {"g", "[a-f]", false},
+        {"d", "[!abc]", true},      {"a", "[!abc]", false},     {"a*", "a[*]", true},     {"ab", "a[*]", false},
+        {"a?", "a[?]", true},       {"a#", "a[#]", true},       {"a[", "a[[]", true},     {"x.bak", "*.bak", true},
+        {"bak.x", "*.bak", false},  {"", "*", true},            {"a[b", "a[b", true},     {"~tmp", "~*", true},
+    };
+    for (auto& c : cases)
+        EXPECT_EQ(NameFits(c.name, c.pat), c.fits) << c.name << " " << c.pat;
+    EXPECT_EQ(PatternList("bak*  Tmp"), QStringList({"bak*", "tmp"}));
+    EXPECT_EQ(PatternList("old, cvs, ~*"), QStringList({"old", "", "cvs", "", "~*"}));
+}
