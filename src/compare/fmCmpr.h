@@ -1,16 +1,72 @@
 #pragma once
-// The main window.
+// The main window: two folder panes, the result grid and the menus; the
+// layout and the last folders are restored at load and saved at close.
+#include "compare/CmprList.h"
+#include "compare/ResultStore.h"
+
 #include <QMainWindow>
+#include <array>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSplitter;
+class uTrD;
+class vSpr;
 
 class fmCmpr : public QMainWindow {
     Q_OBJECT
 public:
     static fmCmpr& Instance();
     static bool Exists();
+    // Destroys the window without saving (tests start afresh).
+    static void Discard();
+
+    void mnFile_Click(int Index);
+    void mnFld1_Click(int Index);
+    void mnFld2_Click(int Index);
+    void mnCmpr_Click(int Index);
+    void mnDisp_Click(int Index);
+    void CmprFld();
+    void WinLayout(bool bSave);
+
+    uTrD* uTrD1 = nullptr;
+    uTrD* uTrD2 = nullptr;
+    vSpr* Spr = nullptr;
+    std::array<QMenu*, 2> mnFile{};       // the Folder 1 and Folder 2 submenus
+    std::array<QAction*, 5> mnFileAct{};  // mnFile(0..4)
+    std::array<QAction*, 2> mnFld1{}, mnFld2{}, mnCmpr{};
+    std::array<QAction*, 3> mnDisp{};
+    CmprList& List() { return *m_list; }
+    ResultStore& Store() { return m_store; }
+    int nDisp() const { return m_list->nDisp; }
+    // Size of the Folder 1 tree pane in twips.
+    QSize PaneTwips() const;
+    QMenu* LastPopup() const { return m_lastPopup; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     fmCmpr();
+    void BuildPanes();
+    void BuildMenus();
+    void Form_Load();
+    void Form_Activate();
+    void Form_QueryUnload();
+    void ApplyPane();
+    void Popup(int tree);
+
+    QSplitter* m_split = nullptr;
+    QSplitter* m_left = nullptr;
+    std::array<QLabel*, 2> Label1{};
+    ResultStore m_store;
+    std::unique_ptr<CmprList> m_list;
+    QSize m_pane;          // pane size to apply, in twips
+    bool m_paneLock = false;
+    bool m_activated = false;
+    QMenu* m_lastPopup = nullptr;
 };

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QThread>
+#include <QtEndian>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -42,4 +43,40 @@ TEST(Start, CreatesUserDataAndEndsCleanly)
     Stop(p);
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 0);
+}
+
+TEST(Start, LaunchFileStartWritesTheLaunchKeys)
+{
+    TestDir dir;
+    QString exe = CopyProgram(dir);
+    dir.createDir("root/path");
+    QByteArray rec;
+    for (qint32 v : {1500, 1200, 12000, 9000}) {
+        char b[4];
+        qToLittleEndian(v, b);
+        rec.append(b, 4);
+    }
+    for (QByteArray s : {dir.path("root").toUtf8(), dir.path("root/path").toUtf8()}) {
+        char b[2];
+        qToLittleEndian(quint16(s.size()), b);
+        rec.append(b, 2);
+        rec.append(s);
+    }
+    QString launch = dir.createFile("my launch.bin", rec);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(exe, launch.split(' ')); // the arguments are one text again
+    ASSERT_TRUE(p.waitForStarted());
+    QThread::msleep(1500);
+    Stop(p);
+    EXPECT_EQ(p.exitCode(), 0);
+    QFile f(dir.path("bin/usData/User.xml"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QByteArray xml = f.readAll();
+    EXPECT_TRUE(xml.contains("<DIR_WD_R>"));
+    EXPECT_TRUE(xml.contains("<CLS_WD_R>"));
+    EXPECT_FALSE(xml.contains("<LEFT>"));
+    EXPECT_FALSE(xml.contains("<ROOT1>"));
 }

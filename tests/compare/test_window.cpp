@@ -1,0 +1,261 @@
+#include "app/Main.h"
+#include "app/Usr.h"
+#include "compare/ResultModel.h"
+#include "compare/fmCmpr.h"
+#include "compare/vSpr.h"
+#include "foldertree/TreeItemModel.h"
+#include "foldertree/uTrD.h"
+#include "support/RecordingDialogs.h"
+#include "support/TestDir.h"
+#include "ui/Twips.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMenu>
+#include <QTimer>
+#include <QTreeView>
+#include <QDir>
+#include <QMenuBar>
+#include <gtest/gtest.h>
+
+namespace {
+QByteArray Bytes(const QString& p)
+{
+    QFile f(p);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+class Window : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Usr::sUsrFld = dir.createDir("usData") + "/";
+        Usr::bLnch = false;
+        Usr::tLnch = LaunchRecord();
+        Usr::bTrBusy = false;
+        Usr::ResetEnding();
+        Usr::oIni.reset();
+    }
+    void TearDown() override
+    {
+        fmCmpr::Discard();
+        Usr::ResetEnding();
+    }
+    fmCmpr& Open()
+    {
+        fmCmpr& w = fmCmpr::Instance();
+        w.show();
+        QApplication::processEvents();
+        QApplication::processEvents();
+        return w;
+    }
+    // Closes the window as the user does, saving its layout.
+    void Close()
+    {
+        fmCmpr::Instance().close();
+        fmCmpr::Discard();
+        Usr::ResetEnding();
+        Usr::oIni.reset();
+    }
+    QString Xml() const { return Usr::sUsrFld + "User.xml"; }
+    TestDir dir;
+    DialogsScope ds;
+};
+} // namespace
+
+TEST_F(Window, FirstStartUsesDefaults)
+{
+    fmCmpr& w = Open();
+    EXPECT_EQ(w.windowTitle(), "指定ﾌｫﾙﾀﾞ内のﾌｧｲﾙの比較");
+    EXPECT_EQ(w.uTrD1->Root(), dir.path("usData"));
+    EXPECT_EQ(w.uTrD2->Root(), dir.path("usData"));
+    EXPECT_EQ(w.nDisp(), 0);
+    EXPECT_TRUE(w.mnDisp[0]->isChecked());
+    EXPECT_FALSE(w.mnDisp[1]->isChecked());
+    EXPECT_FALSE(w.mnCmpr[1]->isEnabled());
+    EXPECT_TRUE(Usr::bLdMain);
+    EXPECT_TRUE(w.uTrD1->Timer()->isActive());
+    EXPECT_EQ(w.Spr->Model().rowCount(), 20);
+    QStringList captions;
+    for (QAction* a : w.menuBar()->actions())
+        captions << a->text();
+    EXPECT_EQ(captions, QStringList({"ﾌｫﾙﾀﾞ(&F)", "比較(&C)", "表示設定(&D)"}));
+    EXPECT_EQ(w.mnFileAct[4]->text(), "終了(&X)");
+    EXPECT_TRUE(w.mnFileAct[3]->isSeparator());
+    EXPECT_EQ(w.mnFld2[1]->text(), "指定ﾊﾟｽをｴｸｽﾌﾟﾛｰﾗｰで開く");
+}
+
+TEST_F(Window, LayoutIsSavedAndRestoredExactly)
+{
+    dir.createDir("a/b");
+    dir.createDir("c/d");
+    {
+        fmCmpr& w = Open();
+        w.uTrD1->SetRoot(dir.path("a"));
+        w.uTrD1->SetPath(dir.path("a/b"));
+        w.uTrD2->SetRoot(dir.path("c"));
+        w.setGeometry(30, 40, 900, 600);
+        w.Spr->SetColWidth(2, 22.5);
+        w.mnDisp_Click(2);
+        QApplication::processEvents();
+        Close();
+    }
+    QByteArray first = Bytes(Xml());
+    EXPECT_TRUE(first.contains("<PATH1>" + dir.path("a/b").toUtf8() + "</PATH1>"));
+    EXPECT_TRUE(first.contains("<PATH2>" + dir.path("c").toUtf8() + "</PATH2>"));
+    EXPECT_TRUE(first.contains("<LEFT>450</LEFT>"));
+    EXPECT_TRUE(first.contains("<CLS_WD>29.75,22.5,7.25,6,8,10.87,8.75,12.75</CLS_WD>"));
+    EXPECT_TRUE(first.contains("<DISP>2</DISP>"));
+    {
+        fmCmpr& w = Open();
+        EXPECT_EQ(w.uTrD1->Path(), dir.path("a/b"));
+        EXPECT_TRUE(w.mnDisp[2]->isChecked());
+        EXPECT_EQ(w.geometry(), QRect(30, 40, 900, 600));
+        Close();
+    }
+    EXPECT_EQ(Bytes(Xml()), first);
+}
+
+TEST_F(Window, PaneSizeAppliedOnlyAbove300)
+{
+    QSize design;
+    {
+        fmCmpr& w = Open();
+        design = w.PaneTwips();
+        Close();
+    }
+    auto start = [&](int pw, int ph) {
+        QFile f(Xml());
+        f.open(QIODevice::WriteOnly);
+        f.write(QString("<運用>\r\n   <画面>\r\n      <WIDTH>12000</WIDTH>\r\n      <HEIGHT>9000</HEIGHT>\r\n"
+                        "      <DIR_WD>%1</DIR_WD>\r\n      <DIR_HI>%2</DIR_HI>\r\n      <DISP>5</DISP>\r\n"
+                        "   </画面>\r\n</運用>").arg(pw).arg(ph).toUtf8());
+        f.close();
+        return &Open();
+    };
+    fmCmpr* w = start(300, 4000);
+    QSize pane = w->PaneTwips();
+    EXPECT_NE(pane.height(), 4000);
+    EXPECT_FALSE(w->mnDisp[0]->isChecked() || w->mnDisp[1]->isChecked() || w->mnDisp[2]->isChecked());
+    EXPECT_EQ(w->nDisp(), 5);
+    Close();
+    w = start(4500, 3000);
+    EXPECT_NEAR(w->PaneTwips().width(), 4500, 15);
+    EXPECT_NEAR(w->PaneTwips().height(), 3000, 15);
+    Close();
+    (void)design;
+}
+
+TEST_F(Window, LaunchRecordStartWritesOnlyItsKeys)
+{
+    dir.createDir("L/sub");
+    QByteArray before = "<運用>\r\n   <画面>\r\n      <LEFT>1</LEFT>\r\n      <ROOT1>/x</ROOT1>\r\n   </画面>\r\n</運用>";
+    QFile f(Xml());
+    f.open(QIODevice::WriteOnly);
+    f.write(before);
+    f.close();
+    Usr::bLnch = true;
+    Usr::tLnch = {1500, 1200, 12000, 9000, dir.path("L"), dir.path("L/sub")};
+    fmCmpr& w = Open();
+    EXPECT_EQ(w.geometry(), QRect(100, 80, 800, 600));
+    EXPECT_EQ(w.uTrD1->Root(), dir.path("L"));
+    EXPECT_EQ(w.uTrD1->Path(), dir.path("L/sub"));
+    EXPECT_EQ(w.uTrD2->Root(), dir.path("usData"));
+    EXPECT_EQ(w.uTrD2->Path(), dir.path("usData"));
+    Close();
+    QString after = QString::fromUtf8(Bytes(Xml()));
+    EXPECT_TRUE(after.startsWith("<運用>\r\n   <画面>\r\n      <LEFT>1</LEFT>\r\n      <ROOT1>/x</ROOT1>\r\n"
+                                 "      <DIR_WD_R>"));
+    EXPECT_TRUE(after.contains("<CLS_WD_R>29.75,19.5,7.25,6,8,10.87,8.75,12.75</CLS_WD_R>\r\n      <DISP>0</DISP>"));
+    EXPECT_FALSE(after.contains("<TOP>"));
+    EXPECT_FALSE(after.contains("<DIR_WD>"));
+}
+
+TEST_F(Window, ComparisonFromTheMenuAndWithoutSelection)
+{
+    QDateTime t(QDate(2022, 2, 2), QTime(2, 2));
+    dir.createFile("one/a.txt", "1", t);
+    dir.createFile("two/a.txt", "1", t.addSecs(300));
+    fmCmpr& w = Open();
+    w.uTrD1->SetRoot(dir.path("one"));
+    w.uTrD2->SetRoot(dir.path("two"));
+    w.mnCmpr[0]->trigger();
+    EXPECT_EQ(w.Spr->Model().rowCount(), 1);
+    EXPECT_EQ(w.Spr->Model().CellText(0, 3), "2>1");
+    EXPECT_TRUE(w.mnCmpr[1]->isEnabled());
+    EXPECT_FALSE(w.Store().IsOpen());
+
+    w.uTrD2->GtObjct().SelectedItem()->SetSelected(false);
+    EXPECT_EQ(w.uTrD2->Path(), "");
+    w.mnCmpr[0]->trigger();
+    ASSERT_EQ(ds.dlg.messages.size(), 1);
+    EXPECT_TRUE(ds.dlg.messages[0].contains("ﾌｫﾙﾀﾞ2"));
+    EXPECT_EQ(w.Spr->Model().rowCount(), 1);
+    EXPECT_FALSE(Usr::bTrBusy);
+
+    w.mnFileAct[2]->trigger(); // optimisation leaves the store open
+    EXPECT_TRUE(w.Store().IsOpen());
+    w.mnDisp[1]->trigger();
+    EXPECT_EQ(w.Spr->Model().rowCount(), 1);
+    EXPECT_FALSE(w.Store().IsOpen());
+}
+
+TEST_F(Window, RightClickPopsUpTheTreesOwnMenu)
+{
+    dir.createDir("p/q");
+    fmCmpr& w = Open();
+    w.uTrD2->SetRoot(dir.path("p"));
+    emit w.uTrD2->eRClick();
+    ASSERT_EQ(w.LastPopup(), w.mnFile[1]);
+    w.LastPopup()->close();
+    w.mnFld2[1]->trigger();
+    EXPECT_EQ(ds.dlg.shell.last(), "explore " + dir.path("p"));
+    emit w.uTrD1->eRClick();
+    EXPECT_EQ(w.LastPopup(), w.mnFile[0]);
+    w.LastPopup()->close();
+}
+
+TEST_F(Window, AFailedSaveIsReportedAndTheProgramStillEnds)
+{
+    fmCmpr& w = Open();
+    QDir().mkdir(Xml() + ".$$$");
+    QDir().mkdir(Xml() + ".$$$/x");
+    w.close();
+    EXPECT_TRUE(Usr::Ending());
+    ASSERT_EQ(ds.dlg.messages.size(), 1);
+    EXPECT_TRUE(ds.dlg.messages[0].startsWith("画面の設定を保存できませんでした"));
+}
+
+TEST(TreePane, ModelPassesQtChecksAndFollowsTheNodes)
+{
+    TestDir d;
+    d.createDir("r/a/b");
+    d.createDir("r/c");
+    Usr::sUsrFld = d.path("r") + "/";
+    uTrD pane;
+    auto* model = pane.View()->model();
+    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    pane.Tree().Drive1.SetDrives({"/"});
+    pane.SetRoot(d.path("r"));
+    pane.show();
+    EXPECT_EQ(model->rowCount(), 1);
+    QModelIndex root = model->index(0, 0);
+    EXPECT_EQ(model->rowCount(root), 2);
+    EXPECT_TRUE(pane.View()->isExpanded(root));
+    QModelIndex a = model->index(0, 0, root);
+    pane.View()->expand(a); // as the user does
+    EXPECT_EQ(model->data(model->index(0, 0, a)).toString(), "b");
+    EXPECT_EQ(pane.GtObjct().Item("Nd001")->Image(), "icOpen");
+    pane.SetPath(d.path("r/a/b"));
+    EXPECT_EQ(pane.View()->currentIndex(), model->index(0, 0, a));
+    pane.Tree().bChkBx(true);
+    EXPECT_TRUE(model->setData(a, Qt::Checked, Qt::CheckStateRole));
+    EXPECT_TRUE(pane.GtObjct().Item("Nd001")->Checked());
+    pane.ExpndALL(1, true);
+    EXPECT_FALSE(pane.View()->isExpanded(a));
+    pane.hide();
+    EXPECT_FALSE(pane.Timer()->isActive());
+}
