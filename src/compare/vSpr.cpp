@@ -7,8 +7,9 @@
 #include <cmath>
 
 namespace {
-// Cell padding around the text, in pixels.
-const int kPad = 6;
+// A character unit is the width of "0" in the grid's font, as in
+// spreadsheets; the cell's text margins and grid line come on top.
+const int kPad = 16;
 } // namespace
 
 const std::array<double, 8>& vSpr::DesignWidths()
@@ -34,7 +35,7 @@ vSpr::vSpr(QWidget* parent) : QTableView(parent), m_model(new ResultModel(this))
 
 int vSpr::UnitsToPx(double units) const
 {
-    return int(std::lround(units * fontMetrics().averageCharWidth())) + kPad;
+    return int(std::lround(units * fontMetrics().horizontalAdvance(QLatin1Char('0')))) + kPad;
 }
 
 void vSpr::SetColWidth(int col, double units)
@@ -51,6 +52,6 @@ double vSpr::ColWidth(int col) const
     int px = columnWidth(col - 1);
     if (px == UnitsToPx(set))
         return set;
-    double units = double(px - kPad) / fontMetrics().averageCharWidth();
+    double units = double(px - kPad) / fontMetrics().horizontalAdvance(QLatin1Char('0'));
     return std::round(std::max(0.0, units) * 100) / 100;
 }

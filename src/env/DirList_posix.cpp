@@ -81,6 +81,10 @@ bool ModTime(const QString& path, qint64& ms, QString& err)
         err = ErrNo();
         return false;
     }
+    if (!S_ISDIR(st.st_mode)) {
+        err = QString::fromLocal8Bit(std::strerror(ENOTDIR));
+        return false;
+    }
     ms = qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
     return true;
 }

@@ -31,7 +31,7 @@ int HasSubFolder(const QString& path, QString& err)
 bool ModTime(const QString& path, qint64& ms, QString& err)
 {
     QFileInfo fi(path);
-    if (!fi.exists()) {
+    if (!fi.isDir()) {
         err = QStringLiteral("not found");
         return false;
     }

@@ -61,6 +61,12 @@ FTime Fso::FolderTime(const QString& path) const
     return ms;
 }
 
+bool Fso::TryFolderTime(const QString& path, FTime& t) const
+{
+    QString err;
+    return DirList::ModTime(path, t, err);
+}
+
 void Fso::CreateFolder(const QString& path) const
 {
     QFileInfo fi(path);

@@ -19,6 +19,8 @@ public:
     bool HasSubFolder(const QString& path) const;
     // A folder's last-modified time.
     FTime FolderTime(const QString& path) const;
+    // A folder's last-modified time, or false when no folder is there.
+    bool TryFolderTime(const QString& path, FTime& t) const;
     // Creates one folder whose parent exists.
     void CreateFolder(const QString& path) const;
     // Deletes a file; with force also a read-only one.

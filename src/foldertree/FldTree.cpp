@@ -41,7 +41,10 @@ FldTree::FldTree() : dNdTm(1, 0)
 
 QString FldTree::KeyOf(qint64 n)
 {
-    return QStringLiteral("Nd") + QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
+    QString digits = QString::number(n);
+    if (digits.size() < 3)
+        digits.prepend(QString(3 - digits.size(), QLatin1Char('0')));
+    return QStringLiteral("Nd") + digits;
 }
 
 QString FldTree::NwKey() const { return KeyOf(nNdCnt); }
@@ -99,31 +102,23 @@ bool FldTree::ReadIfUnread(TvNode* node)
     return true;
 }
 
-bool FldTree::NdExst(const QString& key) const
-{
-    const TvNode* n = trView.Find(key);
-    return n && !n->Key().isNull();
-}
-
 void FldTree::RfrshTr()
 {
     Fso& fs = Usr::ChkFso();
     const qint64 last = nNdCnt;
     for (qint64 k = 0; k <= last; ++k) {
         QString key = KeyOf(k);
-        if (!NdExst(key))
-            continue;
-        TvNode* n = trView.Item(key);
-        if (n->Text() == kHolder)
+        TvNode* n = trView.Find(key); // no node: its folder went earlier
+        if (!n || n->Text() == kHolder)
             continue;
         QString p = n->FullPath();
         FTime t = 0;
-        bool root = IsDriveRoot(p) || IsDriveRoot(StripTrailingSep(p));
-        if (!fs.FolderExists(OpenPath(p))) {
+        if (!fs.TryFolderTime(OpenPath(p), t)) {
             trView.Remove(key);
             continue;
         }
-        t = root ? DriveRootTime() : fs.FolderTime(OpenPath(p));
+        if (IsDriveRoot(p) || IsDriveRoot(StripTrailingSep(p)))
+            t = DriveRootTime();
         if (size_t(k) < dNdTm.size() && t > dNdTm[size_t(k)])
             SyncSbFld(n, p);
     }

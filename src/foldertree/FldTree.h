@@ -56,7 +56,6 @@ public:
     static QString KeyOf(qint64 n);
     void LdSbFld(TvNode* node);
     void RfrshTr();
-    bool NdExst(const QString& key) const;
     void SyncSbFld(TvNode* node, const QString& path);
     void MkRoot(QString& path);
     bool SlctDrv(const QString& path);

@@ -16,10 +16,29 @@ bool TextBefore(const QString& a, const QString& b)
 
 QString TvNode::FullPath() const
 {
-    if (!m_parent)
-        return m_text;
-    PathStyle st = m_tv->PathSeparator == QLatin1Char('\\') ? PathStyle::Windows : PathStyle::Posix;
-    return JoinPath(m_parent->FullPath(), m_text, st);
+    // Built in one piece from the top: this runs for every node on each
+    // refresh pass.
+    const TvNode* chain[256];
+    int depth = 0;
+    std::vector<const TvNode*> deep;
+    for (const TvNode* n = this; n; n = n->m_parent) {
+        if (depth < 256)
+            chain[depth++] = n;
+        else
+            deep.push_back(n);
+    }
+    if (!deep.empty()) {
+        PathStyle st = m_tv->PathSeparator == QLatin1Char('\\') ? PathStyle::Windows : PathStyle::Posix;
+        return JoinPath(m_parent->FullPath(), m_text, st);
+    }
+    const QChar sep = m_tv->PathSeparator;
+    QString out = chain[depth - 1]->m_text;
+    for (int i = depth - 2; i >= 0; --i) {
+        if (!out.endsWith(sep))
+            out += sep;
+        out += chain[i]->m_text;
+    }
+    return out;
 }
 
 int TvNode::Index() const
