@@ -229,6 +229,16 @@ TEST_F(Window, AFailedSaveIsReportedAndTheProgramStillEnds)
     EXPECT_TRUE(ds.dlg.messages[0].startsWith("画面の設定を保存できませんでした"));
 }
 
+TEST_F(Window, EndFromTheMenuSavesAndEnds)
+{
+    fmCmpr& w = Open();
+    w.mnFileAct[4]->trigger();
+    EXPECT_TRUE(Usr::Ending());
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(Bytes(Xml()).contains("<DISP>0</DISP>"));
+    EXPECT_EQ(Usr::oIni, nullptr); // the shared objects were released
+}
+
 TEST(TreePane, ModelPassesQtChecksAndFollowsTheNodes)
 {
     TestDir d;
@@ -239,8 +249,15 @@ TEST(TreePane, ModelPassesQtChecksAndFollowsTheNodes)
     auto* model = pane.View()->model();
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Warning);
     pane.Tree().Drive1.SetDrives({"/"});
+    Usr::bLdMain = false;
     pane.SetRoot(d.path("r"));
     pane.show();
+    EXPECT_FALSE(pane.Timer()->isActive()); // the main window is not loaded
+    pane.hide();
+    Usr::bLdMain = true;
+    pane.show();
+    EXPECT_TRUE(pane.Timer()->isActive());
+    EXPECT_EQ(pane.Timer()->interval(), 1000);
     EXPECT_EQ(model->rowCount(), 1);
     QModelIndex root = model->index(0, 0);
     EXPECT_EQ(model->rowCount(root), 2);

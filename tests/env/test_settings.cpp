@@ -172,6 +172,22 @@ TEST_F(Settings, NamesEmptyFilesAndMarkers)
     EXPECT_TRUE(ini.Text().contains("      <K>a\r\nb</K>\r\n"));
 }
 
+TEST_F(Settings, LongTextsHaveNoSixteenBitLimit)
+{
+    Load("");
+    ini.GetGtx("S");
+    for (int i = 0; i < 3000; ++i)
+        ini.SetVal(QString("K%1").arg(i), QString(20, QChar('v')) + QString::number(i));
+    ini.SetGtx();
+    bool ok = false;
+    ini.SetTxt(ok);
+    EXPECT_GT(ini.Text().size(), 100000);
+    ini.GetTxt(dir.path("User.xml"), ok);
+    ini.GetGtx("S");
+    EXPECT_EQ(ini.vGtVal("K2999", QString()).toString(), QString(20, QChar('v')) + "2999");
+    EXPECT_TRUE(ds.dlg.messages.isEmpty());
+}
+
 TEST_F(Settings, ShiftJisFilesAreRead)
 {
     QByteArray sjis = "<?xml version='1.0' encoding='Shift-JIS' ?>\r\n\x89\x5e\x97\x70\r\n"; // not used as tags

@@ -1,4 +1,5 @@
 #include "app/Usr.h"
+#include "env/Error.h"
 #include "foldertree/FldTree.h"
 #include "foldertree/NamePattern.h"
 #include "support/RecordingDialogs.h"
@@ -151,7 +152,7 @@ TEST_F(FolderTree, PathWalksCaseInsensitivelyAndStops)
     dir.createDir("Work/doc");
     dir.createDir("Work/leaf");
     t.SetRoot(dir.path("Work"));
-    t.SetPath(dir.path("work/SRC/lib").replace(dir.path(), dir.path().toLower()).replace(dir.path("work"), dir.path("Work").toUpper()));
+    t.SetPath(dir.path("Work/src/lib").toUpper());
     EXPECT_EQ(t.Path(), dir.path("Work/src/lib"));
     EXPECT_TRUE(Node("src")->Expanded());
 
@@ -304,6 +305,82 @@ TEST_F(FolderTree, CheckMarksSpreadAndFilters)
     EXPECT_FALSE(checked.contains(dir.path("r/top/Tmp/old"))); // a match is not descended
     EXPECT_EQ(checked.size(), 4);
     EXPECT_FALSE(Usr::bTrBusy);
+}
+
+TEST_F(FolderTree, DriveRootChildrenAllGetPlaceholders)
+{
+    t.SetRoot("/");
+    TvNode* root = t.trView.Item("Nd000");
+    EXPECT_EQ(root->Text(), "/");
+    EXPECT_EQ(t.dNdTm[0], DriveRootTime());
+    ASSERT_GT(root->Children(), 0);
+    for (TvNode* c = root->Child(); c; c = c->Next()) {
+        ASSERT_EQ(c->Children(), 1) << c->Text().toStdString();
+        EXPECT_EQ(c->Child()->Key(), c->Key() + "X");
+        EXPECT_EQ(c->Child()->Text(), "?");
+        EXPECT_EQ(c->FullPath(), "/" + c->Text());
+    }
+    EXPECT_EQ(t.Drive1.Drive(), "/");
+}
+
+TEST_F(FolderTree, DriveListNotifiesOnlyRealChanges)
+{
+    int changes = 0;
+    DriveList dl;
+    dl.SetDrives({"/", "/mnt/usb"});
+    dl.Change = [&] { ++changes; };
+    dl.SetDrive("/home/x");
+    dl.SetDrive("/etc");
+    EXPECT_EQ(changes, 1);
+    dl.SetDrive("/mnt/usb/photos");
+    EXPECT_EQ(dl.Drive(), "/mnt/usb");
+    dl.SetDrive("/mnt/usbstick"); // not below /mnt/usb
+    EXPECT_EQ(dl.Drive(), "/");
+    dl.SetDrive("");
+    EXPECT_EQ(changes, 3);
+    EXPECT_THROW(dl.SetDrive("relative/path"), FcError);
+    dl.UserSelect(1);
+    EXPECT_EQ(changes, 4);
+}
+
+TEST_F(FolderTree, SpreadsStopAtAnUnreadableLevelAndKeepTheirMarks)
+{
+    dir.createDir("r/a/x/deep");
+    dir.createDir("r/b/y");
+    t.SetRoot(dir.path("r"));
+    t.bChkBx(true);
+    t.prChSync(true);
+    QDir(dir.path("r/b")).removeRecursively(); // b's level is still unread
+    t.trView.UserCheck(t.trView.Item("Nd000"), true);
+    ASSERT_EQ(ds.dlg.messages.size(), 1);
+    EXPECT_TRUE(ds.dlg.messages[0].contains(dir.path("r/b")));
+    EXPECT_FALSE(Usr::bTrBusy);
+    EXPECT_TRUE(t.CheckedPaths().contains(dir.path("r/a/x/deep")));
+
+    dir.createDir("r/c/w");
+    t.SetRoot(dir.path("r"));
+    QDir(dir.path("r/c")).removeRecursively();
+    t.SetChkFlt("", "zzz");
+    EXPECT_EQ(ds.dlg.messages.size(), 2);
+    EXPECT_FALSE(Usr::bTrBusy);
+}
+
+TEST_F(FolderTree, FiltersWithTheSwitchOnAndEmptyLists)
+{
+    dir.createDir("r/tmp/old/deeper");
+    dir.createDir("r/keep/sub/leaf");
+    t.SetRoot(dir.path("r"));
+    t.bChkBx(true);
+    t.trView.Item("Nd000")->SetSelected(true);
+    t.SetChkFlt("", "");
+    EXPECT_NE(Node("leaf"), nullptr); // every level was read
+    EXPECT_TRUE(t.CheckedPaths().isEmpty());
+    EXPECT_FALSE(Node("keep")->Expanded());
+
+    t.prChSync(true);
+    t.SetChkFlt("old", "tmp");
+    QStringList checked = t.CheckedPaths();
+    EXPECT_EQ(checked, QStringList({dir.path("r/tmp"), dir.path("r/tmp/old"), dir.path("r/tmp/old/deeper")}));
 }
 
 TEST(Pattern, Language)

@@ -1,4 +1,6 @@
+#include "app/Guard.h"
 #include "app/Usr.h"
+#include "env/Error.h"
 #include "support/RecordingDialogs.h"
 #include "ui/Twips.h"
 #include "ui/sbWait.h"
@@ -53,4 +55,14 @@ TEST(Wait, IsCentredWhenShown)
     EXPECT_NEAR(w.x() + w.width() / 2.0, scr.center().x(), 2);
     EXPECT_NEAR(w.y() + w.height() / 2.0, scr.center().y(), 2);
     w.cEnd();
+}
+
+TEST(Guard, AnEscapingErrorIsShownAndTheProgramGoesOn)
+{
+    DialogsScope ds;
+    bool after = false;
+    Usr::Guard([] { throw FcError(ErrKind::Database, "broken"); });
+    Usr::Guard([&] { after = true; });
+    EXPECT_TRUE(after);
+    EXPECT_EQ(ds.dlg.messages, QStringList({"broken"}));
 }
