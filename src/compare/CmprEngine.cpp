@@ -1,5 +1,7 @@
 #include "compare/CmprEngine.h"
 
+#include "app/Usr.h"
+
 #include "compare/DateText.h"
 #include "compare/SqlDb.h"
 #include "compare/Walker.h"
@@ -97,7 +99,7 @@ QString CheckFolder(const QString& path, const QString& side)
 {
     if (path.isEmpty())
         throw FcError(ErrKind::FileSystem, side + QStringLiteral("のﾌｫﾙﾀﾞが選択されていません"));
-    if (!Fso().FolderExists(OpenPath(path)))
+    if (!Usr::ChkFso().FolderExists(OpenPath(path)))
         throw FcError(ErrKind::FileSystem, side + QStringLiteral("のﾌｫﾙﾀﾞが見つかりません: ") + path);
     return path;
 }

@@ -8,21 +8,29 @@
 
 DriveList::DriveList()
 {
-    QStringList roots;
-    roots << QStringLiteral("/");
+    QStringList roots{QStringLiteral("/")}, names{QStorageInfo::root().name()};
     for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
         QString r = v.rootPath();
-        if (v.isValid() && v.isReady() && QFileInfo(r).isDir() && !roots.contains(r))
+        if (v.isValid() && v.isReady() && QFileInfo(r).isDir() && !roots.contains(r)) {
             roots << r;
+            names << v.name();
+        }
     }
-    SetDrives(roots);
+    SetDrives(roots, names);
 }
 
-void DriveList::SetDrives(const QStringList& roots)
+void DriveList::SetDrives(const QStringList& roots, const QStringList& names)
 {
     m_drives = roots;
+    m_names = names;
     if (ListChanged)
         ListChanged();
+}
+
+QString DriveList::Label(int i) const
+{
+    QString name = m_names.value(i);
+    return name.isEmpty() ? m_drives.value(i) : m_drives.value(i) + QStringLiteral("  [") + name + QLatin1Char(']');
 }
 
 QString DriveList::DriveOf(const QString& path, const QStringList& roots)

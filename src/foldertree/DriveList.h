@@ -10,7 +10,9 @@ public:
     DriveList();
     // Volume roots, "/" first.
     const QStringList& Drives() const { return m_drives; }
-    void SetDrives(const QStringList& roots);
+    void SetDrives(const QStringList& roots, const QStringList& names = {});
+    // What the list shows for entry i: the root and the volume's name.
+    QString Label(int i) const;
     // The root of the current drive; empty before one is set.
     const QString& Drive() const { return m_drive; }
     // Sets the drive that holds `path` (the mounted volume with the longest
@@ -26,5 +28,6 @@ public:
 private:
     void Select(const QString& root);
     QStringList m_drives;
+    QStringList m_names;
     QString m_drive;
 };

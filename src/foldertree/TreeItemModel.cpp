@@ -140,7 +140,6 @@ void TreeItemModel::EndLayout()
         now.append(IndexOf(NodeOf(i)));
     changePersistentIndexList(old, now);
     emit layoutChanged();
-    emit checkBoxesChanged();
 }
 
 void TreeItemModel::Changed(TvNode* node)

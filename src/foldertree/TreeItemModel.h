@@ -29,7 +29,6 @@ public:
 signals:
     void expansionWanted(const QModelIndex& idx, bool expanded);
     void selectionWanted(const QModelIndex& idx);
-    void checkBoxesChanged();
 
 private:
     void BeginInsert(TvNode* parent, int row) override;

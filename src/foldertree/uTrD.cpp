@@ -76,7 +76,8 @@ void uTrD::ShowDrives()
     const QStringList& drives = m_t.Drive1.Drives();
     if (Drive1->count() != drives.size()) {
         Drive1->clear();
-        Drive1->addItems(drives);
+        for (int i = 0; i < drives.size(); ++i)
+            Drive1->addItem(m_t.Drive1.Label(i));
     }
     Drive1->setCurrentIndex(int(drives.indexOf(m_t.Drive1.Drive())));
 }
