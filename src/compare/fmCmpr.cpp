@@ -27,11 +27,13 @@ const QString kSection = QStringLiteral("画面");
 const int kDesignW = 13500, kDesignH = 8400;
 const int kPaneW = 3525, kPaneH = 3300;
 
+// A number read back as a 32-bit integer; a damaged value outside that
+// range reads as the default 0 rather than stopping the whole layout.
 qint32 ToLong(const QVariant& v)
 {
     double d = std::nearbyint(v.toDouble());
     if (!(d >= std::numeric_limits<qint32>::min() && d <= std::numeric_limits<qint32>::max()))
-        throw FcError(ErrKind::Overflow, QStringLiteral("ｵｰﾊﾞｰﾌﾛｰしました: ") + v.toString());
+        return 0;
     return qint32(d);
 }
 } // namespace
@@ -175,6 +177,8 @@ void fmCmpr::ApplyPane()
 void fmCmpr::WinLayout(bool bSave)
 {
     yIni& ini = Usr::Ini();
+    if (bSave && !m_iniLoaded)
+        return;
     if (bSave) {
         QStringList widths;
         for (int c = 1; c <= 8; ++c)
@@ -208,7 +212,14 @@ void fmCmpr::WinLayout(bool bSave)
     }
 
     bool ok = false;
-    ini.GetTxt(Usr::sUsrFld + QStringLiteral("User.xml"), ok);
+    try {
+        ini.GetTxt(Usr::sUsrFld + QStringLiteral("User.xml"), ok);
+    } catch (const FcError& e) {
+        // go on with the defaults; the file that could not be read is not
+        // overwritten at the end
+        Usr::Dlg().MsgBox(e.message());
+    }
+    m_iniLoaded = ok;
     ini.GetGtx(kSection);
     const QString none;
     qint32 l, t, w, h, pw, ph;

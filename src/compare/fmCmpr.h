@@ -68,5 +68,6 @@ private:
     QSize m_pane;          // pane size to apply, in twips
     bool m_paneLock = false;
     bool m_activated = false;
+    bool m_iniLoaded = false;
     QMenu* m_lastPopup = nullptr;
 };

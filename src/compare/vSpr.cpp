@@ -23,6 +23,7 @@ vSpr::vSpr(QWidget* parent) : QTableView(parent), m_model(new ResultModel(this))
     setModel(m_model);
     setHorizontalHeader(new GroupHeader(this));
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setMinimumSectionSize(0); // a stored width of 0 hides a column
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     verticalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <gtest/gtest.h>
 
@@ -227,6 +228,37 @@ TEST_F(Window, AFailedSaveIsReportedAndTheProgramStillEnds)
     EXPECT_TRUE(Usr::Ending());
     ASSERT_EQ(ds.dlg.messages.size(), 1);
     EXPECT_TRUE(ds.dlg.messages[0].startsWith("画面の設定を保存できませんでした"));
+}
+
+TEST_F(Window, UnreadableOrDamagedSettingsFallBackToDefaults)
+{
+    QDir().mkdir(Xml()); // something that cannot be read as the settings file
+    {
+        fmCmpr& w = Open();
+        ASSERT_EQ(ds.dlg.messages.size(), 1);
+        EXPECT_TRUE(ds.dlg.messages[0].contains("User.xml"));
+        EXPECT_EQ(w.uTrD1->Root(), dir.path("usData"));
+        EXPECT_TRUE(w.mnDisp[0]->isChecked());
+        Close();
+    }
+    EXPECT_EQ(ds.dlg.messages.size(), 1); // nothing written over it, nothing more to say
+    EXPECT_TRUE(QFileInfo(Xml()).isDir());
+    QDir().rmdir(Xml());
+
+    QFile f(Xml());
+    f.open(QIODevice::WriteOnly);
+    f.write("<運用>\r\n   <画面>\r\n      <LEFT>1e99</LEFT>\r\n      <WIDTH>-5</WIDTH>\r\n"
+            "      <HEIGHT>abc</HEIGHT>\r\n      <ROOT1>/no/such/folder</ROOT1>\r\n      <CLS_WD>1,x</CLS_WD>\r\n"
+            "      <DISP>2</DISP>\r\n   </画面>\r\n</運用>");
+    f.close();
+    fmCmpr& w = Open();
+    EXPECT_EQ(w.uTrD1->Root(), dir.path("usData"));
+    EXPECT_TRUE(w.mnDisp[2]->isChecked());
+    EXPECT_DOUBLE_EQ(w.Spr->ColWidth(1), 1);
+    EXPECT_DOUBLE_EQ(w.Spr->ColWidth(2), 0);
+    EXPECT_DOUBLE_EQ(w.Spr->ColWidth(3), 7.25);
+    EXPECT_EQ(ds.dlg.messages.size(), 1);
+    Close();
 }
 
 TEST_F(Window, EndFromTheMenuSavesAndEnds)
