@@ -18,61 +18,49 @@
 namespace {
 const int kNone = -1;
 
-// Folder 1's files by case-folded relative folder and name; files whose
-// keys fold alike are chained.
-struct MatchIndex {
-    QHash<QString, int> first;
-    std::vector<int> next;
+// A walk with the case-folded key (relative folder and name) of each file.
+struct KeyedWalk {
+    WalkResult w;
+    std::vector<QString> keys;
 };
 
-QString FoldedKey(const QString& foldedFolder, const QString& name)
+KeyedWalk WalkAndFold(const QString& folder, std::atomic<qint64>& seen)
 {
-    return foldedFolder + QChar(0) + name.toCaseFolded();
-}
-
-std::vector<QString> FoldFolders(const WalkResult& w)
-{
-    std::vector<QString> out;
-    out.reserve(w.folders.size());
-    for (const QString& f : w.folders)
-        out.push_back(f.toCaseFolded());
-    return out;
-}
-
-MatchIndex IndexFiles(const WalkResult& w1)
-{
-    MatchIndex ix;
-    std::vector<QString> folded = FoldFolders(w1);
-    ix.first.reserve(qsizetype(w1.files.size()));
-    ix.next.assign(w1.files.size(), kNone);
-    std::vector<int> last(w1.files.size(), kNone);
-    for (size_t i = 0; i < w1.files.size(); ++i) {
-        const WalkFile& f = w1.files[i];
-        auto it = ix.first.find(FoldedKey(folded[f.folder], f.name));
-        if (it == ix.first.end()) {
-            ix.first.insert(FoldedKey(folded[f.folder], f.name), int(i));
-            last[i] = int(i);
-        } else {
-            int head = it.value();
-            ix.next[size_t(last[size_t(head)])] = int(i);
-            last[size_t(head)] = int(i);
-        }
-    }
-    return ix;
+    KeyedWalk k{WalkFolder(folder, seen), {}};
+    std::vector<QString> folded;
+    folded.reserve(k.w.folders.size());
+    for (const QString& f : k.w.folders)
+        folded.push_back(f.toCaseFolded() + QChar(0));
+    k.keys.reserve(k.w.files.size());
+    for (const WalkFile& f : k.w.files)
+        k.keys.push_back(folded[f.folder] + f.name.toCaseFolded());
+    return k;
 }
 
 // For each Folder 2 file, the Folder 1 file it updates (kNone: a new row).
 // Exact spellings claim their rows first; every row is claimed at most once.
-std::vector<int> MatchFiles(const WalkResult& w1, const WalkResult& w2)
+std::vector<int> MatchFiles(const KeyedWalk& k1, const KeyedWalk& k2)
 {
-    MatchIndex ix = IndexFiles(w1);
-    std::vector<QString> folded2 = FoldFolders(w2);
+    const WalkResult &w1 = k1.w, &w2 = k2.w;
+    QHash<QString, int> first;
+    first.reserve(qsizetype(w1.files.size()));
+    std::vector<int> next(w1.files.size(), kNone), last(w1.files.size(), kNone);
+    for (size_t i = 0; i < w1.files.size(); ++i) {
+        auto it = first.find(k1.keys[i]);
+        if (it == first.end()) {
+            first.insert(k1.keys[i], int(i));
+            last[i] = int(i);
+        } else {
+            next[size_t(last[size_t(it.value())])] = int(i);
+            last[size_t(it.value())] = int(i);
+        }
+    }
     std::vector<int> head(w2.files.size(), kNone), match(w2.files.size(), kNone);
     std::vector<char> claimed(w1.files.size(), 0);
     for (size_t j = 0; j < w2.files.size(); ++j) {
         const WalkFile& f = w2.files[j];
-        head[j] = ix.first.value(FoldedKey(folded2[f.folder], f.name), kNone);
-        for (int i = head[j]; i != kNone; i = ix.next[size_t(i)]) {
+        head[j] = first.value(k2.keys[j], kNone);
+        for (int i = head[j]; i != kNone; i = next[size_t(i)]) {
             const WalkFile& g = w1.files[size_t(i)];
             if (!claimed[size_t(i)] && g.name == f.name && w1.folders[g.folder] == w2.folders[f.folder]) {
                 claimed[size_t(i)] = 1;
@@ -84,7 +72,7 @@ std::vector<int> MatchFiles(const WalkResult& w1, const WalkResult& w2)
     for (size_t j = 0; j < w2.files.size(); ++j) {
         if (match[j] != kNone)
             continue;
-        for (int i = head[j]; i != kNone; i = ix.next[size_t(i)]) {
+        for (int i = head[j]; i != kNone; i = next[size_t(i)]) {
             if (!claimed[size_t(i)]) {
                 claimed[size_t(i)] = 1;
                 match[j] = i;
@@ -105,17 +93,17 @@ QString CheckFolder(const QString& path, const QString& side)
 }
 
 // Walks both folders at once, reporting the running count meanwhile.
-std::pair<WalkResult, WalkResult> WalkBoth(const QString& f1, const QString& f2, const CmprEngine::Progress& cb)
+std::pair<KeyedWalk, KeyedWalk> WalkBoth(const QString& f1, const QString& f2, const CmprEngine::Progress& cb)
 {
     std::atomic<qint64> seen{0};
-    auto a = std::async(std::launch::async, [&] { return WalkFolder(f1, seen); });
-    auto b = std::async(std::launch::async, [&] { return WalkFolder(f2, seen); });
+    auto a = std::async(std::launch::async, [&] { return WalkAndFold(f1, seen); });
+    auto b = std::async(std::launch::async, [&] { return WalkAndFold(f2, seen); });
     while (cb && (a.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready ||
                   b.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready))
         cb(seen.load());
     b.wait();
-    WalkResult r1 = a.get(); // the first failure is reported
-    WalkResult r2 = b.get();
+    KeyedWalk r1 = a.get(); // the first failure is reported
+    KeyedWalk r2 = b.get();
     if (cb)
         cb(seen.load());
     return {std::move(r1), std::move(r2)};
@@ -153,8 +141,9 @@ CmprCounts CmprEngine::Run(const QString& sFld1, const QString& sFld2, SqlDb& db
 {
     CheckFolder(sFld1, QStringLiteral("ﾌｫﾙﾀﾞ1"));
     CheckFolder(sFld2, QStringLiteral("ﾌｫﾙﾀﾞ2"));
-    auto [w1, w2] = WalkBoth(sFld1, sFld2, progress);
-    std::vector<int> match = MatchFiles(w1, w2);
+    auto [k1, k2] = WalkBoth(sFld1, sFld2, progress);
+    std::vector<int> match = MatchFiles(k1, k2);
+    const WalkResult &w1 = k1.w, &w2 = k2.w;
     std::vector<int> partner(w1.files.size(), kNone);
     for (size_t j = 0; j < match.size(); ++j)
         if (match[j] != kNone)
