@@ -13,8 +13,6 @@ const QString kClose = QStringLiteral("icClose");
 const QString kOpen = QStringLiteral("icOpen");
 const QString kHolder = QStringLiteral("?");
 
-bool IsHolder(const TvNode* n) { return n && n->Text() == kHolder; }
-
 // Sets the tree-busy flag for a scope; on leaving, puts back `after`
 // (or the earlier value when `restore` is set).
 class BusyScope {

@@ -60,6 +60,9 @@ public:
     void MkRoot(QString& path);
     bool SlctDrv(const QString& path);
 
+    // Whether a node is the placeholder child of a level not yet read.
+    static bool IsHolder(const TvNode* n) { return n && n->Text() == QLatin1String("?"); }
+
     qint64 nNdCnt = 0;
     std::vector<FTime> dNdTm;
     bool bSyncChk = false;

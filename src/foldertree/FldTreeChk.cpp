@@ -6,8 +6,6 @@
 #include "ui/Dialogs.h"
 
 namespace {
-bool IsHolder(const TvNode* n) { return n && n->Text() == QLatin1String("?"); }
-
 // Runs a spread with the tree-busy flag set; a level that cannot be read
 // stops it, keeps the marks set so far, and is reported.
 template <class F>

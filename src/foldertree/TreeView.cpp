@@ -231,7 +231,6 @@ void TreeView::Clear()
     if (m_obs)
         m_obs->BeginReset();
     m_top.clear();
-    m_all.clear();
     m_keys.clear();
     m_selected = nullptr;
     m_all.clear();
