@@ -23,9 +23,7 @@ QByteArray Name()
 {
     if (!Override().isEmpty())
         return Override();
-    QStringDecoder sys(QStringDecoder::System);
-    const char* nm = sys.name();
-    return nm ? QByteArray(nm) : QByteArray("UTF-8");
+    return SystemName();
 }
 
 void SetName(const QByteArray& nm) { Override() = nm; }

@@ -7,6 +7,7 @@
 
 namespace CodePage {
 QByteArray Name();                  // "UTF-8", "Shift_JIS", ...
+QByteArray SystemName();            // the platform's own, without override
 void SetName(const QByteArray& nm); // overrides the locale's (tests, settings)
 QByteArray Encode(const QString& s);
 QString Decode(const QByteArray& b);

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -30,6 +31,9 @@ uTrD::uTrD(QWidget* parent)
     Drive1->setMinimumWidth(10);
     trView->setModel(m_model);
     trView->setHeaderHidden(true);
+    // long folder names scroll sideways instead of being cut short
+    trView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    trView->header()->setStretchLastSection(false);
     trView->setUniformRowHeights(true);
     trView->setMinimumSize(10, 10);
     trView->viewport()->installEventFilter(this);

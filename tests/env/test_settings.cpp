@@ -48,6 +48,9 @@ const QByteArray kDoc = "<?xml version='1.0' encoding='UTF-8' ?>\r\n<運用>\r\n
 
 TEST_F(Settings, MissingFileGivesTheExactLayout)
 {
+    CodePage::SetName("");
+    EXPECT_EQ(CodePage::Name(), "UTF-8");
+    EXPECT_EQ(CodePage::XmlLabel(), "UTF-8");
     for (const char* cp : {"Shift_JIS", "UTF-8"}) {
         CodePage::SetName(cp);
         QString f = dir.path(QString("new_%1.xml").arg(cp));
