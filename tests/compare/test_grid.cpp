@@ -189,7 +189,7 @@ TEST_F(Grid, AFailedComparisonLeavesTheGridAndFreesTheTrees)
 TEST(ModelTester, ResultModelPassesQtChecks)
 {
     ResultModel m;
-    QAbstractItemModelTester t(&m, QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester t(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
     std::vector<GridRow> rows(3);
     rows[1].sFL = "a.b";
     m.SetRows(std::move(rows));

@@ -279,7 +279,7 @@ TEST(TreePane, ModelPassesQtChecksAndFollowsTheNodes)
     Usr::sUsrFld = d.path("r") + "/";
     uTrD pane;
     auto* model = pane.View()->model();
-    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     pane.Tree().Drive1.SetDrives({"/"});
     Usr::bLdMain = false;
     pane.SetRoot(d.path("r"));

@@ -238,6 +238,11 @@ TEST_F(FolderTree, ButtonOnAnotherVolumeRebuildsTwiceAndCancelChangesNothing)
     ds.dlg.inputAnswers.push_back(dir.path("r"));
     t.F_GtFld(0, true);
     EXPECT_EQ(t.Root(), dir.path("r"));
+    ds.dlg.inputAnswers.push_back("relative/x"); // on no drive
+    t.F_GtFld(0, true);
+    EXPECT_EQ(ds.dlg.messages.last(), "relative/x Not Found !!");
+    EXPECT_EQ(t.trView.Count(), 0);
+    EXPECT_FALSE(Usr::bTrBusy);
     ds.dlg.inputAnswers.push_back(dir.path("nothing"));
     t.F_GtFld(0, true);
     EXPECT_EQ(ds.dlg.messages.last(), dir.path("nothing") + " Not Found");
