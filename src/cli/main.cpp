@@ -73,14 +73,13 @@ Options Parse(const QStringList& args)
 
 void Print(SqlDb& db, int mode)
 {
-    QByteArray buf;
+    QString text;
     FetchRows(db, mode, 10000, [&](std::vector<GridRow>& rows) {
-        buf.clear();
-        for (const GridRow& r : rows) {
-            buf += RowLine(r).toUtf8();
-            buf += '\n';
-        }
-        std::fwrite(buf.constData(), 1, size_t(buf.size()), stdout);
+        text.clear();
+        for (const GridRow& r : rows)
+            AppendRowLine(text, r);
+        QByteArray bytes = text.toUtf8();
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     });
     std::fflush(stdout);
 }

@@ -18,10 +18,10 @@
 namespace {
 const int kNone = -1;
 
-// A walk with the case-folded key (relative folder and name) of each file.
+// A walk with a hash of each file's case-folded relative folder and name.
 struct KeyedWalk {
     WalkResult w;
-    std::vector<QString> keys;
+    std::vector<size_t> keys;
 };
 
 KeyedWalk WalkAndFold(const QString& folder, std::atomic<qint64>& seen)
@@ -33,8 +33,20 @@ KeyedWalk WalkAndFold(const QString& folder, std::atomic<qint64>& seen)
         folded.push_back(f.toCaseFolded() + QChar(0));
     k.keys.reserve(k.w.files.size());
     for (const WalkFile& f : k.w.files)
-        k.keys.push_back(folded[f.folder] + f.name.toCaseFolded());
+        k.keys.push_back(qHash(QString(folded[f.folder] + f.name.toCaseFolded()), 0));
     return k;
+}
+
+// Whether two files have the same relative folder and name regardless of case.
+bool SameKey(const WalkResult& w1, const WalkFile& a, const WalkResult& w2, const WalkFile& b)
+{
+    return a.name.compare(b.name, Qt::CaseInsensitive) == 0 &&
+           w1.folders[a.folder].compare(w2.folders[b.folder], Qt::CaseInsensitive) == 0;
+}
+
+bool SameSpelling(const WalkResult& w1, const WalkFile& a, const WalkResult& w2, const WalkFile& b)
+{
+    return a.name == b.name && w1.folders[a.folder] == w2.folders[b.folder];
 }
 
 // For each Folder 2 file, the Folder 1 file it updates (kNone: a new row).
@@ -42,7 +54,7 @@ KeyedWalk WalkAndFold(const QString& folder, std::atomic<qint64>& seen)
 std::vector<int> MatchFiles(const KeyedWalk& k1, const KeyedWalk& k2)
 {
     const WalkResult &w1 = k1.w, &w2 = k2.w;
-    QHash<QString, int> first;
+    QHash<size_t, int> first; // files whose keys hash alike are chained
     first.reserve(qsizetype(w1.files.size()));
     std::vector<int> next(w1.files.size(), kNone), last(w1.files.size(), kNone);
     for (size_t i = 0; i < w1.files.size(); ++i) {
@@ -57,28 +69,24 @@ std::vector<int> MatchFiles(const KeyedWalk& k1, const KeyedWalk& k2)
     }
     std::vector<int> head(w2.files.size(), kNone), match(w2.files.size(), kNone);
     std::vector<char> claimed(w1.files.size(), 0);
-    for (size_t j = 0; j < w2.files.size(); ++j) {
+    auto claim = [&](size_t j, auto&& fits) {
         const WalkFile& f = w2.files[j];
-        head[j] = first.value(k2.keys[j], kNone);
         for (int i = head[j]; i != kNone; i = next[size_t(i)]) {
             const WalkFile& g = w1.files[size_t(i)];
-            if (!claimed[size_t(i)] && g.name == f.name && w1.folders[g.folder] == w2.folders[f.folder]) {
+            if (!claimed[size_t(i)] && fits(g, f)) {
                 claimed[size_t(i)] = 1;
                 match[j] = i;
-                break;
+                return;
             }
         }
+    };
+    for (size_t j = 0; j < w2.files.size(); ++j) {
+        head[j] = first.value(k2.keys[j], kNone);
+        claim(j, [&](const WalkFile& g, const WalkFile& f) { return SameSpelling(w1, g, w2, f); });
     }
     for (size_t j = 0; j < w2.files.size(); ++j) {
-        if (match[j] != kNone)
-            continue;
-        for (int i = head[j]; i != kNone; i = next[size_t(i)]) {
-            if (!claimed[size_t(i)]) {
-                claimed[size_t(i)] = 1;
-                match[j] = i;
-                break;
-            }
-        }
+        if (match[j] == kNone)
+            claim(j, [&](const WalkFile& g, const WalkFile& f) { return SameKey(w1, g, w2, f); });
     }
     return match;
 }

@@ -71,10 +71,8 @@ void ResultModel::SetRows(std::vector<GridRow>&& rows)
 QString ResultModel::ClipboardText() const
 {
     QString out;
-    for (const GridRow& r : m_rows) {
-        out += RowLine(r);
-        out += QLatin1Char('\n');
-    }
+    for (const GridRow& r : m_rows)
+        AppendRowLine(out, r);
     return out;
 }
 

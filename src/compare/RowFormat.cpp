@@ -2,12 +2,18 @@
 
 #include "compare/SqlDb.h"
 
-NameExt SplitName(const QString& sFL)
+NameExtView SplitNameView(QStringView sFL)
 {
     qsizetype p = sFL.lastIndexOf(QLatin1Char('.'));
     if (p < 0)
-        return {sFL, QString()};
+        return {sFL, QStringView()};
     return {sFL.left(p), sFL.mid(p + 1)};
+}
+
+NameExt SplitName(const QString& sFL)
+{
+    NameExtView v = SplitNameView(sFL);
+    return {v.name.toString(), v.ext.toString()};
 }
 
 QString SizeText(qint64 bytes)
@@ -36,13 +42,28 @@ QString ModeQuery(int nDisp)
     return q + QStringLiteral(" Order By nNo");
 }
 
-QString RowLine(const GridRow& r)
+void AppendRowLine(QString& out, const GridRow& r)
 {
-    NameExt ne = SplitName(r.sFL);
     const QChar tab(QLatin1Char('\t'));
-    return r.sPh + tab + ne.name + tab + ne.ext + tab + r.sED + tab + SizeText(r.nS1) + tab + r.sU1 + tab +
-           SizeText(r.nS2) + tab + r.sU2;
+    NameExtView ne = SplitNameView(r.sFL); // views: this runs for every row
+    out += r.sPh;
+    out += tab;
+    out += ne.name;
+    out += tab;
+    out += ne.ext;
+    out += tab;
+    out += r.sED;
+    out += tab;
+    out += SizeText(r.nS1);
+    out += tab;
+    out += r.sU1;
+    out += tab;
+    out += SizeText(r.nS2);
+    out += tab;
+    out += r.sU2;
+    out += QLatin1Char('\n');
 }
+
 
 void FetchRows(SqlDb& db, int nDisp, int chunk, const std::function<void(std::vector<GridRow>&)>& take)
 {

@@ -16,11 +16,15 @@ struct NameExt {
     QString name, ext;
 };
 NameExt SplitName(const QString& sFL);
+struct NameExtView {
+    QStringView name, ext;
+};
+NameExtView SplitNameView(QStringView sFL);
 // Empty for 0; otherwise the exact byte count grouped by thousands.
 QString SizeText(qint64 bytes);
 // The query of a display mode (any value but 1 and 2 shows all rows).
 QString ModeQuery(int nDisp);
-// The eight cells of a row as shown, tab-separated.
-QString RowLine(const GridRow& r);
+// Appends the eight cells of a row as shown, tab-separated, and a line feed.
+void AppendRowLine(QString& out, const GridRow& r);
 // Reads the rows of a display mode in chunks of `chunk` rows.
 void FetchRows(SqlDb& db, int nDisp, int chunk, const std::function<void(std::vector<GridRow>&)>& take);

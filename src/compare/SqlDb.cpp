@@ -3,6 +3,7 @@
 #include "env/Error.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <sqlite3.h>
 
 namespace {
@@ -32,9 +33,15 @@ void SqlStmt::Bind(int i, qint64 v) { Check(sqlite3_bind_int64(m_st, i, v)); }
 
 void SqlStmt::Bind(int i, QStringView v)
 {
-    static const char16_t kEmpty[] = u"";
-    const void* p = v.isNull() ? static_cast<const void*>(kEmpty) : static_cast<const void*>(v.utf16());
-    Check(sqlite3_bind_text16(m_st, i, p, int(v.size() * 2), SQLITE_STATIC));
+    // Encoded here into a buffer the statement keeps, so the store gets
+    // UTF-8 without a conversion of its own.
+    if (m_utf8.size() <= size_t(i))
+        m_utf8.resize(size_t(i) + 1);
+    QByteArray& buf = m_utf8[size_t(i)];
+    buf.resize(v.size() * 3 + 1);
+    QStringEncoder enc(QStringEncoder::Utf8);
+    char* end = enc.appendToBuffer(buf.data(), v);
+    Check(sqlite3_bind_text(m_st, i, buf.constData(), int(end - buf.constData()), SQLITE_STATIC));
 }
 
 void SqlStmt::BindNull(int i) { Check(sqlite3_bind_null(m_st, i)); }
@@ -59,11 +66,10 @@ qint64 SqlStmt::Int(int col) const { return sqlite3_column_int64(m_st, col); }
 
 QString SqlStmt::Text(int col) const
 {
-    const void* p = sqlite3_column_text16(m_st, col);
+    const unsigned char* p = sqlite3_column_text(m_st, col);
     if (!p)
         return QString();
-    int bytes = sqlite3_column_bytes16(m_st, col);
-    return QString(reinterpret_cast<const QChar*>(p), bytes / 2);
+    return QString::fromUtf8(reinterpret_cast<const char*>(p), sqlite3_column_bytes(m_st, col));
 }
 
 SqlDb::SqlDb(const QString& path) : m_path(path)

@@ -2,7 +2,9 @@
 // A small RAII wrapper over an SQLite connection and its statements. Every
 // failure raises FcError(Database) with SQLite's own message.
 #include <QString>
+#include <QByteArray>
 #include <QStringView>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -15,7 +17,7 @@ public:
     SqlStmt& operator=(const SqlStmt&) = delete;
 
     void Bind(int i, qint64 v);
-    void Bind(int i, QStringView v); // the text must live until Step
+    void Bind(int i, QStringView v);
     void BindNull(int i);
     // Runs one step: true while a row is available.
     bool Step();
@@ -27,6 +29,7 @@ private:
     void Check(int rc) const;
     sqlite3* m_db;
     sqlite3_stmt* m_st = nullptr;
+    std::vector<QByteArray> m_utf8; // bound texts, kept until the next bind
 };
 
 class SqlDb {
