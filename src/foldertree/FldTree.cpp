@@ -104,21 +104,34 @@ void FldTree::RfrshTr()
 {
     Fso& fs = Usr::ChkFso();
     const qint64 last = nNdCnt;
+    // Siblings mostly have neighbouring keys: their parent's path is reused.
+    const TvNode* parent = nullptr;
+    QString parentPath; // ends with the separator
     for (qint64 k = 0; k <= last; ++k) {
         QString key = KeyOf(k);
         TvNode* n = trView.Find(key); // no node: its folder went earlier
-        if (!n || n->Text() == kHolder)
+        if (!n || IsHolder(n))
             continue;
-        QString p = n->FullPath();
+        QString p;
+        if (n->Parent() && n->Parent() == parent) {
+            p = parentPath + n->Text();
+        } else {
+            p = n->FullPath();
+            parent = n->Parent();
+            parentPath = p.left(p.size() - n->Text().size());
+        }
         FTime t = 0;
         if (!fs.TryFolderTime(OpenPath(p), t)) {
             trView.Remove(key);
+            parent = nullptr; // the cached parent may have gone with it
             continue;
         }
         if (IsDriveRoot(p) || IsDriveRoot(StripTrailingSep(p)))
             t = DriveRootTime();
-        if (size_t(k) < dNdTm.size() && t > dNdTm[size_t(k)])
+        if (size_t(k) < dNdTm.size() && t > dNdTm[size_t(k)]) {
             SyncSbFld(n, p);
+            parent = nullptr;
+        }
     }
 }
 
