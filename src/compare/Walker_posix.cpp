@@ -82,6 +82,8 @@ private:
         for (const std::string& sub : dirs) {
             QString subPath = JoinPath(path, QFile::decodeName(sub.c_str()));
             int sfd = openat(dirfd(d), sub.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (sfd < 0 && errno == ENOENT)
+                continue; // removed while the walk went on: nothing of it to list
             if (sfd < 0) {
                 int e = errno;
                 closedir(d);
