@@ -73,7 +73,7 @@ private:
         std::sort(dirs.begin(), dirs.end());
 
         quint32 fi = quint32(result.folders.size());
-        result.folders.push_back(path.mid(RootPrefixLen(m_root)));
+        result.folders.push_back(RelPath(path, m_root));
         for (Raw& r : files)
             result.files.push_back({fi, QFile::decodeName(r.name.c_str()), r.size, r.mtime});
         m_seen.fetch_add(qint64(files.size()), std::memory_order_relaxed);

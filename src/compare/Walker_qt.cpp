@@ -29,7 +29,7 @@ private:
         const QStringList dirs =
             d.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
         quint32 fi = quint32(result.folders.size());
-        result.folders.push_back(path.mid(RootPrefixLen(m_root)));
+        result.folders.push_back(RelPath(path, m_root));
         for (const QFileInfo& f : files)
             result.files.push_back({fi, f.fileName(), f.size(), f.lastModified().toSecsSinceEpoch()});
         m_seen.fetch_add(qint64(files.size()), std::memory_order_relaxed);

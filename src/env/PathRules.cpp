@@ -51,16 +51,15 @@ qsizetype RootPrefixLen(const QString& folder, PathStyle st)
     return WithTrailingSep(folder, st).size();
 }
 
+QString RelPath(const QString& path, const QString& folder, PathStyle st)
+{
+    return path.mid(RootPrefixLen(folder, st));
+}
+
 QString RelFolder(const QString& filePath, const QString& fileName, const QString& folder, PathStyle st)
 {
-    QString rest = filePath.mid(RootPrefixLen(folder, st));
+    QString rest = RelPath(filePath, folder, st);
     if (fileName.size() < rest.size())
         return rest.left(rest.size() - fileName.size() - 1);
     return QString();
-}
-
-QString FolderOf(const QString& filePath, PathStyle st)
-{
-    qsizetype p = filePath.lastIndexOf(PathSep(st));
-    return p < 0 ? QString() : filePath.left(p + 1);
 }

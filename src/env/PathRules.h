@@ -21,9 +21,9 @@ QString JoinPath(const QString& parent, const QString& name, PathStyle st = Nati
 // How many leading characters of a file path below `folder` name the
 // compared folder and the separator after it.
 qsizetype RootPrefixLen(const QString& folder, PathStyle st = NativeStyle());
+// A path below the compared folder, less the folder and its separator.
+QString RelPath(const QString& path, const QString& folder, PathStyle st = NativeStyle());
 // Relative folder of a file: its path less the compared folder prefix and
 // less "sep + name"; empty for a file directly in the folder.
 QString RelFolder(const QString& filePath, const QString& fileName, const QString& folder,
                   PathStyle st = NativeStyle());
-// The folder of an executable path, ending with the separator.
-QString FolderOf(const QString& filePath, PathStyle st = NativeStyle());

@@ -47,12 +47,14 @@ TEST(PathRules, RelativeFolderStripsTheComparedFolder)
     };
     for (const Case& c : cases)
         EXPECT_EQ(RelFolder(c.file, c.name, c.folder, c.st), QString(c.rel)) << c.file;
+    // a compared folder itself, as the walk meets it
+    EXPECT_EQ(RelPath("C:\\", "C:", W), "");
+    EXPECT_EQ(RelPath("/", "/", P), "");
+    EXPECT_EQ(RelPath("/home/u/a", "/home/u/", P), "a");
 }
 
 TEST(PathRules, FolderChainSkipsTheDrivePart)
 {
     EXPECT_EQ(IniText::FolderChain("D:\\A\\B\\C", '\\'), QStringList({"D:\\A", "D:\\A\\B", "D:\\A\\B\\C"}));
     EXPECT_EQ(IniText::FolderChain("/a/b/", '/'), QStringList({"/a", "/a/b"}));
-    EXPECT_EQ(FolderOf("C:\\Tools\\x.exe", W), "C:\\Tools\\");
-    EXPECT_EQ(FolderOf("D:\\x.exe", W), "D:\\");
 }
