@@ -2,6 +2,7 @@
 
 #include "compare/fmCmpr.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <csignal>
 #include <sys/socket.h>
@@ -23,7 +24,8 @@ void CloseOnTermSignal()
 {
     if (g_fds[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_fds) != 0)
         return;
-    auto* sn = new QSocketNotifier(g_fds[1], QSocketNotifier::Read);
+    // Owned by the application, so it goes with the event loop it serves.
+    auto* sn = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(sn, &QSocketNotifier::activated, [] {
         char c;
         ssize_t n = ::read(g_fds[1], &c, 1);

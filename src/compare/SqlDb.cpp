@@ -7,6 +7,10 @@
 #include <sqlite3.h>
 
 namespace {
+void WarnCloseFailure(const QString& why) { qWarning("%s", qUtf8Printable(why)); }
+
+void (*g_closeFailure)(const QString&) = WarnCloseFailure;
+
 [[noreturn]] void Fail(sqlite3* db, const QString& what)
 {
     QString why = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
@@ -86,7 +90,19 @@ SqlDb::SqlDb(const QString& path) : m_path(path)
     sqlite3_busy_timeout(m_db, 5000);
 }
 
-SqlDb::~SqlDb() { sqlite3_close(m_db); }
+SqlDb::~SqlDb()
+{
+    if (!m_db || sqlite3_close(m_db) == SQLITE_OK)
+        return;
+    g_closeFailure(QStringLiteral("ﾃﾞｰﾀｰﾍﾞｰｽを閉じられません: ") + m_path + QStringLiteral(" (") +
+                   QString::fromUtf8(sqlite3_errmsg(m_db)) + QLatin1Char(')'));
+    sqlite3_close_v2(m_db);
+}
+
+void SqlDb::SetCloseFailureHandler(void (*handler)(const QString&))
+{
+    g_closeFailure = handler ? handler : WarnCloseFailure;
+}
 
 void SqlDb::Exec(const QString& sql)
 {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QByteArray>
 #include <QStringView>
+#include <initializer_list>
 #include <vector>
 
 struct sqlite3;
@@ -45,6 +46,11 @@ public:
     qint64 Changes() const;
     const QString& Path() const { return m_path; }
     sqlite3* Handle() const { return m_db; }
+
+    // Called when a connection cannot close because a statement of it is
+    // still open: a fault of the caller. The connection is then freed as
+    // soon as its last statement is. Tests turn this into a failure.
+    static void SetCloseFailureHandler(void (*handler)(const QString& why));
 
 private:
     sqlite3* m_db = nullptr;

@@ -5,37 +5,83 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <algorithm>
 
 namespace {
+struct Entry {
+    QByteArray key; // the name in UTF-8: sorting on it gives code-point order
+    QFileInfo info;
+};
+
+void SortByCode(std::vector<Entry>& v)
+{
+    std::sort(v.begin(), v.end(), [](const Entry& a, const Entry& b) { return a.key < b.key; });
+}
+
+// A link whose target is missing is listed as a file with the link's own
+// size, as the POSIX walker lists it; Qt cannot read such a link's own time,
+// so it stays 0.
+void Stamp(const QFileInfo& f, qint64& size, qint64& mtime)
+{
+    if (f.isSymLink() && !f.exists()) {
+        size = f.symLinkTarget().toUtf8().size();
+        mtime = 0;
+        return;
+    }
+    size = f.size();
+    mtime = f.lastModified().toSecsSinceEpoch();
+}
+
 class Walk {
 public:
     Walk(const QString& root, std::atomic<qint64>& seen) : m_root(root), m_seen(seen) {}
-    void Run() { Folder(OpenPath(m_root)); }
+    void Run()
+    {
+        const QString open = OpenPath(m_root);
+        if (!QFileInfo(open).isDir())
+            Fail(open);
+        Folder(open);
+    }
     WalkResult result;
 
 private:
+    [[noreturn]] static void Fail(const QString& path)
+    {
+        throw FcError(ErrKind::FileSystem, QStringLiteral("ﾌｫﾙﾀﾞを読めません: ") + path);
+    }
+
     void Folder(const QString& path)
     {
-        QString canon = QFileInfo(path).canonicalFilePath();
+        const QString canon = QFileInfo(path).canonicalFilePath();
+        if (canon.isEmpty())
+            return; // removed while the walk went on: nothing of it to list
         if (std::find(m_stack.begin(), m_stack.end(), canon) != m_stack.end())
             return;
-        QDir d(path);
-        if (!d.exists() || !d.isReadable())
-            throw FcError(ErrKind::FileSystem, QStringLiteral("ﾌｫﾙﾀﾞを読めません: ") + path);
-        const QFileInfoList files =
-            d.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
-        const QStringList dirs =
-            d.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
-        quint32 fi = quint32(result.folders.size());
+        if (!QDir(path).isReadable())
+            Fail(path);
+        std::vector<Entry> files, dirs;
+        QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+        while (it.hasNext()) {
+            it.next();
+            QFileInfo f = it.fileInfo();
+            (f.isDir() ? dirs : files).push_back({f.fileName().toUtf8(), f});
+        }
+        SortByCode(files);
+        SortByCode(dirs);
+
+        const quint32 fi = quint32(result.folders.size());
         result.folders.push_back(RelPath(path, m_root));
-        for (const QFileInfo& f : files)
-            result.files.push_back({fi, f.fileName(), f.size(), f.lastModified().toSecsSinceEpoch()});
+        for (const Entry& e : files) {
+            qint64 size = 0, mtime = 0;
+            Stamp(e.info, size, mtime);
+            result.files.push_back({fi, e.info.fileName(), size, mtime});
+        }
         m_seen.fetch_add(qint64(files.size()), std::memory_order_relaxed);
         m_stack.push_back(canon);
-        for (const QString& sub : dirs)
-            Folder(JoinPath(path, sub));
+        for (const Entry& d : dirs)
+            Folder(JoinPath(path, d.info.fileName()));
         m_stack.pop_back();
     }
 

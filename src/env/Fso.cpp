@@ -2,6 +2,7 @@
 
 #include "env/CodePage.h"
 #include "env/DirList.h"
+#include "env/DiskSync.h"
 #include "env/Error.h"
 
 #include <QDateTime>
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <filesystem>
-#include <unistd.h>
 
 namespace {
 [[noreturn]] void Fail(const QString& what, const QString& path, const QString& why)
@@ -103,7 +103,7 @@ void Fso::WriteAnsiTextAtomic(const QString& path, const QString& text) const
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         Fail(QStringLiteral("ﾌｧｲﾙに書き込めません"), tmp, f.errorString());
     QByteArray bytes = CodePage::Encode(text);
-    bool written = f.write(bytes) == bytes.size() && f.flush() && ::fsync(f.handle()) == 0;
+    bool written = f.write(bytes) == bytes.size() && SyncToDisk(f);
     QString why = f.errorString();
     f.close();
     std::error_code ec;

@@ -1,4 +1,6 @@
 // Starts the real program under the offscreen platform.
+#include "support/Files.h"
+#include "support/Printers.h"
 #include "support/TestDir.h"
 
 #include <QDir>
@@ -72,9 +74,7 @@ TEST(Start, LaunchFileStartWritesTheLaunchKeys)
     QThread::msleep(1500);
     Stop(p);
     EXPECT_EQ(p.exitCode(), 0);
-    QFile f(dir.path("bin/usData/User.xml"));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    QByteArray xml = f.readAll();
+    QByteArray xml = ReadBytes(dir.path("bin/usData/User.xml"));
     EXPECT_TRUE(xml.contains("<DIR_WD_R>"));
     EXPECT_TRUE(xml.contains("<CLS_WD_R>"));
     EXPECT_FALSE(xml.contains("<LEFT>"));

@@ -1,6 +1,7 @@
 #include "app/LaunchRecord.h"
 #include "app/Usr.h"
 #include "env/CodePage.h"
+#include "support/Printers.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestDir.h"
 

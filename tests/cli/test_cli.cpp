@@ -1,4 +1,5 @@
 // Runs the real fldcmpr-cli.
+#include "support/Printers.h"
 #include "support/TestDir.h"
 
 #include <QProcess>

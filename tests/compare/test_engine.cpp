@@ -2,7 +2,12 @@
 #include "compare/DateText.h"
 #include "compare/ResultStore.h"
 #include "compare/RowFormat.h"
+#include "compare/Walker.h"
 #include "env/Error.h"
+#include "support/Files.h"
+#include "support/Files.h"
+#include "support/Hooks.h"
+#include "support/Printers.h"
 #include "support/TestDir.h"
 
 #include <QDir>
@@ -40,9 +45,11 @@ protected:
     {
         store.OpnDb();
         std::vector<Row> out;
-        SqlStmt st = store.Db().Prepare("Select nNo, sPh, sFL, sU1, sU2, sED, nS1, nS2 From tbCmpr Order By nNo");
-        while (st.Step())
-            out.push_back({st.Int(0), st.Text(1), st.Text(2), st.Text(3), st.Text(4), st.Text(5), st.Int(6), st.Int(7)});
+        {
+            SqlStmt st = store.Db().Prepare("Select nNo, sPh, sFL, sU1, sU2, sED, nS1, nS2 From tbCmpr Order By nNo");
+            while (st.Step())
+                out.push_back({st.Int(0), st.Text(1), st.Text(2), st.Text(3), st.Text(4), st.Text(5), st.Int(6), st.Int(7)});
+        }
         store.ClsDb();
         return out;
     }
@@ -210,6 +217,33 @@ TEST_F(Engine, LinkLoopsEnd)
     EXPECT_EQ(r[0].sED, "1=2");
 }
 
+// Both walkers (the POSIX one and the Qt one other platforms use) list the
+// same entries in the same order: code-point order, which is not UTF-16
+// order above U+FFFF, files before subfolders.
+TEST_F(Engine, WalkOrderIsCodePointOrderOnEveryPlatformWalker)
+{
+    for (const char* n : {"b.txt", "B.txt", "a", "_x", ".hidden", "\xc3\xa9", "\xf0\x9f\x98\x80", "\xee\x80\x80"})
+        file(QString("one/") + QString::fromUtf8(n));
+    file("one/b/in_b");
+    file("one/A/in_A");
+    const QString target = dir.path("nowhere/at/all");
+    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(dir.path("one/dangling")).constData()), 0);
+    std::atomic<qint64> seen{0};
+    WalkResult w = WalkFolder(one(), seen);
+    QStringList names;
+    for (const WalkFile& f : w.files)
+        names << w.folders[f.folder] + "|" + f.name;
+    EXPECT_EQ(names, QStringList({"|.hidden", "|B.txt", "|_x", "|a", "|b.txt", "|dangling", QString::fromUtf8("|\xc3\xa9"),
+                                  QString::fromUtf8("|\xee\x80\x80"), QString::fromUtf8("|\xf0\x9f\x98\x80"), "A|in_A",
+                                  "b|in_b"}));
+    EXPECT_EQ(seen.load(), 11);
+    const WalkFile& link = w.files[5];
+    EXPECT_EQ(link.size, QFile::encodeName(target).size()); // the link's own size
+#ifndef FLDCMPR_PORTABLE_FS
+    EXPECT_GT(link.mtime, 0); // the link's own time; Qt cannot read that of a link whose target is gone
+#endif
+}
+
 TEST_F(Engine, FailedRunKeepsThePreviousResult)
 {
     file("one/a.txt");
@@ -229,9 +263,8 @@ TEST_F(Engine, UnreadableSubfolderFailsTheRunAndNamesIt)
 {
     file("one/a.txt");
     dir.createDir("two/locked");
-    QFile::setPermissions(dir.path("two/locked"), QFileDevice::Permissions());
-    if (QDir(dir.path("two/locked")).entryList().size() > 0 || ::access(QFile::encodeName(dir.path("two/locked")).constData(), R_OK) == 0)
-        GTEST_SKIP() << "running with rights that read any folder";
+    if (!LockFolder(dir.path("two/locked")))
+        GTEST_SKIP() << "needs a user without root rights: an unreadable folder";
     try {
         run(one(), two());
         FAIL() << "no error";
@@ -247,10 +280,7 @@ TEST_F(Engine, CompactionKeepsRowsAndRemovesAStaleCopy)
     file("two/a.txt");
     run(one(), two());
     auto before = rows();
-    QFile stale(store.TempPath());
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    stale.write("not a database");
-    stale.close();
+    ASSERT_TRUE(WriteBytes(store.TempPath(), "not a database"));
     store.CmpctDb();
     EXPECT_TRUE(store.IsOpen());
     EXPECT_FALSE(QFile::exists(store.TempPath()));
@@ -266,10 +296,7 @@ TEST_F(Engine, CompactionKeepsRowsAndRemovesAStaleCopy)
 
 TEST_F(Engine, ADamagedStoreIsReported)
 {
-    QFile f(store.Path());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(4096, 'z'));
-    f.close();
+    ASSERT_TRUE(WriteBytes(store.Path(), QByteArray(4096, 'z')));
     EXPECT_THROW(store.OpnDb(), FcError);
     EXPECT_FALSE(store.IsOpen());
 }
@@ -296,4 +323,18 @@ TEST(RowFormat, NamesSizesDatesAndQueries)
     EXPECT_EQ(ModeQuery(0), "Select sPh, sFL, sED, nS1,sU1, nS2, sU2 From tbCmpr Order By nNo");
     EXPECT_EQ(ModeQuery(1), "Select sPh, sFL, sED, nS1,sU1, nS2, sU2 From tbCmpr Where sED<>'1=2' Order By nNo");
     EXPECT_EQ(ModeQuery(7), ModeQuery(0));
+}
+
+TEST(SqlDb, AConnectionClosedWithAStatementStillOpenIsReported)
+{
+    TestDir dir;
+    static QString reported;
+    SqlDb::SetCloseFailureHandler([](const QString& why) { reported = why; });
+    {
+        auto db = std::make_unique<SqlDb>(dir.path("x.db"));
+        SqlStmt st = db->Prepare("Select 1");
+        db.reset(); // the statement outlives its connection, which is freed with it
+    }
+    InstallTestHooks();
+    EXPECT_TRUE(reported.contains("x.db")) << reported.toStdString();
 }

@@ -5,6 +5,8 @@
 #include "ui/sbWait.h"
 #include <QFile>
 #include "support/RecordingDialogs.h"
+#include "support/Files.h"
+#include "support/Printers.h"
 #include "support/TestDir.h"
 
 #include <QAbstractItemModelTester>
@@ -161,10 +163,7 @@ TEST_F(Grid, AllRowsBeyondTenThousandAreShown)
 TEST_F(Grid, AFailedRefillIsReportedAndClosesTheStore)
 {
     list.bCmprd = true;
-    QFile f(store.Path());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(4096, 'z'));
-    f.close();
+    ASSERT_TRUE(WriteBytes(store.Path(), QByteArray(4096, 'z')));
     list.mnDisp_Click(1);
     EXPECT_EQ(ds.dlg.messages.size(), 1);
     EXPECT_FALSE(store.IsOpen());

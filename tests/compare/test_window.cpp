@@ -6,6 +6,8 @@
 #include "foldertree/TreeItemModel.h"
 #include "foldertree/uTrD.h"
 #include "support/RecordingDialogs.h"
+#include "support/Files.h"
+#include "support/Printers.h"
 #include "support/TestDir.h"
 #include "ui/Twips.h"
 
@@ -22,13 +24,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-QByteArray Bytes(const QString& p)
-{
-    QFile f(p);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
 class Window : public ::testing::Test {
 protected:
     void SetUp() override
@@ -104,7 +99,7 @@ TEST_F(Window, LayoutIsSavedAndRestoredExactly)
         QApplication::processEvents();
         Close();
     }
-    QByteArray first = Bytes(Xml());
+    QByteArray first = ReadBytes(Xml());
     EXPECT_TRUE(first.contains("<PATH1>" + dir.path("a/b").toUtf8() + "</PATH1>"));
     EXPECT_TRUE(first.contains("<PATH2>" + dir.path("c").toUtf8() + "</PATH2>"));
     EXPECT_TRUE(first.contains("<LEFT>450</LEFT>"));
@@ -117,7 +112,7 @@ TEST_F(Window, LayoutIsSavedAndRestoredExactly)
         EXPECT_EQ(w.geometry(), QRect(30, 40, 900, 600));
         Close();
     }
-    EXPECT_EQ(Bytes(Xml()), first);
+    EXPECT_EQ(ReadBytes(Xml()), first);
 }
 
 TEST_F(Window, PaneSizeAppliedOnlyAbove300)
@@ -129,12 +124,9 @@ TEST_F(Window, PaneSizeAppliedOnlyAbove300)
         Close();
     }
     auto start = [&](int pw, int ph) {
-        QFile f(Xml());
-        f.open(QIODevice::WriteOnly);
-        f.write(QString("<運用>\r\n   <画面>\r\n      <WIDTH>12000</WIDTH>\r\n      <HEIGHT>9000</HEIGHT>\r\n"
+        WriteBytes(Xml(), QString("<運用>\r\n   <画面>\r\n      <WIDTH>12000</WIDTH>\r\n      <HEIGHT>9000</HEIGHT>\r\n"
                         "      <DIR_WD>%1</DIR_WD>\r\n      <DIR_HI>%2</DIR_HI>\r\n      <DISP>5</DISP>\r\n"
                         "   </画面>\r\n</運用>").arg(pw).arg(ph).toUtf8());
-        f.close();
         return &Open();
     };
     fmCmpr* w = start(300, 4000);
@@ -154,10 +146,7 @@ TEST_F(Window, LaunchRecordStartWritesOnlyItsKeys)
 {
     dir.createDir("L/sub");
     QByteArray before = "<運用>\r\n   <画面>\r\n      <LEFT>1</LEFT>\r\n      <ROOT1>/x</ROOT1>\r\n   </画面>\r\n</運用>";
-    QFile f(Xml());
-    f.open(QIODevice::WriteOnly);
-    f.write(before);
-    f.close();
+    WriteBytes(Xml(), before);
     Usr::bLnch = true;
     Usr::tLnch = {1500, 1200, 12000, 9000, dir.path("L"), dir.path("L/sub")};
     fmCmpr& w = Open();
@@ -167,7 +156,7 @@ TEST_F(Window, LaunchRecordStartWritesOnlyItsKeys)
     EXPECT_EQ(w.uTrD2->Root(), dir.path("usData"));
     EXPECT_EQ(w.uTrD2->Path(), dir.path("usData"));
     Close();
-    QString after = QString::fromUtf8(Bytes(Xml()));
+    QString after = QString::fromUtf8(ReadBytes(Xml()));
     EXPECT_TRUE(after.startsWith("<運用>\r\n   <画面>\r\n      <LEFT>1</LEFT>\r\n      <ROOT1>/x</ROOT1>\r\n"
                                  "      <DIR_WD_R>"));
     EXPECT_TRUE(after.contains("<CLS_WD_R>29.75,19.5,7.25,6,8,10.87,8.75,12.75</CLS_WD_R>\r\n      <DISP>0</DISP>"));
@@ -245,12 +234,9 @@ TEST_F(Window, UnreadableOrDamagedSettingsFallBackToDefaults)
     EXPECT_TRUE(QFileInfo(Xml()).isDir());
     QDir().rmdir(Xml());
 
-    QFile f(Xml());
-    f.open(QIODevice::WriteOnly);
-    f.write("<運用>\r\n   <画面>\r\n      <LEFT>1e99</LEFT>\r\n      <WIDTH>-5</WIDTH>\r\n"
+    WriteBytes(Xml(), "<運用>\r\n   <画面>\r\n      <LEFT>1e99</LEFT>\r\n      <WIDTH>-5</WIDTH>\r\n"
             "      <HEIGHT>abc</HEIGHT>\r\n      <ROOT1>/no/such/folder</ROOT1>\r\n      <CLS_WD>1,x</CLS_WD>\r\n"
             "      <DISP>2</DISP>\r\n   </画面>\r\n</運用>");
-    f.close();
     fmCmpr& w = Open();
     EXPECT_EQ(w.uTrD1->Root(), dir.path("usData"));
     EXPECT_TRUE(w.mnDisp[2]->isChecked());
@@ -267,7 +253,7 @@ TEST_F(Window, EndFromTheMenuSavesAndEnds)
     w.mnFileAct[4]->trigger();
     EXPECT_TRUE(Usr::Ending());
     EXPECT_FALSE(w.isVisible());
-    EXPECT_TRUE(Bytes(Xml()).contains("<DISP>0</DISP>"));
+    EXPECT_TRUE(ReadBytes(Xml()).contains("<DISP>0</DISP>"));
     EXPECT_EQ(Usr::oIni, nullptr); // the shared objects were released
 }
 

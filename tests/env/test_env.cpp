@@ -2,6 +2,8 @@
 #include "env/Shortcut.h"
 #include "env/yIni.h"
 #include "support/RecordingDialogs.h"
+#include "support/Files.h"
+#include "support/Printers.h"
 #include "support/TestDir.h"
 
 #include <QDir>
@@ -22,13 +24,6 @@ protected:
     DialogsScope ds;
     yIni ini;
 };
-
-QString ReadAll(const QString& p)
-{
-    QFile f(p);
-    f.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(f.readAll());
-}
 } // namespace
 
 TEST_F(Env, UserDataFolderIsCreatedBesideTheProgram)
@@ -65,11 +60,11 @@ TEST_F(Env, HelpShortcutTargetsThePageAndIsOpened)
     ini.W_Help("Index");
     QString link = ShortcutFile(Usr::sUsrFld + "Tool_help.lnk");
     EXPECT_TRUE(link.endsWith("Tool_help.desktop"));
-    EXPECT_TRUE(ReadAll(link).contains("/index.htm\n"));
+    EXPECT_TRUE(ReadUtf8(link).contains("/index.htm\n"));
     ASSERT_EQ(ds.dlg.shell.size(), 1);
     EXPECT_EQ(ds.dlg.shell[0], "open " + link);
     ini.W_Help("faq.html");
-    EXPECT_TRUE(ReadAll(link).contains("/faq.html\n"));
+    EXPECT_TRUE(ReadUtf8(link).contains("/faq.html\n"));
     EXPECT_EQ(IniText::HelpPage("Index"), "index.htm");
 }
 
@@ -79,7 +74,7 @@ TEST_F(Env, HtmlViewNeedsItsWorkFolder)
     EXPECT_THROW(ini.W_HtmView("file:///x.htm"), std::exception);
     QDir().mkpath(Usr::sUsrFld + "Wrk");
     ini.W_HtmView("file:///x.htm");
-    EXPECT_TRUE(ReadAll(Usr::sUsrFld + "Wrk/htm_view.desktop").contains("URL=file:///x.htm"));
+    EXPECT_TRUE(ReadUtf8(Usr::sUsrFld + "Wrk/htm_view.desktop").contains("URL=file:///x.htm"));
 }
 
 TEST_F(Env, ExploreOnlyExistingFoldersOpenAnything)
@@ -105,7 +100,7 @@ TEST_F(Env, SpecialFoldersAndSendTo)
     EXPECT_EQ(sendTo, dir.path("data/applications"));
     QDir().mkpath(sendTo);
     ini.W_SendTo();
-    EXPECT_TRUE(ReadAll(sendTo + "/Tool.desktop").contains("Exec=\"" + dir.path("Tools/Tool") + "\""));
+    EXPECT_TRUE(ReadUtf8(sendTo + "/Tool.desktop").contains("Exec=\"" + dir.path("Tools/Tool") + "\""));
     ASSERT_EQ(ds.dlg.messages.size(), 1);
     EXPECT_EQ(ds.dlg.messages[0], dir.path("Tools/Tool") + " のｼｮｰﾄｶｯﾄを " + sendTo + " に作成しました");
     qunsetenv("XDG_DATA_HOME");

@@ -1,6 +1,8 @@
 #include "env/PathRules.h"
 #include "env/yIni.h"
 
+#include "support/Printers.h"
+
 #include <gtest/gtest.h>
 
 namespace {

@@ -3,6 +3,8 @@
 #include "env/Error.h"
 #include "env/yIni.h"
 #include "support/RecordingDialogs.h"
+#include "support/Files.h"
+#include "support/Printers.h"
 #include "support/TestDir.h"
 
 #include <QDir>
@@ -11,27 +13,13 @@
 #include <gtest/gtest.h>
 
 namespace {
-QByteArray Bytes(const QString& p)
-{
-    QFile f(p);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-void Write(const QString& p, const QByteArray& b)
-{
-    QFile f(p);
-    f.open(QIODevice::WriteOnly);
-    f.write(b);
-}
-
 class Settings : public ::testing::Test {
 protected:
     void SetUp() override { CodePage::SetName("UTF-8"); }
     void TearDown() override { CodePage::SetName(""); }
     QString Load(const QByteArray& content)
     {
-        Write(dir.path("User.xml"), content);
+        WriteBytes(dir.path("User.xml"), content);
         bool ok = false;
         ini.GetTxt(dir.path("User.xml"), ok);
         EXPECT_TRUE(ok);
@@ -57,7 +45,7 @@ TEST_F(Settings, MissingFileGivesTheExactLayout)
         bool ok = false;
         ini.GetTxt(f, ok);
         EXPECT_TRUE(QFile::exists(f));
-        EXPECT_EQ(Bytes(f).size(), 0);
+        EXPECT_EQ(ReadBytes(f).size(), 0);
         ini.GetGtx("画面");
         ini.SetVal("LEFT", 1200);
         ini.SetGtx();
@@ -67,7 +55,7 @@ TEST_F(Settings, MissingFileGivesTheExactLayout)
         QString label = QString(cp) == "Shift_JIS" ? "Shift-JIS" : "UTF-8";
         QString want = "<?xml version='1.0' encoding='" + label + "' ?>\r\n<運用>\r\n   <画面>\r\n"
                        "      <LEFT>1200</LEFT>\r\n   </画面>\r\n</運用>";
-        EXPECT_EQ(Bytes(f), CodePage::Encode(want)) << cp;
+        EXPECT_EQ(ReadBytes(f), CodePage::Encode(want)) << cp;
     }
 }
 
@@ -83,7 +71,7 @@ TEST_F(Settings, ReplaceInPlaceAndAppendNewKeys)
     ini.SetGtx();
     bool ok = false;
     ini.SetTxt(ok);
-    EXPECT_EQ(Bytes(f), QByteArray("<?xml version='1.0' encoding='UTF-8' ?>\r\n<運用>\r\n   <画面>\r\n"
+    EXPECT_EQ(ReadBytes(f), QByteArray("<?xml version='1.0' encoding='UTF-8' ?>\r\n<運用>\r\n   <画面>\r\n"
                                    "      <LEFT>33</LEFT>\r\n      <ROOT1>C:\\Data</ROOT1>\r\n"
                                    "      <TOP>44.5</TOP>\r\n      <DISP>True</DISP>\r\n   </画面>\r\n</運用>"));
     // a second section goes before the root's end; the first stays
@@ -163,7 +151,7 @@ TEST_F(Settings, NamesEmptyFilesAndMarkers)
     EXPECT_EQ(ini.File(), real);
     EXPECT_TRUE(QFile::exists(real));
 
-    Write(real, "");
+    WriteBytes(real, "");
     QFile::setPermissions(real, QFileDevice::ReadOwner);
     ini.GetTxt(real, ok); // an empty file is not created again
     EXPECT_TRUE(ini.Text().startsWith("<?xml"));
@@ -216,7 +204,7 @@ TEST_F(Settings, AFailedSaveKeepsTheOldFile)
     bool ok = false;
     EXPECT_THROW(ini.SetTxt(ok), FcError);
     EXPECT_FALSE(ok);
-    EXPECT_EQ(Bytes(f), kDoc);
+    EXPECT_EQ(ReadBytes(f), kDoc);
 }
 
 TEST_F(Settings, DamagedTextsNeverCrash)

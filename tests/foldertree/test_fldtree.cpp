@@ -2,6 +2,7 @@
 #include "env/Error.h"
 #include "foldertree/FldTree.h"
 #include "foldertree/NamePattern.h"
+#include "support/Printers.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestDir.h"
 

@@ -1,6 +1,8 @@
 #include "env/Error.h"
 #include "foldertree/TreeView.h"
 
+#include "support/Printers.h"
+
 #include <gtest/gtest.h>
 
 namespace {

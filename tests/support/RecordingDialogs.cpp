@@ -1,3 +1,4 @@
+#include "support/Printers.h"
 #include "support/RecordingDialogs.h"
 
 QString RecordingDialogs::InputBox(const QString& prompt, const QString& title, const QString& def)

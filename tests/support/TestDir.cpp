@@ -1,3 +1,4 @@
+#include "support/Printers.h"
 #include "support/TestDir.h"
 
 #include <QDir>
@@ -6,6 +7,18 @@
 #include <sys/time.h>
 
 TestDir::TestDir() { m_dir.setAutoRemove(true); }
+
+namespace {
+void Unlock(const QString& folder)
+{
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QStringList subs = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString& s : subs)
+        Unlock(folder + QLatin1Char('/') + s);
+}
+} // namespace
+
+TestDir::~TestDir() { Unlock(m_dir.path()); }
 
 QString TestDir::createFile(const QString& rel, const QByteArray& content, const QDateTime& mtime)
 {

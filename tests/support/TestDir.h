@@ -7,6 +7,11 @@
 class TestDir {
 public:
     TestDir();
+    // Gives back the rights a test took off its folders, so the whole tree
+    // can be removed by a user without special rights.
+    ~TestDir();
+    TestDir(const TestDir&) = delete;
+    TestDir& operator=(const TestDir&) = delete;
     QString path() const { return m_dir.path(); }
     QString path(const QString& rel) const { return m_dir.path() + QLatin1Char('/') + rel; }
     // Makes a file (and the folders above it) with content and, when given,

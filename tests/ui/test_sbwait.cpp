@@ -1,6 +1,7 @@
 #include "app/Guard.h"
 #include "app/Usr.h"
 #include "env/Error.h"
+#include "support/Printers.h"
 #include "support/RecordingDialogs.h"
 #include "ui/Twips.h"
 #include "ui/sbWait.h"

@@ -1,0 +1,5 @@
+#include "env/DiskSync.h"
+
+#include <unistd.h>
+
+bool SyncToDisk(QFile& f) { return f.flush() && ::fsync(f.handle()) == 0; }

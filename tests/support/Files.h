@@ -1,0 +1,14 @@
+#pragma once
+// Whole-file reads and writes for checking what the program left on disk.
+#include <QByteArray>
+#include <QString>
+
+QByteArray ReadBytes(const QString& path);
+QString ReadUtf8(const QString& path);
+// Writes the bytes over the file; false when that failed.
+bool WriteBytes(const QString& path, const QByteArray& bytes);
+
+// Takes every permission off a folder. False when the process can still
+// read it (root, or a file system without permissions): the test that
+// needs an unreadable folder then has to skip.
+bool LockFolder(const QString& path);

@@ -1,0 +1,11 @@
+#include "support/Printers.h"
+#include "support/Hooks.h"
+
+#include "compare/SqlDb.h"
+
+#include <gtest/gtest.h>
+
+void InstallTestHooks()
+{
+    SqlDb::SetCloseFailureHandler([](const QString& why) { ADD_FAILURE() << why.toStdString(); });
+}
