@@ -1,6 +1,7 @@
 #include "app/Main.h"
 #include "app/TermSignal.h"
 #include "env/Error.h"
+#include "env/NameBytes.h"
 #include "ui/Dialogs.h"
 #include "ui/QtDialogs.h"
 
@@ -15,7 +16,7 @@ int main(int argc, char** argv)
                                 QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")});
     Usr::SetDlg(std::make_unique<QtDialogs>());
     try {
-        Usr::Main(app.arguments(), app.applicationFilePath());
+        Usr::Main(DecodeArguments(argc, argv), app.applicationFilePath());
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, Usr::AppTitle(), ErrText(e));
         return 1;

@@ -1,6 +1,7 @@
 #include "app/LaunchRecord.h"
 
 #include "env/CodePage.h"
+#include "env/DirList.h"
 #include "env/Error.h"
 
 #include <QFile>
@@ -56,10 +57,11 @@ LaunchRecord ParseLaunchRecord(const QByteArray& bytes)
 
 LaunchRecord ReadLaunchFile(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        throw FcError(ErrKind::FileSystem, QStringLiteral("起動ﾌｧｲﾙを読めません: ") + path + QStringLiteral(" (") +
-                                               f.errorString() + QLatin1Char(')'));
+    QFile f;
+    QString err;
+    if (!DirList::Open(f, path, QIODevice::ReadOnly, err))
+        throw FcError(ErrKind::FileSystem,
+                      QStringLiteral("起動ﾌｧｲﾙを読めません: ") + path + QStringLiteral(" (") + err + QLatin1Char(')'));
     // One record is at most 16 + 2 + 65535 + 2 + 65535 bytes.
     QByteArray bytes = f.read(16 + 2 * (2 + 65535));
     if (f.error() != QFileDevice::NoError)

@@ -5,6 +5,7 @@
 #include "compare/ResultStore.h"
 #include "compare/RowFormat.h"
 #include "env/Error.h"
+#include "env/NameBytes.h"
 #include "env/yIni.h"
 
 #include <QCoreApplication>
@@ -21,6 +22,9 @@ const char* const kHelp =
     "line per row, UTF-8, eight fields separated by a tab:\n"
     "  relative folder, name, extension, code, Folder 1 size, Folder 1 date,\n"
     "  Folder 2 size, Folder 2 date.\n"
+    "In names, a backslash, tab, line feed and carriage return are written as\n"
+    "\\\\, \\t, \\n and \\r, and a byte that is not valid UTF-8 as \\xHH, so every\n"
+    "row is one line.\n"
     "Codes: 1-* only in FOLDER1, 2-* only in FOLDER2, 1=2 same time to the minute,\n"
     "1>2 FOLDER1's copy newer, 2>1 FOLDER2's copy newer.\n"
     "\n"
@@ -77,7 +81,7 @@ void Print(SqlDb& db, int mode)
     FetchRows(db, mode, 10000, [&](std::vector<GridRow>& rows) {
         text.clear();
         for (const GridRow& r : rows)
-            AppendRowLine(text, r);
+            AppendRowLine(text, r, LineStyle::Tsv);
         QByteArray bytes = text.toUtf8();
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     });
@@ -89,7 +93,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     try {
-        Options o = Parse(app.arguments());
+        Options o = Parse(DecodeArguments(argc, argv));
         if (o.help) {
             std::fputs(kHelp, stdout);
             return 0;
@@ -106,7 +110,7 @@ int main(int argc, char** argv)
         store.ClsDb();
         return 0;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "fldcmpr-cli: %s\n", ErrText(e).toLocal8Bit().constData());
+        std::fprintf(stderr, "fldcmpr-cli: %s\n", ShownName(ErrText(e)).toUtf8().constData());
         return 1;
     }
 }

@@ -7,6 +7,7 @@
 #include "compare/Walker.h"
 #include "env/Error.h"
 #include "env/Fso.h"
+#include "env/NameBytes.h"
 #include "env/PathRules.h"
 
 #include <QHash>
@@ -30,18 +31,17 @@ KeyedWalk WalkAndFold(const QString& folder, std::atomic<qint64>& seen)
     std::vector<QString> folded;
     folded.reserve(k.w.folders.size());
     for (const QString& f : k.w.folders)
-        folded.push_back(f.toCaseFolded() + QChar(0));
+        folded.push_back(FoldName(f) + QChar(0));
     k.keys.reserve(k.w.files.size());
     for (const WalkFile& f : k.w.files)
-        k.keys.push_back(qHash(QString(folded[f.folder] + f.name.toCaseFolded()), 0));
+        k.keys.push_back(qHash(QString(folded[f.folder] + FoldName(f.name)), 0));
     return k;
 }
 
 // Whether two files have the same relative folder and name regardless of case.
 bool SameKey(const WalkResult& w1, const WalkFile& a, const WalkResult& w2, const WalkFile& b)
 {
-    return a.name.compare(b.name, Qt::CaseInsensitive) == 0 &&
-           w1.folders[a.folder].compare(w2.folders[b.folder], Qt::CaseInsensitive) == 0;
+    return SameNameIgnoringCase(a.name, b.name) && SameNameIgnoringCase(w1.folders[a.folder], w2.folders[b.folder]);
 }
 
 bool SameSpelling(const WalkResult& w1, const WalkFile& a, const WalkResult& w2, const WalkFile& b)

@@ -1,5 +1,7 @@
 #include "compare/ResultModel.h"
 
+#include "env/NameBytes.h"
+
 #include <QColor>
 
 namespace {
@@ -22,9 +24,9 @@ QString ResultModel::CellText(int row, int col) const
         return QString();
     const GridRow& r = m_rows[size_t(row)];
     switch (col) {
-    case 0: return r.sPh;
-    case 1: return SplitName(r.sFL).name;
-    case 2: return SplitName(r.sFL).ext;
+    case 0: return ShownName(r.sPh);
+    case 1: return ShownName(SplitName(r.sFL).name);
+    case 2: return ShownName(SplitName(r.sFL).ext);
     case 3: return r.sED;
     case 4: return SizeText(r.nS1);
     case 5: return r.sU1;

@@ -1,10 +1,9 @@
 #include "compare/ResultStore.h"
 
 #include "app/Usr.h"
+#include "env/DirList.h"
 #include "env/Error.h"
 
-#include <QFile>
-#include <filesystem>
 
 QString ResultStore::DefaultPath() { return Usr::sUsrFld + QStringLiteral("Cmpr.mdb"); }
 
@@ -49,14 +48,13 @@ void ResultStore::CmpctDb()
             st.Bind(1, QStringView(tmp));
             st.Step();
         }
-        std::error_code ec;
-        std::filesystem::rename(std::filesystem::path(QFile::encodeName(tmp).toStdString()),
-                                std::filesystem::path(QFile::encodeName(m_path).toStdString()), ec);
-        if (ec)
-            throw FcError(ErrKind::FileSystem, QString::fromStdString(ec.message()));
+        QString why;
+        if (!DirList::Rename(tmp, m_path, why))
+            throw FcError(ErrKind::FileSystem, why);
     } catch (const FcError&) {
         // the store stays as it was; a half-written copy is not left behind
-        QFile::remove(tmp);
+        QString ignored;
+        DirList::Remove(tmp, ignored);
     }
     oDb.reset();
     OpnDb();

@@ -1,6 +1,7 @@
 #include "compare/RowFormat.h"
 
 #include "compare/SqlDb.h"
+#include "env/NameBytes.h"
 
 NameExtView SplitNameView(QStringView sFL)
 {
@@ -42,28 +43,72 @@ QString ModeQuery(int nDisp)
     return q + QStringLiteral(" Order By nNo");
 }
 
-void AppendRowLine(QString& out, const GridRow& r)
+namespace {
+// A spreadsheet takes a pasted cell holding a tab, a line break or a double
+// quote whole when it is quoted, inner quotes doubled.
+void AppendClipboardCell(QString& out, QStringView cell)
 {
-    const QChar tab(QLatin1Char('\t'));
-    NameExtView ne = SplitNameView(r.sFL); // views: this runs for every row
-    out += r.sPh;
-    out += tab;
-    out += ne.name;
-    out += tab;
-    out += ne.ext;
-    out += tab;
-    out += r.sED;
-    out += tab;
-    out += SizeText(r.nS1);
-    out += tab;
-    out += r.sU1;
-    out += tab;
-    out += SizeText(r.nS2);
-    out += tab;
-    out += r.sU2;
-    out += QLatin1Char('\n');
+    bool quote = false, escapes = false;
+    for (QChar c : cell) {
+        quote = quote || c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r') ||
+                c == QLatin1Char('"');
+        escapes = escapes || IsEscapedByte(c);
+    }
+    if (!quote && !escapes) {
+        out += cell;
+        return;
+    }
+    if (quote)
+        out += QLatin1Char('"');
+    for (QChar c : cell) {
+        if (IsEscapedByte(c))
+            AppendByteText(out, c);
+        else if (c == QLatin1Char('"'))
+            out += QStringLiteral("\"\"");
+        else
+            out += c;
+    }
+    if (quote)
+        out += QLatin1Char('"');
 }
 
+// One line per row for scripts: backslash, tab, line feed and carriage
+// return are written as \\, \t, \n, \r, an escaped byte as \xHH.
+void AppendTsvCell(QString& out, QStringView cell)
+{
+    for (QChar c : cell) {
+        switch (c.unicode()) {
+        case '\\': out += QStringLiteral("\\\\"); break;
+        case '\t': out += QStringLiteral("\\t"); break;
+        case '\n': out += QStringLiteral("\\n"); break;
+        case '\r': out += QStringLiteral("\\r"); break;
+        default:
+            if (IsEscapedByte(c))
+                AppendByteText(out, c);
+            else
+                out += c;
+        }
+    }
+}
+} // namespace
+
+void AppendRowLine(QString& out, const GridRow& r, LineStyle style)
+{
+    NameExtView ne = SplitNameView(r.sFL); // views: this runs for every row
+    const QString s1 = SizeText(r.nS1), s2 = SizeText(r.nS2);
+    const QStringView cells[] = {r.sPh, ne.name, ne.ext, r.sED, s1, r.sU1, s2, r.sU2};
+    bool first = true;
+    for (QStringView c : cells) {
+        if (!first)
+            out += QLatin1Char('\t');
+        first = false;
+        if (style == LineStyle::Tsv)
+            AppendTsvCell(out, c);
+        else
+            AppendClipboardCell(out, c);
+    }
+    out += QLatin1Char('\n');
+}
 
 void FetchRows(SqlDb& db, int nDisp, int chunk, const std::function<void(std::vector<GridRow>&)>& take)
 {

@@ -24,7 +24,12 @@ NameExtView SplitNameView(QStringView sFL);
 QString SizeText(qint64 bytes);
 // The query of a display mode (any value but 1 and 2 shows all rows).
 QString ModeQuery(int nDisp);
-// Appends the eight cells of a row as shown, tab-separated, and a line feed.
-void AppendRowLine(QString& out, const GridRow& r);
+// How a row's line is written. Clipboard: cells as shown, a cell holding a
+// tab, line break or double quote quoted as spreadsheets expect. Tsv: one
+// line per row whatever the names hold, with backslash escapes.
+enum class LineStyle { Clipboard, Tsv };
+// Appends the eight cells of a row, tab-separated, and a line feed. A byte
+// of a name that is not valid UTF-8 is written as \xHH in either style.
+void AppendRowLine(QString& out, const GridRow& r, LineStyle style = LineStyle::Clipboard);
 // Reads the rows of a display mode in chunks of `chunk` rows.
 void FetchRows(SqlDb& db, int nDisp, int chunk, const std::function<void(std::vector<GridRow>&)>& take);

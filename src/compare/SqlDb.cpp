@@ -1,9 +1,8 @@
 #include "compare/SqlDb.h"
 
 #include "env/Error.h"
+#include "env/NameBytes.h"
 
-#include <QFile>
-#include <QStringEncoder>
 #include <sqlite3.h>
 
 namespace {
@@ -37,15 +36,14 @@ void SqlStmt::Bind(int i, qint64 v) { Check(sqlite3_bind_int64(m_st, i, v)); }
 
 void SqlStmt::Bind(int i, QStringView v)
 {
-    // Encoded here into a buffer the statement keeps, so the store gets
-    // UTF-8 without a conversion of its own.
+    // Encoded here into a buffer the statement keeps. A name's bytes are
+    // stored exactly as the file system spells them, valid UTF-8 or not.
     if (m_utf8.size() <= size_t(i))
         m_utf8.resize(size_t(i) + 1);
     QByteArray& buf = m_utf8[size_t(i)];
-    buf.resize(v.size() * 3 + 1);
-    QStringEncoder enc(QStringEncoder::Utf8);
-    char* end = enc.appendToBuffer(buf.data(), v);
-    Check(sqlite3_bind_text(m_st, i, buf.constData(), int(end - buf.constData()), SQLITE_STATIC));
+    buf.clear();
+    AppendEncodedName(buf, v);
+    Check(sqlite3_bind_text(m_st, i, buf.constData(), int(buf.size()), SQLITE_STATIC));
 }
 
 void SqlStmt::BindNull(int i) { Check(sqlite3_bind_null(m_st, i)); }
@@ -73,12 +71,12 @@ QString SqlStmt::Text(int col) const
     const unsigned char* p = sqlite3_column_text(m_st, col);
     if (!p)
         return QString();
-    return QString::fromUtf8(reinterpret_cast<const char*>(p), sqlite3_column_bytes(m_st, col));
+    return DecodeName(reinterpret_cast<const char*>(p), sqlite3_column_bytes(m_st, col));
 }
 
 SqlDb::SqlDb(const QString& path) : m_path(path)
 {
-    QByteArray f = QFile::encodeName(path);
+    QByteArray f = EncodeName(path);
     int rc = sqlite3_open_v2(f.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
         QString why = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");

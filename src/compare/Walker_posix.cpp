@@ -1,9 +1,9 @@
 #include "compare/Walker.h"
 
 #include "env/Error.h"
+#include "env/NameBytes.h"
 #include "env/PathRules.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -33,7 +33,7 @@ public:
     void Run()
     {
         QString open = OpenPath(m_root);
-        int fd = ::open(QFile::encodeName(open).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int fd = ::open(EncodeName(open).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
             Fail(open);
         Folder(fd, open);
@@ -75,12 +75,12 @@ private:
         quint32 fi = quint32(result.folders.size());
         result.folders.push_back(RelPath(path, m_root));
         for (Raw& r : files)
-            result.files.push_back({fi, QFile::decodeName(r.name.c_str()), r.size, r.mtime});
+            result.files.push_back({fi, DecodeName(r.name.data(), qsizetype(r.name.size())), r.size, r.mtime});
         m_seen.fetch_add(qint64(files.size()), std::memory_order_relaxed);
 
         m_stack.push_back(id);
         for (const std::string& sub : dirs) {
-            QString subPath = JoinPath(path, QFile::decodeName(sub.c_str()));
+            QString subPath = JoinPath(path, DecodeName(sub.data(), qsizetype(sub.size())));
             int sfd = openat(dirfd(d), sub.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             if (sfd < 0 && errno == ENOENT)
                 continue; // removed while the walk went on: nothing of it to list
@@ -122,7 +122,7 @@ private:
                 int err = errno;
                 closedir(d);
                 errno = err;
-                Fail(JoinPath(path, QFile::decodeName(n)));
+                Fail(JoinPath(path, DecodeName(n)));
             }
             if (S_ISDIR(st.st_mode))
                 dirs.emplace_back(n);

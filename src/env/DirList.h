@@ -1,5 +1,8 @@
 #pragma once
-// Low-level folder listing of the platform, used by Fso.
+// Low-level file-system calls of the platform, used by Fso and the store.
+// Paths may hold escaped bytes (see NameBytes.h) and reach the system as
+// the bytes they stand for.
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -12,4 +15,16 @@ bool SubFolders(const QString& path, QStringList& out, QString& err);
 int HasSubFolder(const QString& path, QString& err);
 // Last-modified time in ms since the epoch; false when it cannot be read.
 bool ModTime(const QString& path, qint64& ms, QString& err);
+
+enum class Kind { None, File, Folder, Other };
+// What stands at a path, following links: a regular file, a folder, or
+// something else (a device, a pipe, a socket).
+Kind KindOf(const QString& path);
+// Opens f on the file at path: ReadOnly, or WriteOnly (created, truncated).
+bool Open(QFile& f, const QString& path, QIODevice::OpenMode mode, QString& err);
+bool Rename(const QString& from, const QString& to, QString& err);
+bool Remove(const QString& path, QString& err);
+bool MakeFolder(const QString& path, QString& err);
+// Adds the owner's write right (for removing a read-only file).
+void MakeWritable(const QString& path);
 } // namespace DirList

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <filesystem>
 
 namespace DirList {
 
@@ -37,6 +38,59 @@ bool ModTime(const QString& path, qint64& ms, QString& err)
     }
     ms = fi.lastModified().toMSecsSinceEpoch();
     return true;
+}
+
+Kind KindOf(const QString& path)
+{
+    QFileInfo fi(path);
+    if (path.isEmpty() || !fi.exists())
+        return Kind::None;
+    if (fi.isDir())
+        return Kind::Folder;
+    return fi.isFile() ? Kind::File : Kind::Other;
+}
+
+bool Open(QFile& f, const QString& path, QIODevice::OpenMode mode, QString& err)
+{
+    f.setFileName(path);
+    if (f.open((mode & QIODevice::WriteOnly) ? mode | QIODevice::Truncate : mode))
+        return true;
+    err = f.errorString();
+    return false;
+}
+
+bool Rename(const QString& from, const QString& to, QString& err)
+{
+    std::error_code ec;
+    std::filesystem::rename(std::filesystem::path(from.toStdU16String()), std::filesystem::path(to.toStdU16String()),
+                            ec);
+    if (!ec)
+        return true;
+    err = QString::fromStdString(ec.message());
+    return false;
+}
+
+bool Remove(const QString& path, QString& err)
+{
+    QFile f(path);
+    if (f.remove())
+        return true;
+    err = f.errorString();
+    return false;
+}
+
+bool MakeFolder(const QString& path, QString& err)
+{
+    if (QDir().mkdir(path))
+        return true;
+    err = QStringLiteral("cannot create");
+    return false;
+}
+
+void MakeWritable(const QString& path)
+{
+    QFile f(path);
+    f.setPermissions(f.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
 }
 
 } // namespace DirList

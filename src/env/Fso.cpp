@@ -6,11 +6,9 @@
 #include "env/Error.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <filesystem>
 
 namespace {
 [[noreturn]] void Fail(const QString& what, const QString& path, const QString& why)
@@ -22,16 +20,9 @@ namespace {
 }
 } // namespace
 
-bool Fso::FileExists(const QString& path) const
-{
-    QFileInfo fi(path);
-    return !path.isEmpty() && fi.exists() && !fi.isDir();
-}
+bool Fso::FileExists(const QString& path) const { return DirList::KindOf(path) == DirList::Kind::File; }
 
-bool Fso::FolderExists(const QString& path) const
-{
-    return !path.isEmpty() && QFileInfo(path).isDir();
-}
+bool Fso::FolderExists(const QString& path) const { return DirList::KindOf(path) == DirList::Kind::Folder; }
 
 QStringList Fso::SubFolders(const QString& path) const
 {
@@ -69,27 +60,28 @@ bool Fso::TryFolderTime(const QString& path, FTime& t) const
 
 void Fso::CreateFolder(const QString& path) const
 {
-    QFileInfo fi(path);
-    if (!QDir(fi.absolutePath()).exists())
+    QString err;
+    if (!FolderExists(QFileInfo(path).absolutePath()))
         Fail(QStringLiteral("ﾌｫﾙﾀﾞを作成できません"), path, QStringLiteral("親ﾌｫﾙﾀﾞがありません"));
-    if (!QDir().mkdir(path))
-        Fail(QStringLiteral("ﾌｫﾙﾀﾞを作成できません"), path, QString());
+    if (!DirList::MakeFolder(path, err))
+        Fail(QStringLiteral("ﾌｫﾙﾀﾞを作成できません"), path, err);
 }
 
 void Fso::DeleteFile(const QString& path, bool force) const
 {
-    QFile f(path);
+    QString err;
     if (force)
-        f.setPermissions(f.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
-    if (!f.remove())
-        Fail(QStringLiteral("ﾌｧｲﾙを削除できません"), path, f.errorString());
+        DirList::MakeWritable(path);
+    if (!DirList::Remove(path, err))
+        Fail(QStringLiteral("ﾌｧｲﾙを削除できません"), path, err);
 }
 
 QString Fso::ReadAnsiText(const QString& path) const
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        Fail(QStringLiteral("ﾌｧｲﾙを読めません"), path, f.errorString());
+    QFile f;
+    QString err;
+    if (!DirList::Open(f, path, QIODevice::ReadOnly, err))
+        Fail(QStringLiteral("ﾌｧｲﾙを読めません"), path, err);
     QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
         Fail(QStringLiteral("ﾌｧｲﾙを読めません"), path, f.errorString());
@@ -99,19 +91,18 @@ QString Fso::ReadAnsiText(const QString& path) const
 void Fso::WriteAnsiTextAtomic(const QString& path, const QString& text) const
 {
     const QString tmp = AtomicTempName(path);
-    QFile f(tmp);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        Fail(QStringLiteral("ﾌｧｲﾙに書き込めません"), tmp, f.errorString());
+    QFile f;
+    QString why;
+    if (!DirList::Open(f, tmp, QIODevice::WriteOnly, why))
+        Fail(QStringLiteral("ﾌｧｲﾙに書き込めません"), tmp, why);
     QByteArray bytes = CodePage::Encode(text);
     bool written = f.write(bytes) == bytes.size() && SyncToDisk(f);
-    QString why = f.errorString();
+    why = f.errorString();
     f.close();
-    std::error_code ec;
-    if (written)
-        std::filesystem::rename(QFile::encodeName(tmp).toStdString(), QFile::encodeName(path).toStdString(), ec);
-    if (!written || ec) {
-        QFile::remove(tmp);
-        Fail(QStringLiteral("ﾌｧｲﾙに書き込めません"), path, ec ? QString::fromStdString(ec.message()) : why);
+    if (!written || !DirList::Rename(tmp, path, why)) {
+        QString ignored;
+        DirList::Remove(tmp, ignored);
+        Fail(QStringLiteral("ﾌｧｲﾙに書き込めません"), path, why);
     }
 }
 
@@ -119,9 +110,10 @@ QString Fso::AtomicTempName(const QString& path) { return path + QStringLiteral(
 
 void Fso::CreateAnsiText(const QString& path) const
 {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        Fail(QStringLiteral("ﾌｧｲﾙを作成できません"), path, f.errorString());
+    QFile f;
+    QString err;
+    if (!DirList::Open(f, path, QIODevice::WriteOnly, err))
+        Fail(QStringLiteral("ﾌｧｲﾙを作成できません"), path, err);
 }
 
 FTime DriveRootTime()

@@ -2,6 +2,7 @@
 
 #include "app/Usr.h"
 #include "env/Error.h"
+#include "env/NameBytes.h"
 #include "env/PathRules.h"
 #include "ui/Dialogs.h"
 
@@ -272,8 +273,7 @@ void FldTree::SetPath(QString sPh)
 {
     if (trView.Count() == 0)
         return;
-    const QString up = sPh.toUpper();
-    const QString text = up + PathSep();
+    const QString text = sPh + PathSep();
     TvNode* n = trView.Item(1);
     qsizetype p = n->FullPath().size() - 1;
     int level = 0;
@@ -284,15 +284,17 @@ void FldTree::SetPath(QString sPh)
             break;
         p = at + 1;
         ++level;
-        QString prefix = up.left(p - 1);
+        QString prefix = sPh.left(p - 1);
         if (level == 1) {
-            QString rootText = n->FullPath().toUpper();
+            QString rootText = n->FullPath();
             if (rootText == QString(PathSep()))
                 rootText.clear(); // a Posix root ends where its separator begins
-            if (rootText != prefix)
+            if (!SameNameIgnoringCase(rootText, prefix))
                 break;
             continue;
         }
+        if (SameNameIgnoringCase(prefix, n->FullPath()))
+            break; // the path ends at this node ("/" itself, the drive root)
         if (n->Children() == 0)
             break;
         if (ReadIfUnread(n) && n->Children() == 0)
@@ -301,7 +303,7 @@ void FldTree::SetPath(QString sPh)
         n->SetImage(kOpen);
         TvNode* match = nullptr;
         for (TvNode* c = n->Child(); c && !match; c = c->Next())
-            if (c->FullPath().toUpper() == prefix)
+            if (SameNameIgnoringCase(c->FullPath(), prefix))
                 match = c;
         n = match;
     }

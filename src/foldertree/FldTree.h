@@ -61,7 +61,9 @@ public:
     bool SlctDrv(const QString& path);
 
     // Whether a node is the placeholder child of a level not yet read.
-    static bool IsHolder(const TvNode* n) { return n && n->Text() == QLatin1String("?"); }
+    // It is known by its key (its parent's key and "X"), never by its text,
+    // since a folder may be named "?".
+    static bool IsHolder(const TvNode* n) { return n && n->Key().endsWith(QLatin1Char('X')); }
 
     qint64 nNdCnt = 0;
     std::vector<FTime> dNdTm;

@@ -7,9 +7,9 @@
 
 namespace {
 // Runs a spread with the tree-busy flag set; a level that cannot be read
-// stops it, keeps the marks set so far, and is reported.
+// stops it, keeps the marks set so far, and is reported. False then.
 template <class F>
-void Spread(F&& f)
+bool Spread(F&& f)
 {
     Usr::bTrBusy = true;
     try {
@@ -17,9 +17,10 @@ void Spread(F&& f)
     } catch (const std::exception& e) {
         Usr::bTrBusy = false;
         Usr::Dlg().MsgBox(ErrText(e));
-        return;
+        return false;
     }
     Usr::bTrBusy = false;
+    return true;
 }
 
 bool FitsAny(const QString& name, const QStringList& patterns)
@@ -72,8 +73,8 @@ void FldTree::trView_NodeCheck(TvNode* node)
     if (!bSyncChk)
         return;
     bool state = node->Checked();
-    Spread([&] { SetChkSub(node, state); });
-    if (eChkExp)
+    // a spread that stopped was reported; the marks below it are not final
+    if (Spread([&] { SetChkSub(node, state); }) && eChkExp)
         eChkExp();
 }
 

@@ -1,7 +1,5 @@
 #include "foldertree/NamePattern.h"
 
-#include <vector>
-
 namespace {
 // Whether character c fits the bracket list starting after '[' at p;
 // sets end to the position after ']'. Returns false with end = -1 when the
@@ -35,53 +33,59 @@ bool InList(const QString& pat, qsizetype p, QChar c, qsizetype& end)
     return hit != neg;
 }
 
-bool Fits(const QString& s, qsizetype i, const QString& pat, qsizetype p)
+// Whether one character fits the pattern element at p (every element but
+// "*" stands for exactly one character); next is the element after it.
+bool FitsOne(const QString& pat, qsizetype p, QChar c, qsizetype& next)
 {
-    while (p < pat.size()) {
-        QChar pc = pat[p];
-        if (pc == QLatin1Char('*')) {
+    const QChar pc = pat[p];
+    next = p + 1;
+    if (pc == QLatin1Char('?'))
+        return true;
+    if (pc == QLatin1Char('#'))
+        return c.isDigit();
+    if (pc == QLatin1Char('[')) {
+        qsizetype end;
+        const bool hit = InList(pat, p + 1, c, end);
+        if (end < 0) // an unclosed bracket stands for itself
+            return c == pc;
+        next = end;
+        return hit;
+    }
+    return c == pc;
+}
+
+// Elements of one character each let a mismatch go back to the last "*"
+// only: time is at most name length times pattern length, however many
+// "*" the pattern holds.
+bool Fits(const QString& s, const QString& pat)
+{
+    qsizetype i = 0, p = 0, starP = -1, starI = 0;
+    while (i < s.size()) {
+        if (p < pat.size() && pat[p] == QLatin1Char('*')) {
             while (p < pat.size() && pat[p] == QLatin1Char('*'))
                 ++p;
-            if (p == pat.size())
-                return true;
-            for (qsizetype k = i; k <= s.size(); ++k)
-                if (Fits(s, k, pat, p))
-                    return true;
-            return false;
+            starP = p;
+            starI = i;
+            continue;
         }
-        if (i >= s.size())
-            return false;
-        QChar c = s[i];
-        if (pc == QLatin1Char('?')) {
-            ++p;
-        } else if (pc == QLatin1Char('#')) {
-            if (!c.isDigit())
-                return false;
-            ++p;
-        } else if (pc == QLatin1Char('[')) {
-            qsizetype end;
-            bool hit = InList(pat, p + 1, c, end);
-            if (end < 0) { // an unclosed bracket stands for itself
-                if (c != pc)
-                    return false;
-                ++p;
-            } else {
-                if (!hit)
-                    return false;
-                p = end;
-            }
-        } else {
-            if (c != pc)
-                return false;
-            ++p;
+        qsizetype next;
+        if (p < pat.size() && FitsOne(pat, p, s[i], next)) {
+            p = next;
+            ++i;
+            continue;
         }
-        ++i;
+        if (starP < 0)
+            return false;
+        p = starP;
+        i = ++starI;
     }
-    return i == s.size();
+    while (p < pat.size() && pat[p] == QLatin1Char('*'))
+        ++p;
+    return p == pat.size();
 }
 } // namespace
 
-bool NameFits(const QString& name, const QString& pattern) { return Fits(name, 0, pattern, 0); }
+bool NameFits(const QString& name, const QString& pattern) { return Fits(name, pattern); }
 
 QStringList PatternList(const QString& text)
 {

@@ -1,5 +1,7 @@
 #include "foldertree/TreeItemModel.h"
 
+#include "env/NameBytes.h"
+
 #include <QPainter>
 #include <QPixmap>
 
@@ -52,9 +54,8 @@ QVariant TreeItemModel::data(const QModelIndex& idx, int role) const
     if (!n)
         return {};
     switch (role) {
-    case Qt::DisplayRole:
-    case Qt::EditRole:
-        return n->Text();
+    case Qt::DisplayRole: return ShownName(n->Text());
+    case Qt::EditRole: return n->Text();
     case Qt::DecorationRole:
         return n->Image().isEmpty() ? QVariant() : QVariant(Picture(n->Image()));
     case Qt::CheckStateRole:

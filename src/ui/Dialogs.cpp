@@ -1,5 +1,7 @@
 #include "ui/Dialogs.h"
 
+#include "env/NameBytes.h"
+
 #include <cstdio>
 
 namespace {
@@ -7,7 +9,7 @@ namespace {
 // questions are answered with nothing, the shell is not called.
 class ConsoleDialogs : public IDialogs {
 public:
-    void MsgBox(const QString& text) override { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); }
+    void MsgBox(const QString& text) override { std::fprintf(stderr, "%s\n", ShownName(text).toUtf8().constData()); }
     QString InputBox(const QString&, const QString&, const QString&) override { return QString(); }
     QString BrowseFolder(const QString&, const QString&) override { return QString(); }
     void ShellExecute(const QString&, const QString&) override {}

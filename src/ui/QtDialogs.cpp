@@ -1,5 +1,6 @@
 #include "ui/QtDialogs.h"
 
+#include "env/NameBytes.h"
 #include "env/PathRules.h"
 
 #include <QApplication>
@@ -16,7 +17,7 @@ QWidget* Owner() { return QApplication::activeWindow(); }
 
 void QtDialogs::MsgBox(const QString& text)
 {
-    QString shown = text;
+    QString shown = ShownName(text);
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox::information(Owner(), Usr::AppTitle(), shown, QMessageBox::Ok);
 }
@@ -36,5 +37,6 @@ QString QtDialogs::BrowseFolder(const QString& title, const QString& initial)
 
 void QtDialogs::ShellExecute(const QString&, const QString& path)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    // Built from the path's bytes, so a name that is not UTF-8 still opens.
+    QDesktopServices::openUrl(QUrl::fromEncoded("file://" + EncodeName(path).toPercentEncoding("/")));
 }

@@ -4,6 +4,9 @@
 #include "support/Printers.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestDir.h"
+#include "env/NameBytes.h"
+
+#include <sys/stat.h>
 
 #include <QFile>
 #include <QtEndian>
@@ -35,6 +38,7 @@ protected:
         Usr::bLnch = false;
     }
     TestDir dir;
+    DialogsScope ds;
 };
 } // namespace
 
@@ -94,6 +98,30 @@ TEST_F(LaunchArg, ShiftJisTextsAndTrailingBytes)
     EXPECT_EQ(Usr::tLnch.PATH, "C:\\Data");
     CodePage::SetName("");
 }
+
+#ifndef FLDCMPR_PORTABLE_FS
+// A launch file named in bytes that are not UTF-8 is found from the
+// program's arguments; something that is not a regular file is not read.
+TEST_F(LaunchArg, ANameInOtherBytesIsFoundAndOnlyRegularFilesAreRead)
+{
+    CodePage::SetName("UTF-8");
+    const QString f = dir.createFileBytes("\x8e\x91 \xe9.bin", Record(5, 6, 700, 800, "/", "/x"));
+    QByteArray arg = EncodeName(f);
+    char a0[] = "FldCmpr";
+    char* argv[] = {a0, arg.data()};
+    Usr::ReadLaunchArg(Usr::ArgText(DecodeArguments(2, argv)));
+    EXPECT_TRUE(Usr::bLnch);
+    EXPECT_EQ(Usr::tLnch.WIDTH, 700);
+
+    Usr::bLnch = false;
+    const QByteArray fifo = EncodeName(dir.path("pipe.bin"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    Usr::ReadLaunchArg(dir.path("pipe.bin")); // would wait for a writer if it were opened
+    EXPECT_FALSE(Usr::bLnch);
+    EXPECT_TRUE(ds.dlg.messages.isEmpty());
+    CodePage::SetName("");
+}
+#endif
 
 TEST_F(LaunchArg, ZeroOrNegativeSizeIsReadButNotUsed)
 {

@@ -44,6 +44,28 @@ TEST(Cli, PrintsTheRowsOfTheMode)
     EXPECT_EQ(m1.out.count('\n'), 2);
 }
 
+// Folders named in bytes that are not UTF-8 are found from the arguments;
+// every row stays one line, with names escaped for scripts.
+TEST(Cli, ByteNamesFromTheArgumentsAndOneLinePerRow)
+{
+    TestDir d;
+    d.createFileBytes("\x8e\x91" "1/\x8e\x91.txt", "x", T);
+    d.createFileBytes("\x8e\x91" "2/\x8e\x91.txt", "x", T);
+    d.createFileBytes("\x8e\x91" "1/tab\tand\nline\\.txt", "y", T);
+    d.createFileBytes("\x8e\x91" "1/tab\tand\nline\\", "y", T);
+    QProcess p;
+    p.setWorkingDirectory(d.path());
+    p.start("/bin/sh", {"-c", "exec \"$0\" --db r.db \"$(printf '\\216\\2211')\" \"$(printf '\\216\\2212')\"",
+                        QStringLiteral(FLDCMPR_CLI)});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    const QString t = "20/01/02 03:04";
+    EXPECT_EQ(out, "\ttab\\tand\\nline\\\\\t\t1-*\t1\t" + t + "\t\t\n" +
+                   "\ttab\\tand\\nline\\\\\ttxt\t1-*\t1\t" + t + "\t\t\n" +
+                   "\t\\x8E\\x91\ttxt\t1=2\t1\t" + t + "\t1\t" + t + "\n");
+}
+
 TEST(Cli, BadInputGivesOneLineAndNothingElse)
 {
     TestDir d;

@@ -115,6 +115,23 @@ TEST_F(Grid, ComparisonFillsAllModes)
     EXPECT_TRUE(grid.selectionModel()->selectedIndexes().isEmpty());
 }
 
+#ifndef FLDCMPR_PORTABLE_FS
+// A name in other bytes shows its stray bytes as \xHH in the cells and the
+// copied list; a cell with a tab is quoted so the paste keeps eight cells.
+TEST_F(Grid, ByteNamesShowTheirBytesAndOddCellsAreQuoted)
+{
+    dir.createFileBytes("one/\x8e\x91/\x97\xbf.txt", "a", T);
+    dir.createFile("one/a\tb.txt", "a", T);
+    dir.createDir("two");
+    list.CmprFld(dir.path("one"), dir.path("two"));
+    EXPECT_EQ(Column(0), QStringList({"", "\\x8E\\x91"}));
+    EXPECT_EQ(Column(1), QStringList({"a\tb", "\\x97\\xBF"}));
+    list.CopyList();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "\t\"a\tb\"\ttxt\t1-*\t1\t21/04/05 06:07\t\t\n"
+                                                    "\\x8E\\x91\t\\x97\\xBF\ttxt\t1-*\t1\t21/04/05 06:07\t\t\n");
+}
+#endif
+
 TEST_F(Grid, NoRowsStillEnablesTheCopy)
 {
     dir.createFile("one/a", "x", T);

@@ -5,6 +5,7 @@
 #include "support/Printers.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestDir.h"
+#include "env/NameBytes.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -362,6 +363,9 @@ TEST_F(FolderTree, SpreadsStopAtAnUnreadableLevelAndKeepTheirMarks)
     EXPECT_TRUE(ds.dlg.messages[0].contains(dir.path("r/b")));
     EXPECT_FALSE(Usr::bTrBusy);
     EXPECT_TRUE(t.CheckedPaths().contains(dir.path("r/a/x/deep")));
+    EXPECT_FALSE(events.contains("ChkExp")); // a spread that stopped is not reported as done
+    t.trView.UserCheck(t.trView.Item("Nd001"), false);
+    EXPECT_TRUE(events.contains("ChkExp"));
 
     dir.createDir("r/c/w");
     t.SetRoot(dir.path("r"));
@@ -389,6 +393,66 @@ TEST_F(FolderTree, FiltersWithTheSwitchOnAndEmptyLists)
     EXPECT_EQ(checked, QStringList({dir.path("r/tmp"), dir.path("r/tmp/old"), dir.path("r/tmp/old/deeper")}));
 }
 
+#ifndef FLDCMPR_PORTABLE_FS // Qt's own file calls take names as UTF-8 text
+// Folders named in other bytes, or "?" like the placeholder of an unread
+// level, expand, survive refresh passes with their keys, and are selected
+// by their path.
+TEST_F(FolderTree, FoldersWithAnyNameExpandRefreshAndSelect)
+{
+    const QByteArray sjis = "\x8e\x91\x97\xbf"; // 資料 in Shift_JIS
+    dir.createDirBytes("r/?/inner");
+    dir.createDirBytes("r/" + sjis + "/" + sjis + "2");
+    dir.createDirBytes("r/caf\xe9/x");
+    dir.createDirBytes("r/caf\xc9/y");
+    dir.createDir("r/z");
+    t.SetRoot(dir.path("r"));
+    TvNode* root = t.trView.Item("Nd000");
+    const QStringList first = Kids(root);
+    ASSERT_EQ(first.size(), 5);
+    const qint64 count = t.nNdCnt;
+    TvNode* q = Node("?");
+    ASSERT_NE(q, nullptr);
+    EXPECT_EQ(Kids(q), QStringList({q->Key() + "X:?"}));
+    t.trView_Expand(q);
+    t.trView_Expand(q); // read once: its folder is not taken for the placeholder
+    EXPECT_EQ(Kids(q).size(), 1);
+    EXPECT_TRUE(Kids(q)[0].endsWith(":inner"));
+    TvNode* s = Node(DecodeName(sjis));
+    ASSERT_NE(s, nullptr);
+    t.trView_Expand(s);
+    ASSERT_EQ(s->Children(), 1);
+    EXPECT_EQ(EncodeName(s->Child()->Text()), sjis + "2");
+    const qint64 read = t.nNdCnt;
+    for (int pass = 0; pass < 3; ++pass) {
+        TestDir::setMTime(dir.path("r"), QDateTime::currentDateTime().addSecs(5 + pass));
+        t.RfrshTr();
+    }
+    EXPECT_EQ(Kids(root), first);
+    EXPECT_EQ(t.nNdCnt, read);
+    EXPECT_GT(read, count);
+
+    const QString deep = s->Child()->FullPath();
+    t.SetPath(dir.path("z"));
+    t.SetPath(deep);
+    EXPECT_EQ(t.Path(), deep);
+    EXPECT_EQ(EncodeName(t.Path()), EncodeName(dir.path("r")) + "/" + sjis + "/" + sjis + "2");
+    t.SetPath(dir.path("r") + "/" + DecodeName("caf\xe9"));
+    EXPECT_EQ(EncodeName(t.Path()), EncodeName(dir.path("r")) + "/caf\xe9"); // not its Latin-1 twin in other case
+}
+#endif
+
+TEST_F(FolderTree, PathOfTheDriveRootSelectsIt)
+{
+    t.SetRoot("/");
+    TvNode* root = t.trView.Item("Nd000");
+    ASSERT_NE(root, nullptr);
+    t.SetPath("/");
+    EXPECT_EQ(t.Path(), "/");
+    EXPECT_TRUE(root->Selected());
+    t.SetPath(t.Path()); // reading and writing it back stays there
+    EXPECT_EQ(t.Path(), "/");
+}
+
 TEST(Pattern, Language)
 {
     struct {
@@ -401,9 +465,16 @@ TEST(Pattern, Language)
         {"d", "[!abc]", true},      {"a", "[!abc]", false},     {"a*", "a[*]", true},     {"ab", "a[*]", false},
         {"a?", "a[?]", true},       {"a#", "a[#]", true},       {"a[", "a[[]", true},     {"x.bak", "*.bak", true},
         {"bak.x", "*.bak", false},  {"", "*", true},            {"a[b", "a[b", true},     {"~tmp", "~*", true},
+        {"abcabd", "*abd", true},   {"aaab", "a*a*b", true},    {"axbyc", "a*b*c", true}, {"ab", "a*b*c", false},
+        {"a1b", "*#*", true},       {"ab", "**?**?**", true},   {"a", "**?**?**", false}, {"", "", true},
     };
     for (auto& c : cases)
         EXPECT_EQ(NameFits(c.name, c.pat), c.fits) << c.name << " " << c.pat;
+    // many "*" against a long name that does not fit: answered at once, not
+    // after trying every way to split the name
+    const QString longName(200, QLatin1Char('a'));
+    EXPECT_FALSE(NameFits(longName, "*a*a*a*a*a*a*a*a*a*a*a*a*b"));
+    EXPECT_TRUE(NameFits(longName + "b", "*a*a*a*a*a*a*a*a*a*a*a*a*b"));
     EXPECT_EQ(PatternList("bak*  Tmp"), QStringList({"bak*", "tmp"}));
     EXPECT_EQ(PatternList("old, cvs, ~*"), QStringList({"old", "", "cvs", "", "~*"}));
 }

@@ -1,6 +1,8 @@
 #include "support/Printers.h"
 #include "support/Files.h"
 
+#include "env/NameBytes.h"
+
 #include <QDir>
 #include <QFile>
 #include <unistd.h>
@@ -24,5 +26,5 @@ bool WriteBytes(const QString& path, const QByteArray& bytes)
 bool LockFolder(const QString& path)
 {
     QFile::setPermissions(path, QFileDevice::Permissions());
-    return ::access(QFile::encodeName(path).constData(), R_OK) != 0;
+    return ::access(EncodeName(path).constData(), R_OK) != 0;
 }

@@ -1,24 +1,48 @@
-#include "support/Printers.h"
 #include "support/TestDir.h"
+
+#include "env/NameBytes.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
+#include <vector>
 
 TestDir::TestDir() { m_dir.setAutoRemove(true); }
 
 namespace {
-void Unlock(const QString& folder)
+// Removes a tree by its bytes (Qt's own removal cannot name entries that
+// are not valid UTF-8), giving back first the rights a test took away.
+void RemoveTree(const QByteArray& path)
 {
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const QStringList subs = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks);
-    for (const QString& s : subs)
-        Unlock(folder + QLatin1Char('/') + s);
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0)
+        return;
+    if (!S_ISDIR(st.st_mode)) {
+        ::unlink(path.constData());
+        return;
+    }
+    ::chmod(path.constData(), 0700);
+    if (DIR* d = ::opendir(path.constData())) {
+        std::vector<QByteArray> names;
+        while (dirent* e = ::readdir(d)) {
+            const QByteArray n(e->d_name);
+            if (n != "." && n != "..")
+                names.push_back(n);
+        }
+        ::closedir(d);
+        for (const QByteArray& n : names)
+            RemoveTree(path + '/' + n);
+    }
+    ::rmdir(path.constData());
 }
 } // namespace
 
-TestDir::~TestDir() { Unlock(m_dir.path()); }
+TestDir::~TestDir() { RemoveTree(EncodeName(m_dir.path())); }
 
 QString TestDir::createFile(const QString& rel, const QByteArray& content, const QDateTime& mtime)
 {
@@ -46,5 +70,33 @@ void TestDir::setMTime(const QString& p, const QDateTime& mtime)
     struct timeval tv[2];
     tv[0].tv_sec = tv[1].tv_sec = time_t(ms / 1000);
     tv[0].tv_usec = tv[1].tv_usec = suseconds_t((ms % 1000) * 1000);
-    utimes(QFile::encodeName(p).constData(), tv);
+    utimes(EncodeName(p).constData(), tv);
+}
+
+QString TestDir::createDirBytes(const QByteArray& rel)
+{
+    QByteArray p = EncodeName(m_dir.path());
+    for (const QByteArray& part : rel.split('/')) {
+        p += '/' + part;
+        ::mkdir(p.constData(), 0777);
+    }
+    return DecodeName(p);
+}
+
+QString TestDir::createFileBytes(const QByteArray& rel, const QByteArray& content, const QDateTime& mtime)
+{
+    const qsizetype slash = rel.lastIndexOf('/');
+    if (slash > 0)
+        createDirBytes(rel.left(slash));
+    const QByteArray p = EncodeName(m_dir.path()) + '/' + rel;
+    const int fd = ::open(p.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd >= 0) {
+        if (::write(fd, content.constData(), size_t(content.size())) != content.size())
+            qWarning("short write");
+        ::close(fd);
+    }
+    const QString path = DecodeName(p);
+    if (mtime.isValid())
+        setMTime(path, mtime);
+    return path;
 }

@@ -20,6 +20,11 @@ public:
                        const QDateTime& mtime = QDateTime());
     QString createDir(const QString& rel);
     static void setMTime(const QString& path, const QDateTime& mtime);
+    // The same from a relative path given as raw bytes (any bytes but "/"
+    // and NUL in a name); returns the path as the program holds it.
+    QString createFileBytes(const QByteArray& rel, const QByteArray& content = QByteArray(),
+                            const QDateTime& mtime = QDateTime());
+    QString createDirBytes(const QByteArray& rel);
 
 private:
     QTemporaryDir m_dir;
