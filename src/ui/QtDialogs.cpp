@@ -31,7 +31,10 @@ QString QtDialogs::InputBox(const QString& prompt, const QString& title, const Q
 
 QString QtDialogs::BrowseFolder(const QString& title, const QString& initial)
 {
-    QString dir = QFileDialog::getExistingDirectory(Owner(), title, initial, QFileDialog::ShowDirsOnly);
+    // Without a start folder Qt would open in the working folder, which the
+    // user never chose; the home folder is one they know.
+    const QString start = initial.isEmpty() ? QDir::homePath() : initial;
+    QString dir = QFileDialog::getExistingDirectory(Owner(), title, start, QFileDialog::ShowDirsOnly);
     return dir.isEmpty() ? dir : StripTrailingSep(QDir::toNativeSeparators(dir));
 }
 
