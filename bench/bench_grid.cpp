@@ -18,7 +18,8 @@ void MakeStore(ResultStore& st, qint64 n)
     st.OpnDb();
     InTransaction(st.Db(), [&] {
         st.Db().Exec("Delete From tbCmpr");
-        SqlStmt ins = st.Db().Prepare("Insert Into tbCmpr (nNo, sPh, sFL, sU1, sU2, nS1, nS2, sED) Values (?,?,?,?,?,?,?,?)");
+        SqlStmt ins =
+            st.Db().Prepare("Insert Into tbCmpr (nNo, sPh, sFL, sU1, sU2, nS1, nS2, sED) Values (?,?,?,?,?,?,?,?)");
         for (qint64 i = 0; i < n; ++i) {
             QString ph = QString("dir%1/sub%2").arg(i / 20).arg(i / 400);
             QString fl = QString("file%1.txt").arg(i);

@@ -5,14 +5,14 @@
 #include "foldertree/uTrD.h"
 
 #include <QApplication>
-#include <QFile>
-#include <sys/stat.h>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <algorithm>
 #include <cstdio>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -84,10 +84,11 @@ int main(int argc, char** argv)
                 ::stat(QFile::encodeName(p).constData(), &st);
         }));
     std::sort(bare.begin(), bare.end());
-    std::printf("refresh pass over %lld read folder nodes, no changes: median %.1f ms (fastest %.1f, slowest %.1f);"
-                " bare stat() of the same %lld folders %.1f ms, ratio %.2f\n",
-                pane.Tree().nNdCnt, passes[3] * 1e3, passes[0] * 1e3, passes[6] * 1e3, qint64(paths.size()),
-                bare[3] * 1e3, passes[3] / bare[3]);
+    std::printf(
+        "refresh pass over %lld read folder nodes, no changes: median %.1f ms (fastest %.1f, slowest %.1f);"
+        " bare stat() of the same %lld folders %.1f ms, ratio %.2f\n",
+        pane.Tree().nNdCnt, passes[3] * 1e3, passes[0] * 1e3, passes[6] * 1e3, qint64(paths.size()), bare[3] * 1e3,
+        passes[3] / bare[3]);
 
     double per = 0;
     for (int n : {12500, 25000, 50000}) {
@@ -99,8 +100,8 @@ int main(int argc, char** argv)
         double s = Secs([&] { t.ExpndALL(2, true); });
         if (per == 0)
             per = s / n;
-        std::printf("ExpndALL reading %d folders: %.3f s (%.2f us/folder, %.2f x the 12,500 rate)\n", n, s,
-                    s / n * 1e6, s / n / per);
+        std::printf("ExpndALL reading %d folders: %.3f s (%.2f us/folder, %.2f x the 12,500 rate)\n", n, s, s / n * 1e6,
+                    s / n / per);
     }
     return 0;
 }

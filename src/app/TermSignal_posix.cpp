@@ -33,7 +33,7 @@ void CloseOnTermSignal()
         if (fmCmpr::Exists())
             fmCmpr::Instance().close();
     });
-    struct sigaction sa{};
+    struct sigaction sa {};
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;

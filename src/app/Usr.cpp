@@ -52,7 +52,10 @@ QString ProgramFolder()
     return WithTrailingSep(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
 }
 
-void SetProgramFolder(const QString& folder) { ProgramFolderOverride() = folder.isEmpty() ? folder : WithTrailingSep(folder); }
+void SetProgramFolder(const QString& folder)
+{
+    ProgramFolderOverride() = folder.isEmpty() ? folder : WithTrailingSep(folder);
+}
 
 QString ArgText(const QStringList& args) { return args.mid(1).join(QLatin1Char(' ')); }
 

@@ -10,13 +10,13 @@
 
 namespace Usr {
 
-inline QString sPrgNm;          // program base name
-inline QString sUsrFld;         // user data folder, ends with the separator
-inline QString sAppFld;         // application data folder, computed only
-inline LaunchRecord tLnch;      // launch record
-inline bool bLnch = false;      // launch record read and usable
-inline bool bLdMain = false;    // main window loaded
-inline bool bTrBusy = false;    // tree-busy flag
+inline QString sPrgNm;       // program base name
+inline QString sUsrFld;      // user data folder, ends with the separator
+inline QString sAppFld;      // application data folder, computed only
+inline LaunchRecord tLnch;   // launch record
+inline bool bLnch = false;   // launch record read and usable
+inline bool bLdMain = false; // main window loaded
+inline bool bTrBusy = false; // tree-busy flag
 inline std::unique_ptr<Fso> oFso;
 inline std::unique_ptr<yIni> oIni;
 

@@ -120,8 +120,8 @@ std::pair<KeyedWalk, KeyedWalk> WalkBoth(const QString& f1, const QString& f2, c
 class RowWriter {
 public:
     explicit RowWriter(SqlDb& db)
-        : m_ins(db.Prepare(QStringLiteral(
-              "Insert Into tbCmpr (nNo, sPh, sFL, sU1, sU2, nS1, nS2, sED) Values (?,?,?,?,?,?,?,?)")))
+            : m_ins(db.Prepare(QStringLiteral(
+                  "Insert Into tbCmpr (nNo, sPh, sFL, sU1, sU2, nS1, nS2, sED) Values (?,?,?,?,?,?,?,?)")))
     {
     }
     void Write(qint64 nNo, const QString& sPh, const QString& sFL, const QString& sU1, const QString& sU2, qint64 nS1,

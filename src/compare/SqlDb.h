@@ -1,8 +1,8 @@
 #pragma once
 // A small RAII wrapper over an SQLite connection and its statements. Every
 // failure raises FcError(Database) with SQLite's own message.
-#include <QString>
 #include <QByteArray>
+#include <QString>
 #include <QStringView>
 #include <initializer_list>
 #include <vector>

@@ -82,8 +82,8 @@ void fmCmpr::BuildPanes()
     m_split->setStretchFactor(1, 1);
     setCentralWidget(m_split);
     m_split->setSizes({Twips::ToPx(kPaneW), Twips::ToPx(kDesignW - kPaneW)});
-    m_left->setSizes({Label1[0]->sizeHint().height(), Twips::ToPx(kPaneH), Label1[1]->sizeHint().height(),
-                      Twips::ToPx(kPaneH)});
+    m_left->setSizes(
+        {Label1[0]->sizeHint().height(), Twips::ToPx(kPaneH), Label1[1]->sizeHint().height(), Twips::ToPx(kPaneH)});
     connect(uTrD1, &uTrD::eRClick, this, [this] { Popup(0); });
     connect(uTrD2, &uTrD::eRClick, this, [this] { Popup(1); });
 }
@@ -117,7 +117,8 @@ void fmCmpr::BuildMenus()
         connect(mnCmpr[size_t(i)], &QAction::triggered, this, guard([this, i] { mnCmpr_Click(i); }));
 
     QMenu* mnJb2 = menuBar()->addMenu(QStringLiteral("表示設定(&D)"));
-    const char* const disp[3] = {"全てのﾌｧｲﾙを表示", "ﾌｧｲﾙ名と属性が同一は除いて表示", "同一ﾌｧｲﾙ名で属性が異なる分だけ表示"};
+    const char* const disp[3] = {"全てのﾌｧｲﾙを表示", "ﾌｧｲﾙ名と属性が同一は除いて表示",
+                                 "同一ﾌｧｲﾙ名で属性が異なる分だけ表示"};
     for (int i = 0; i < 3; ++i) {
         mnDisp[size_t(i)] = mnJb2->addAction(QString::fromUtf8(disp[i]));
         mnDisp[size_t(i)]->setCheckable(true);

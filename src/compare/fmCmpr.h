@@ -34,8 +34,8 @@ public:
     uTrD* uTrD1 = nullptr;
     uTrD* uTrD2 = nullptr;
     vSpr* Spr = nullptr;
-    std::array<QMenu*, 2> mnFile{};       // the Folder 1 and Folder 2 submenus
-    std::array<QAction*, 5> mnFileAct{};  // mnFile(0..4)
+    std::array<QMenu*, 2> mnFile{};      // the Folder 1 and Folder 2 submenus
+    std::array<QAction*, 5> mnFileAct{}; // mnFile(0..4)
     std::array<QAction*, 2> mnFld1{}, mnFld2{}, mnCmpr{};
     std::array<QAction*, 3> mnDisp{};
     CmprList& List() { return *m_list; }
@@ -65,7 +65,7 @@ private:
     std::array<QLabel*, 2> Label1{};
     ResultStore m_store;
     std::unique_ptr<CmprList> m_list;
-    QSize m_pane;          // pane size to apply, in twips
+    QSize m_pane; // pane size to apply, in twips
     bool m_paneLock = false;
     bool m_activated = false;
     bool m_iniLoaded = false;

@@ -7,8 +7,7 @@ enum class ErrKind { InvalidArgument, TypeMismatch, Overflow, FileSystem, Databa
 
 class FcError : public std::runtime_error {
 public:
-    FcError(ErrKind kind, const QString& msg)
-        : std::runtime_error(msg.toStdString()), m_kind(kind), m_msg(msg) {}
+    FcError(ErrKind kind, const QString& msg) : std::runtime_error(msg.toStdString()), m_kind(kind), m_msg(msg) {}
     ErrKind kind() const { return m_kind; }
     const QString& message() const { return m_msg; }
 

@@ -116,7 +116,4 @@ void Fso::CreateAnsiText(const QString& path) const
         Fail(QStringLiteral("ﾌｧｲﾙを作成できません"), path, err);
 }
 
-FTime DriveRootTime()
-{
-    return QDateTime(QDate(1999, 1, 1), QTime(0, 0)).toMSecsSinceEpoch();
-}
+FTime DriveRootTime() { return QDateTime(QDate(1999, 1, 1), QTime(0, 0)).toMSecsSinceEpoch(); }

@@ -94,26 +94,18 @@ double LeadingNumber(const QString& v)
 QString ValueText(const QVariant& v)
 {
     switch (v.typeId()) {
-    case QMetaType::Bool:
-        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case QMetaType::Double:
-        return PlainDecimal(QString::number(v.toDouble(), 'g', 15));
-    case QMetaType::Float:
-        return PlainDecimal(QString::number(double(v.toFloat()), 'g', 7));
+    case QMetaType::Bool: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::Double: return PlainDecimal(QString::number(v.toDouble(), 'g', 15));
+    case QMetaType::Float: return PlainDecimal(QString::number(double(v.toFloat()), 'g', 7));
     case QMetaType::Int:
     case QMetaType::LongLong:
     case QMetaType::Short:
-    case QMetaType::Long:
-        return QString::number(v.toLongLong());
+    case QMetaType::Long: return QString::number(v.toLongLong());
     case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        return QString::number(v.toULongLong());
-    case QMetaType::QDate:
-        return v.toDate().toString(QStringLiteral("yyyy/MM/dd"));
-    case QMetaType::QDateTime:
-        return v.toDateTime().toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
-    default:
-        return v.toString();
+    case QMetaType::ULongLong: return QString::number(v.toULongLong());
+    case QMetaType::QDate: return v.toDate().toString(QStringLiteral("yyyy/MM/dd"));
+    case QMetaType::QDateTime: return v.toDateTime().toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+    default: return v.toString();
     }
 }
 

@@ -39,8 +39,7 @@ char32_t CodePoint(const unsigned char* p, int n)
     case 2: return char32_t(p[0] & 0x1F) << 6 | (p[1] & 0x3F);
     case 3: return char32_t(p[0] & 0x0F) << 12 | char32_t(p[1] & 0x3F) << 6 | (p[2] & 0x3F);
     default:
-        return char32_t(p[0] & 0x07) << 18 | char32_t(p[1] & 0x3F) << 12 | char32_t(p[2] & 0x3F) << 6 |
-               (p[3] & 0x3F);
+        return char32_t(p[0] & 0x07) << 18 | char32_t(p[1] & 0x3F) << 12 | char32_t(p[2] & 0x3F) << 6 | (p[3] & 0x3F);
     }
 }
 
@@ -138,7 +137,10 @@ QString DecodeName(const char* bytes, qsizetype len)
 
 QString DecodeName(const QByteArray& bytes) { return DecodeName(bytes.constData(), bytes.size()); }
 
-QString DecodeName(const char* zeroTerminated) { return DecodeName(zeroTerminated, qsizetype(qstrlen(zeroTerminated))); }
+QString DecodeName(const char* zeroTerminated)
+{
+    return DecodeName(zeroTerminated, qsizetype(qstrlen(zeroTerminated)));
+}
 
 QStringList DecodeArguments(int argc, char** argv)
 {

@@ -46,10 +46,7 @@ QString JoinPath(const QString& parent, const QString& name, PathStyle st)
     return WithTrailingSep(parent, st) + name;
 }
 
-qsizetype RootPrefixLen(const QString& folder, PathStyle st)
-{
-    return WithTrailingSep(folder, st).size();
-}
+qsizetype RootPrefixLen(const QString& folder, PathStyle st) { return WithTrailingSep(folder, st).size(); }
 
 QString RelPath(const QString& path, const QString& folder, PathStyle st)
 {

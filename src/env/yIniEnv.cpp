@@ -23,19 +23,19 @@ struct SpFld {
     QStandardPaths::StandardLocation loc;
 };
 const SpFld kSpecial[] = {
-    {0x0000, QStandardPaths::DesktopLocation},      // desktop
-    {0x0002, QStandardPaths::ApplicationsLocation}, // programs
-    {0x0005, QStandardPaths::DocumentsLocation},    // personal
-    {0x0009, QStandardPaths::ApplicationsLocation}, // send to
-    {0x000d, QStandardPaths::MusicLocation},        // my music
-    {0x000e, QStandardPaths::MoviesLocation},       // my video
-    {0x0010, QStandardPaths::DesktopLocation},      // desktop directory
-    {0x0014, QStandardPaths::FontsLocation},        // fonts
-    {0x001a, QStandardPaths::GenericConfigLocation},// application data
-    {0x001c, QStandardPaths::GenericDataLocation},  // local application data
-    {0x0020, QStandardPaths::CacheLocation},        // internet cache
-    {0x0027, QStandardPaths::PicturesLocation},     // my pictures
-    {0x0028, QStandardPaths::HomeLocation},         // profile
+    {0x0000, QStandardPaths::DesktopLocation},       // desktop
+    {0x0002, QStandardPaths::ApplicationsLocation},  // programs
+    {0x0005, QStandardPaths::DocumentsLocation},     // personal
+    {0x0009, QStandardPaths::ApplicationsLocation},  // send to
+    {0x000d, QStandardPaths::MusicLocation},         // my music
+    {0x000e, QStandardPaths::MoviesLocation},        // my video
+    {0x0010, QStandardPaths::DesktopLocation},       // desktop directory
+    {0x0014, QStandardPaths::FontsLocation},         // fonts
+    {0x001a, QStandardPaths::GenericConfigLocation}, // application data
+    {0x001c, QStandardPaths::GenericDataLocation},   // local application data
+    {0x0020, QStandardPaths::CacheLocation},         // internet cache
+    {0x0027, QStandardPaths::PicturesLocation},      // my pictures
+    {0x0028, QStandardPaths::HomeLocation},          // profile
 };
 } // namespace
 

@@ -15,10 +15,7 @@ QString StartTag(const QString& n) { return QLatin1Char('<') + n + QLatin1Char('
 QString EndTag(const QString& n) { return QStringLiteral("</") + n + QLatin1Char('>'); }
 
 // 1-based position of `what` in `src` from 1-based `from`, 0 when absent.
-qsizetype Pos(const QString& src, const QString& what, qsizetype from = 1)
-{
-    return src.indexOf(what, from - 1) + 1;
-}
+qsizetype Pos(const QString& src, const QString& what, qsizetype from = 1) { return src.indexOf(what, from - 1) + 1; }
 
 bool ToBoolean(const QString& v)
 {
@@ -171,12 +168,8 @@ QString yIni::MkTag(int mode, const QString& name, const QString& value) const
         t = QStringLiteral("<?xml version='1.0' encoding='") + CodePage::XmlLabel() + QStringLiteral("' ?>") + br +
             StartTag(name) + value + EndTag(name);
         break;
-    case 1:
-        t = QStringLiteral("   ") + StartTag(name) + br + value + QStringLiteral("   ") + EndTag(name) + br;
-        break;
-    default:
-        t = QStringLiteral("      ") + StartTag(name) + value + EndTag(name) + br;
-        break;
+    case 1: t = QStringLiteral("   ") + StartTag(name) + br + value + QStringLiteral("   ") + EndTag(name) + br; break;
+    default: t = QStringLiteral("      ") + StartTag(name) + value + EndTag(name) + br; break;
     }
     t.replace(kBreak, QStringLiteral("\r\n"));
     return t;

@@ -3,8 +3,8 @@
 #include "env/Error.h"
 #include "env/PathRules.h"
 
-#include <QStorageInfo>
 #include <QFileInfo>
+#include <QStorageInfo>
 
 DriveList::DriveList()
 {

@@ -22,7 +22,7 @@ public:
     void UserSelect(int i);
     static QString DriveOf(const QString& path, const QStringList& roots);
 
-    std::function<void()> Change;     // the drive changed
+    std::function<void()> Change;      // the drive changed
     std::function<void()> ListChanged; // for the view
 
 private:

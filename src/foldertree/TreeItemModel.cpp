@@ -56,14 +56,12 @@ QVariant TreeItemModel::data(const QModelIndex& idx, int role) const
     switch (role) {
     case Qt::DisplayRole: return ShownName(n->Text());
     case Qt::EditRole: return n->Text();
-    case Qt::DecorationRole:
-        return n->Image().isEmpty() ? QVariant() : QVariant(Picture(n->Image()));
+    case Qt::DecorationRole: return n->Image().isEmpty() ? QVariant() : QVariant(Picture(n->Image()));
     case Qt::CheckStateRole:
         if (!m_tv.CheckBoxes())
             return {};
         return n->Checked() ? Qt::Checked : Qt::Unchecked;
-    default:
-        return {};
+    default: return {};
     }
 }
 

@@ -80,8 +80,7 @@ public:
     TvNode* Item(const QString& key) const; // throws when no node has the key
     TvNode* Find(const QString& key) const; // nullptr when no node has the key
     // Adds a node; `relative` null adds a top-level node.
-    TvNode* Add(TvNode* relative, Rel rel, const QString& key, const QString& text,
-                const QString& image = QString());
+    TvNode* Add(TvNode* relative, Rel rel, const QString& key, const QString& text, const QString& image = QString());
     void Remove(int index);
     void Remove(const QString& key);
     void Clear();

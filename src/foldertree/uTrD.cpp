@@ -16,8 +16,8 @@
 #include <QTreeView>
 
 uTrD::uTrD(QWidget* parent)
-    : QWidget(parent), Drive1(new QComboBox(this)), cmFld(new QToolButton(this)), trView(new QTreeView(this)),
-      m_model(new TreeItemModel(m_t.trView, this)), Timer1(new QTimer(this))
+        : QWidget(parent), Drive1(new QComboBox(this)), cmFld(new QToolButton(this)), trView(new QTreeView(this)),
+          m_model(new TreeItemModel(m_t.trView, this)), Timer1(new QTimer(this))
 {
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(1, 1, 1, 1);
@@ -60,12 +60,10 @@ void uTrD::Connect()
         if (i.isValid())
             trView->scrollTo(i);
     });
-    connect(trView, &QTreeView::expanded, this, [this](const QModelIndex& i) {
-        Usr::Guard([&] { m_model->NodeOf(i)->SetExpanded(true); });
-    });
-    connect(trView, &QTreeView::collapsed, this, [this](const QModelIndex& i) {
-        Usr::Guard([&] { m_model->NodeOf(i)->SetExpanded(false); });
-    });
+    connect(trView, &QTreeView::expanded, this,
+            [this](const QModelIndex& i) { Usr::Guard([&] { m_model->NodeOf(i)->SetExpanded(true); }); });
+    connect(trView, &QTreeView::collapsed, this,
+            [this](const QModelIndex& i) { Usr::Guard([&] { m_model->NodeOf(i)->SetExpanded(false); }); });
     connect(trView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& i) { m_t.trView.UserSelect(m_model->NodeOf(i)); });
     connect(trView, &QTreeView::clicked, this, [this] { Usr::Guard([&] { m_t.trView.UserClick(); }); });
@@ -97,7 +95,8 @@ void uTrD::bHdSlct(bool bHide)
     m_t.trView.HideSelection = bHide;
     QPalette pal = trView->palette();
     pal.setColor(QPalette::Inactive, QPalette::Highlight,
-                 bHide ? pal.color(QPalette::Inactive, QPalette::Base) : pal.color(QPalette::Active, QPalette::Highlight));
+                 bHide ? pal.color(QPalette::Inactive, QPalette::Base)
+                       : pal.color(QPalette::Active, QPalette::Highlight));
     pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
                  bHide ? pal.color(QPalette::Inactive, QPalette::Text)
                        : pal.color(QPalette::Active, QPalette::HighlightedText));

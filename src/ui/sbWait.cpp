@@ -103,5 +103,6 @@ void sbWait::PumpPaint()
 
 void sbWait::ErrMsg(const QString& op, const QString& why)
 {
-    Usr::Dlg().MsgBox(QStringLiteral("sbWait.") + op + QStringLiteral(" でｴﾗｰが発生しました") + QLatin1Char('\n') + why);
+    Usr::Dlg().MsgBox(QStringLiteral("sbWait.") + op + QStringLiteral(" でｴﾗｰが発生しました") + QLatin1Char('\n') +
+                      why);
 }

@@ -1,10 +1,10 @@
 #include "app/LaunchRecord.h"
 #include "app/Usr.h"
 #include "env/CodePage.h"
+#include "env/NameBytes.h"
 #include "support/Printers.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestDir.h"
-#include "env/NameBytes.h"
 
 #include <sys/stat.h>
 

@@ -35,9 +35,8 @@ TEST(Cli, PrintsTheRowsOfTheMode)
     EXPECT_EQ(all.code, 0);
     EXPECT_EQ(all.err, "");
     QString t1 = "20/01/02 03:04", t2 = "20/01/02 04:04";
-    EXPECT_EQ(all.out, "\tsame\ttxt\t1=2\t1\t" + t1 + "\t1\t" + t1 + "\n" +
-                           "sub\tarchive.tar\tgz\t2>1\t1,234\t" + t1 + "\t\t" + t2 + "\n" +
-                           "\tnew\tc\t2-*\t\t\t2\t" + t1 + "\n");
+    EXPECT_EQ(all.out, "\tsame\ttxt\t1=2\t1\t" + t1 + "\t1\t" + t1 + "\n" + "sub\tarchive.tar\tgz\t2>1\t1,234\t" + t1 +
+                           "\t\t" + t2 + "\n" + "\tnew\tc\t2-*\t\t\t2\t" + t1 + "\n");
     Out m2 = Cli({"--mode", "2", "--db", db, d.path("one"), d.path("two")});
     EXPECT_EQ(m2.out, "sub\tarchive.tar\tgz\t2>1\t1,234\t" + t1 + "\t\t" + t2 + "\n");
     Out m1 = Cli({"--mode", "1", "--db", db, d.path("one"), d.path("two")});
@@ -49,10 +48,22 @@ TEST(Cli, PrintsTheRowsOfTheMode)
 TEST(Cli, ByteNamesFromTheArgumentsAndOneLinePerRow)
 {
     TestDir d;
-    d.createFileBytes("\x8e\x91" "1/\x8e\x91.txt", "x", T);
-    d.createFileBytes("\x8e\x91" "2/\x8e\x91.txt", "x", T);
-    d.createFileBytes("\x8e\x91" "1/tab\tand\nline\\.txt", "y", T);
-    d.createFileBytes("\x8e\x91" "1/tab\tand\nline\\", "y", T);
+    d.createFileBytes(
+        "\x8e\x91"
+        "1/\x8e\x91.txt",
+        "x", T);
+    d.createFileBytes(
+        "\x8e\x91"
+        "2/\x8e\x91.txt",
+        "x", T);
+    d.createFileBytes(
+        "\x8e\x91"
+        "1/tab\tand\nline\\.txt",
+        "y", T);
+    d.createFileBytes(
+        "\x8e\x91"
+        "1/tab\tand\nline\\",
+        "y", T);
     QProcess p;
     p.setWorkingDirectory(d.path());
     p.start("/bin/sh", {"-c", "exec \"$0\" --db r.db \"$(printf '\\216\\2211')\" \"$(printf '\\216\\2212')\"",
@@ -61,9 +72,8 @@ TEST(Cli, ByteNamesFromTheArgumentsAndOneLinePerRow)
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
     const QString t = "20/01/02 03:04";
-    EXPECT_EQ(out, "\ttab\\tand\\nline\\\\\t\t1-*\t1\t" + t + "\t\t\n" +
-                   "\ttab\\tand\\nline\\\\\ttxt\t1-*\t1\t" + t + "\t\t\n" +
-                   "\t\\x8E\\x91\ttxt\t1=2\t1\t" + t + "\t1\t" + t + "\n");
+    EXPECT_EQ(out, "\ttab\\tand\\nline\\\\\t\t1-*\t1\t" + t + "\t\t\n" + "\ttab\\tand\\nline\\\\\ttxt\t1-*\t1\t" + t +
+                       "\t\t\n" + "\t\\x8E\\x91\ttxt\t1=2\t1\t" + t + "\t1\t" + t + "\n");
 }
 
 TEST(Cli, BadInputGivesOneLineAndNothingElse)

@@ -24,7 +24,10 @@ protected:
 
     QString one() { return dir.path("one"); }
     QString two() { return dir.path("two"); }
-    void file(const QString& rel, const QByteArray& data = "x", const QDateTime& t = T0) { dir.createFile(rel, data, t); }
+    void file(const QString& rel, const QByteArray& data = "x", const QDateTime& t = T0)
+    {
+        dir.createFile(rel, data, t);
+    }
 
     CmprCounts run(const QString& a, const QString& b)
     {
@@ -41,7 +44,8 @@ protected:
         {
             SqlStmt st = store.Db().Prepare("Select nNo, sPh, sFL, sU1, sU2, sED, nS1, nS2 From tbCmpr Order By nNo");
             while (st.Step())
-                out.push_back({st.Int(0), st.Text(1), st.Text(2), st.Text(3), st.Text(4), st.Text(5), st.Int(6), st.Int(7)});
+                out.push_back(
+                    {st.Int(0), st.Text(1), st.Text(2), st.Text(3), st.Text(4), st.Text(5), st.Int(6), st.Int(7)});
         }
         store.ClsDb();
         return out;

@@ -130,10 +130,22 @@ TEST_F(Engine, StrayByteNamesMatchOnlyTheirOwnBytes)
 // A compared folder whose own path is not UTF-8 is found and walked.
 TEST_F(Engine, AComparedFolderNamedInOtherBytes)
 {
-    const QString a = dir.createDirBytes("\x8e\x91" "1");
-    const QString b = dir.createDirBytes("\x8e\x91" "2");
-    dir.createFileBytes("\x8e\x91" "1/x/" + kShiryo, "a", T0);
-    dir.createFileBytes("\x8e\x91" "2/x/" + kShiryo, "a", T0);
+    const QString a = dir.createDirBytes(
+        "\x8e\x91"
+        "1");
+    const QString b = dir.createDirBytes(
+        "\x8e\x91"
+        "2");
+    dir.createFileBytes(
+        "\x8e\x91"
+        "1/x/" +
+            kShiryo,
+        "a", T0);
+    dir.createFileBytes(
+        "\x8e\x91"
+        "2/x/" +
+            kShiryo,
+        "a", T0);
     run(a, b);
     auto r = rows();
     ASSERT_EQ(r.size(), 1u);

@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-
 TEST_F(Engine, NumberingLeavesGapsForMatchedFolder2Files)
 {
     file("one/a.txt");
@@ -133,7 +132,8 @@ TEST_F(Engine, CaseTwinsEachKeepTheirOwnRow)
 
 TEST_F(Engine, OddNamesAreStoredExactly)
 {
-    QStringList names = {"it's.txt", "what?.txt", "50% ' \"q\".md", "semi;colon; DROP TABLE tbCmpr;--", "日本語ﾌｧｲﾙ.txt"};
+    QStringList names = {"it's.txt", "what?.txt", "50% ' \"q\".md", "semi;colon; DROP TABLE tbCmpr;--",
+                         "日本語ﾌｧｲﾙ.txt"};
     for (const QString& n : names) {
         file("one/" + n);
         file("two/" + n);
@@ -188,15 +188,16 @@ TEST_F(Engine, WalkOrderIsCodePointOrderOnEveryPlatformWalker)
     file("one/b/in_b");
     file("one/A/in_A");
     const QString target = dir.path("nowhere/at/all");
-    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(dir.path("one/dangling")).constData()), 0);
+    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(dir.path("one/dangling")).constData()),
+              0);
     std::atomic<qint64> seen{0};
     WalkResult w = WalkFolder(one(), seen);
     QStringList names;
     for (const WalkFile& f : w.files)
         names << w.folders[f.folder] + "|" + f.name;
-    EXPECT_EQ(names, QStringList({"|.hidden", "|B.txt", "|_x", "|a", "|b.txt", "|dangling", QString::fromUtf8("|\xc3\xa9"),
-                                  QString::fromUtf8("|\xee\x80\x80"), QString::fromUtf8("|\xf0\x9f\x98\x80"), "A|in_A",
-                                  "b|in_b"}));
+    EXPECT_EQ(names, QStringList({"|.hidden", "|B.txt", "|_x", "|a", "|b.txt", "|dangling",
+                                  QString::fromUtf8("|\xc3\xa9"), QString::fromUtf8("|\xee\x80\x80"),
+                                  QString::fromUtf8("|\xf0\x9f\x98\x80"), "A|in_A", "b|in_b"}));
     EXPECT_EQ(seen.load(), 11);
     const WalkFile& link = w.files[5];
     EXPECT_EQ(link.size, QFile::encodeName(target).size()); // the link's own size
@@ -266,7 +267,9 @@ TEST(RowFormat, NamesSizesDatesAndQueries)
 {
     struct {
         const char *fl, *name, *ext;
-    } cases[] = {{"archive.tar.gz", "archive.tar", "gz"}, {".profile", "", "profile"}, {"README", "README", ""},
+    } cases[] = {{"archive.tar.gz", "archive.tar", "gz"},
+                 {".profile", "", "profile"},
+                 {"README", "README", ""},
                  {"a.", "a", ""}};
     for (auto& c : cases) {
         NameExt ne = SplitName(c.fl);

@@ -2,12 +2,12 @@
 #include "compare/CmprList.h"
 #include "compare/ResultModel.h"
 #include "compare/vSpr.h"
-#include "ui/sbWait.h"
-#include <QFile>
-#include "support/RecordingDialogs.h"
 #include "support/Files.h"
 #include "support/Printers.h"
+#include "support/RecordingDialogs.h"
 #include "support/TestDir.h"
+#include "ui/sbWait.h"
+#include <QFile>
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -110,8 +110,9 @@ TEST_F(Grid, ComparisonFillsAllModes)
     EXPECT_FALSE(store.IsOpen());
 
     list.CopyList();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "\tnewer2\t\t2>1\t1\t21/04/05 06:07\t1\t21/04/05 06:17\n"
-                                                    "d\tnewer1.tar\tgz\t1>2\t4\t21/04/05 06:17\t\t21/04/05 06:07\n");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              "\tnewer2\t\t2>1\t1\t21/04/05 06:07\t1\t21/04/05 06:17\n"
+              "d\tnewer1.tar\tgz\t1>2\t4\t21/04/05 06:17\t\t21/04/05 06:07\n");
     EXPECT_TRUE(grid.selectionModel()->selectedIndexes().isEmpty());
 }
 
@@ -127,8 +128,9 @@ TEST_F(Grid, ByteNamesShowTheirBytesAndOddCellsAreQuoted)
     EXPECT_EQ(Column(0), QStringList({"", "\\x8E\\x91"}));
     EXPECT_EQ(Column(1), QStringList({"a\tb", "\\x97\\xBF"}));
     list.CopyList();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "\t\"a\tb\"\ttxt\t1-*\t1\t21/04/05 06:07\t\t\n"
-                                                    "\\x8E\\x91\t\\x97\\xBF\ttxt\t1-*\t1\t21/04/05 06:07\t\t\n");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              "\t\"a\tb\"\ttxt\t1-*\t1\t21/04/05 06:07\t\t\n"
+              "\\x8E\\x91\t\\x97\\xBF\ttxt\t1-*\t1\t21/04/05 06:07\t\t\n");
 }
 #endif
 
@@ -159,12 +161,13 @@ TEST_F(Grid, AllRowsBeyondTenThousandAreShown)
 {
     store.OpnDb();
     InTransaction(store.Db(), [&] {
-        SqlStmt ins = store.Db().Prepare("Insert Into tbCmpr (nNo, sPh, sFL, sU1, sU2, nS1, nS2, sED) "
-                                         "Values (?,?,?,?,?,?,?,?)");
+        SqlStmt ins = store.Db().Prepare(
+            "Insert Into tbCmpr (nNo, sPh, sFL, sU1, sU2, nS1, nS2, sED) "
+            "Values (?,?,?,?,?,?,?,?)");
         for (qint64 i = 0; i < 25000; ++i) {
             QString name = QString("f%1.txt").arg(i);
-            SqlPrm(ins, {1001 + i, QString("p"), name, QString("21/01/01 00:00"), QString(), i, qint64(0),
-                         QString("1-*")});
+            SqlPrm(ins,
+                   {1001 + i, QString("p"), name, QString("21/01/01 00:00"), QString(), i, qint64(0), QString("1-*")});
             ins.Step();
             ins.Reset();
         }

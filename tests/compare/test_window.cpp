@@ -5,22 +5,22 @@
 #include "compare/vSpr.h"
 #include "foldertree/TreeItemModel.h"
 #include "foldertree/uTrD.h"
-#include "support/RecordingDialogs.h"
 #include "support/Files.h"
 #include "support/Printers.h"
+#include "support/RecordingDialogs.h"
 #include "support/TestDir.h"
 #include "ui/Twips.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTimer>
 #include <QTreeView>
-#include <QDir>
-#include <QFileInfo>
-#include <QMenuBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -125,8 +125,11 @@ TEST_F(Window, PaneSizeAppliedOnlyAbove300)
     }
     auto start = [&](int pw, int ph) {
         WriteBytes(Xml(), QString("<運用>\r\n   <画面>\r\n      <WIDTH>12000</WIDTH>\r\n      <HEIGHT>9000</HEIGHT>\r\n"
-                        "      <DIR_WD>%1</DIR_WD>\r\n      <DIR_HI>%2</DIR_HI>\r\n      <DISP>5</DISP>\r\n"
-                        "   </画面>\r\n</運用>").arg(pw).arg(ph).toUtf8());
+                                  "      <DIR_WD>%1</DIR_WD>\r\n      <DIR_HI>%2</DIR_HI>\r\n      <DISP>5</DISP>\r\n"
+                                  "   </画面>\r\n</運用>")
+                              .arg(pw)
+                              .arg(ph)
+                              .toUtf8());
         return &Open();
     };
     fmCmpr* w = start(300, 4000);
@@ -145,7 +148,8 @@ TEST_F(Window, PaneSizeAppliedOnlyAbove300)
 TEST_F(Window, LaunchRecordStartWritesOnlyItsKeys)
 {
     dir.createDir("L/sub");
-    QByteArray before = "<運用>\r\n   <画面>\r\n      <LEFT>1</LEFT>\r\n      <ROOT1>/x</ROOT1>\r\n   </画面>\r\n</運用>";
+    QByteArray before =
+        "<運用>\r\n   <画面>\r\n      <LEFT>1</LEFT>\r\n      <ROOT1>/x</ROOT1>\r\n   </画面>\r\n</運用>";
     WriteBytes(Xml(), before);
     Usr::bLnch = true;
     Usr::tLnch = {1500, 1200, 12000, 9000, dir.path("L"), dir.path("L/sub")};
@@ -157,8 +161,9 @@ TEST_F(Window, LaunchRecordStartWritesOnlyItsKeys)
     EXPECT_EQ(w.uTrD2->Path(), dir.path("usData"));
     Close();
     QString after = QString::fromUtf8(ReadBytes(Xml()));
-    EXPECT_TRUE(after.startsWith("<運用>\r\n   <画面>\r\n      <LEFT>1</LEFT>\r\n      <ROOT1>/x</ROOT1>\r\n"
-                                 "      <DIR_WD_R>"));
+    EXPECT_TRUE(
+        after.startsWith("<運用>\r\n   <画面>\r\n      <LEFT>1</LEFT>\r\n      <ROOT1>/x</ROOT1>\r\n"
+                         "      <DIR_WD_R>"));
     EXPECT_TRUE(after.contains("<CLS_WD_R>29.75,19.5,7.25,6,8,10.87,8.75,12.75</CLS_WD_R>\r\n      <DISP>0</DISP>"));
     EXPECT_FALSE(after.contains("<TOP>"));
     EXPECT_FALSE(after.contains("<DIR_WD>"));
@@ -234,9 +239,10 @@ TEST_F(Window, UnreadableOrDamagedSettingsFallBackToDefaults)
     EXPECT_TRUE(QFileInfo(Xml()).isDir());
     QDir().rmdir(Xml());
 
-    WriteBytes(Xml(), "<運用>\r\n   <画面>\r\n      <LEFT>1e99</LEFT>\r\n      <WIDTH>-5</WIDTH>\r\n"
-            "      <HEIGHT>abc</HEIGHT>\r\n      <ROOT1>/no/such/folder</ROOT1>\r\n      <CLS_WD>1,x</CLS_WD>\r\n"
-            "      <DISP>2</DISP>\r\n   </画面>\r\n</運用>");
+    WriteBytes(Xml(),
+               "<運用>\r\n   <画面>\r\n      <LEFT>1e99</LEFT>\r\n      <WIDTH>-5</WIDTH>\r\n"
+               "      <HEIGHT>abc</HEIGHT>\r\n      <ROOT1>/no/such/folder</ROOT1>\r\n      <CLS_WD>1,x</CLS_WD>\r\n"
+               "      <DISP>2</DISP>\r\n   </画面>\r\n</運用>");
     fmCmpr& w = Open();
     EXPECT_EQ(w.uTrD1->Root(), dir.path("usData"));
     EXPECT_TRUE(w.mnDisp[2]->isChecked());

@@ -1,9 +1,9 @@
 #include "app/Usr.h"
 #include "env/Shortcut.h"
 #include "env/yIni.h"
-#include "support/RecordingDialogs.h"
 #include "support/Files.h"
 #include "support/Printers.h"
+#include "support/RecordingDialogs.h"
 #include "support/TestDir.h"
 
 #include <QDir>

@@ -20,13 +20,13 @@ TEST(NameBytes, AnyBytesRoundTripAndShowTheirStrayBytes)
         {"plain.txt", true, "plain.txt"},
         {"\xe8\xb3\x87\xe6\x96\x99.txt", true, "\xe8\xb3\x87\xe6\x96\x99.txt"}, // 資料 in UTF-8
         {"\xf0\x9f\x98\x80", true, "\xf0\x9f\x98\x80"},                         // above U+FFFF
-        {"\x8e\x91\x97\xbf.txt", false, "\\x8E\\x91\\x97\\xBF.txt"},             // 資料 in Shift_JIS
-        {"\x95\\", false, "\\x95\\"},                                         // 表 in Shift_JIS: a backslash byte
-        {"caf\xe9", false, "caf\\xE9"},                                       // Latin-1
-        {"\xc0\xaf", false, "\\xC0\\xAF"},                                     // overlong "/"
-        {"\xed\xa0\x80", false, "\\xED\\xA0\\x80"},                            // a surrogate in UTF-8
-        {"\xf4\x90\x80\x80", false, "\\xF4\\x90\\x80\\x80"},                   // above U+10FFFF
-        {"\xe3\x81", false, "\\xE3\\x81"},                                     // cut short
+        {"\x8e\x91\x97\xbf.txt", false, "\\x8E\\x91\\x97\\xBF.txt"},            // 資料 in Shift_JIS
+        {"\x95\\", false, "\\x95\\"},                                           // 表 in Shift_JIS: a backslash byte
+        {"caf\xe9", false, "caf\\xE9"},                                         // Latin-1
+        {"\xc0\xaf", false, "\\xC0\\xAF"},                                      // overlong "/"
+        {"\xed\xa0\x80", false, "\\xED\\xA0\\x80"},                             // a surrogate in UTF-8
+        {"\xf4\x90\x80\x80", false, "\\xF4\\x90\\x80\\x80"},                    // above U+10FFFF
+        {"\xe3\x81", false, "\\xE3\\x81"},                                      // cut short
         {"?*\t\n\\", true, "?*\t\n\\"},
     };
     for (const Case& c : cases) {
@@ -55,7 +55,8 @@ TEST(NameBytes, CaseRules)
     // each part of a relative folder keeps its own rule
     EXPECT_EQ(FoldName(QString::fromUtf8("\xc3\x84") + "/" + DecodeName("A\xe9")),
               QString::fromUtf8("\xc3\xa4") + "/" + DecodeName("a\xe9"));
-    EXPECT_EQ(FoldName(DecodeName("\xc3\x84\xe9")), DecodeName("\xc3\x84\xe9")); // no Unicode folding beside a stray byte
+    EXPECT_EQ(FoldName(DecodeName("\xc3\x84\xe9")),
+              DecodeName("\xc3\x84\xe9")); // no Unicode folding beside a stray byte
 }
 
 TEST(NameBytes, ArgumentsKeepTheirBytes)

@@ -2,9 +2,9 @@
 #include "env/CodePage.h"
 #include "env/Error.h"
 #include "env/yIni.h"
-#include "support/RecordingDialogs.h"
 #include "support/Files.h"
 #include "support/Printers.h"
+#include "support/RecordingDialogs.h"
 #include "support/TestDir.h"
 
 #include <QDir>
@@ -30,8 +30,9 @@ protected:
     yIni ini;
 };
 
-const QByteArray kDoc = "<?xml version='1.0' encoding='UTF-8' ?>\r\n<運用>\r\n   <画面>\r\n"
-                        "      <LEFT>1200</LEFT>\r\n      <ROOT1>C:\\Data</ROOT1>\r\n   </画面>\r\n</運用>";
+const QByteArray kDoc =
+    "<?xml version='1.0' encoding='UTF-8' ?>\r\n<運用>\r\n   <画面>\r\n"
+    "      <LEFT>1200</LEFT>\r\n      <ROOT1>C:\\Data</ROOT1>\r\n   </画面>\r\n</運用>";
 } // namespace
 
 TEST_F(Settings, MissingFileGivesTheExactLayout)
@@ -53,7 +54,8 @@ TEST_F(Settings, MissingFileGivesTheExactLayout)
         ini.SetTxt(wrote);
         EXPECT_TRUE(wrote);
         QString label = QString(cp) == "Shift_JIS" ? "Shift-JIS" : "UTF-8";
-        QString want = "<?xml version='1.0' encoding='" + label + "' ?>\r\n<運用>\r\n   <画面>\r\n"
+        QString want = "<?xml version='1.0' encoding='" + label +
+                       "' ?>\r\n<運用>\r\n   <画面>\r\n"
                        "      <LEFT>1200</LEFT>\r\n   </画面>\r\n</運用>";
         EXPECT_EQ(ReadBytes(f), CodePage::Encode(want)) << cp;
     }
@@ -72,8 +74,8 @@ TEST_F(Settings, ReplaceInPlaceAndAppendNewKeys)
     bool ok = false;
     ini.SetTxt(ok);
     EXPECT_EQ(ReadBytes(f), QByteArray("<?xml version='1.0' encoding='UTF-8' ?>\r\n<運用>\r\n   <画面>\r\n"
-                                   "      <LEFT>33</LEFT>\r\n      <ROOT1>C:\\Data</ROOT1>\r\n"
-                                   "      <TOP>44.5</TOP>\r\n      <DISP>True</DISP>\r\n   </画面>\r\n</運用>"));
+                                       "      <LEFT>33</LEFT>\r\n      <ROOT1>C:\\Data</ROOT1>\r\n"
+                                       "      <TOP>44.5</TOP>\r\n      <DISP>True</DISP>\r\n   </画面>\r\n</運用>"));
     // a second section goes before the root's end; the first stays
     ini.GetGtx("他");
     ini.SetVal("A", "x");
@@ -83,9 +85,10 @@ TEST_F(Settings, ReplaceInPlaceAndAppendNewKeys)
 
 TEST_F(Settings, TypedReadsAndDefaults)
 {
-    Load("<運用>\r\n   <S>\r\n      <N1>12.7abc</N1>\r\n      <N2>abc</N2>\r\n      <N3></N3>\r\n"
-         "      <N4> - 1 2.5 e 2</N4>\r\n      <T></T>\r\n      <B1>true</B1>\r\n      <B2>0</B2>\r\n"
-         "      <B3>maybe</B3>\r\n      <D1>2020/02/03</D1>\r\n      <D2>never</D2>\r\n   </S>\r\n</運用>");
+    Load(
+        "<運用>\r\n   <S>\r\n      <N1>12.7abc</N1>\r\n      <N2>abc</N2>\r\n      <N3></N3>\r\n"
+        "      <N4> - 1 2.5 e 2</N4>\r\n      <T></T>\r\n      <B1>true</B1>\r\n      <B2>0</B2>\r\n"
+        "      <B3>maybe</B3>\r\n      <D1>2020/02/03</D1>\r\n      <D2>never</D2>\r\n   </S>\r\n</運用>");
     ini.GetGtx("S");
     EXPECT_DOUBLE_EQ(ini.vGtVal("N1", 0).toDouble(), 12.7);
     EXPECT_DOUBLE_EQ(ini.vGtVal("N2", 0).toDouble(), 0);
@@ -183,8 +186,9 @@ TEST_F(Settings, ShiftJisFilesAreRead)
 {
     QByteArray sjis = "<?xml version='1.0' encoding='Shift-JIS' ?>\r\n\x89\x5e\x97\x70\r\n"; // not used as tags
     CodePage::SetName("Shift_JIS");
-    QByteArray doc = CodePage::Encode("<?xml version='1.0' encoding='Shift-JIS' ?>\r\n<運用>\r\n   <画面>\r\n"
-                                      "      <ROOT1>C:\\データ</ROOT1>\r\n   </画面>\r\n</運用>");
+    QByteArray doc = CodePage::Encode(
+        "<?xml version='1.0' encoding='Shift-JIS' ?>\r\n<運用>\r\n   <画面>\r\n"
+        "      <ROOT1>C:\\データ</ROOT1>\r\n   </画面>\r\n</運用>");
     CodePage::SetName("UTF-8"); // the locale is UTF-8; the bytes are not
     Load(doc);
     ini.GetGtx("画面");
@@ -210,8 +214,9 @@ TEST_F(Settings, AFailedSaveKeepsTheOldFile)
 TEST_F(Settings, DamagedTextsNeverCrash)
 {
     QRandomGenerator rng(12345);
-    const QString pieces[] = {"<運用>", "</運用>", "<画面>", "</画面>", "<LEFT>", "</LEFT>", "\r\n", "   ",
-                              "12", "abc", "<", ">", "</", QString(QChar(0x2021)), "<DISP>", "</DISP>", "True"};
+    const QString pieces[] = {"<運用>", "</運用>", "<画面>", "</画面>", "<LEFT>", "</LEFT>", "\r\n",
+                              "   ",    "12",      "abc",    "<",       ">",      "</",      QString(QChar(0x2021)),
+                              "<DISP>", "</DISP>", "True"};
     QString base = QString::fromUtf8(kDoc);
     for (int round = 0; round < 3000; ++round) {
         QString t;

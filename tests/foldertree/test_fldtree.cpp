@@ -1,11 +1,11 @@
 #include "app/Usr.h"
 #include "env/Error.h"
+#include "env/NameBytes.h"
 #include "foldertree/FldTree.h"
 #include "foldertree/NamePattern.h"
 #include "support/Printers.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestDir.h"
-#include "env/NameBytes.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -459,14 +459,14 @@ TEST(Pattern, Language)
         const char *name, *pat;
         bool fits;
     } cases[] = {
-        {"tmp", "tmp", true},       {"tmp2", "tmp", false},     {"tmp2", "tmp*", true},   {"tmp", "tmp*", true},
-        {"a1", "a#", true},         {"ab", "a#", false},        {"abc", "a?c", true},     {"ac", "a?c", false},
-        {"b", "[abc]", true},       {"d", "[abc]", false},      {"e", "[a-f]", true},     {"g", "[a-f]", false},
-        {"d", "[!abc]", true},      {"a", "[!abc]", false},     {"a*", "a[*]", true},     {"ab", "a[*]", false},
-        {"a?", "a[?]", true},       {"a#", "a[#]", true},       {"a[", "a[[]", true},     {"x.bak", "*.bak", true},
-        {"bak.x", "*.bak", false},  {"", "*", true},            {"a[b", "a[b", true},     {"~tmp", "~*", true},
-        {"abcabd", "*abd", true},   {"aaab", "a*a*b", true},    {"axbyc", "a*b*c", true}, {"ab", "a*b*c", false},
-        {"a1b", "*#*", true},       {"ab", "**?**?**", true},   {"a", "**?**?**", false}, {"", "", true},
+        {"tmp", "tmp", true},      {"tmp2", "tmp", false},   {"tmp2", "tmp*", true},   {"tmp", "tmp*", true},
+        {"a1", "a#", true},        {"ab", "a#", false},      {"abc", "a?c", true},     {"ac", "a?c", false},
+        {"b", "[abc]", true},      {"d", "[abc]", false},    {"e", "[a-f]", true},     {"g", "[a-f]", false},
+        {"d", "[!abc]", true},     {"a", "[!abc]", false},   {"a*", "a[*]", true},     {"ab", "a[*]", false},
+        {"a?", "a[?]", true},      {"a#", "a[#]", true},     {"a[", "a[[]", true},     {"x.bak", "*.bak", true},
+        {"bak.x", "*.bak", false}, {"", "*", true},          {"a[b", "a[b", true},     {"~tmp", "~*", true},
+        {"abcabd", "*abd", true},  {"aaab", "a*a*b", true},  {"axbyc", "a*b*c", true}, {"ab", "a*b*c", false},
+        {"a1b", "*#*", true},      {"ab", "**?**?**", true}, {"a", "**?**?**", false}, {"", "", true},
     };
     for (auto& c : cases)
         EXPECT_EQ(NameFits(c.name, c.pat), c.fits) << c.name << " " << c.pat;

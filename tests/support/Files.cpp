@@ -1,5 +1,5 @@
-#include "support/Printers.h"
 #include "support/Files.h"
+#include "support/Printers.h"
 
 #include "env/NameBytes.h"
 

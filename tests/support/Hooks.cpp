@@ -1,5 +1,5 @@
-#include "support/Printers.h"
 #include "support/Hooks.h"
+#include "support/Printers.h"
 
 #include "compare/SqlDb.h"
 

@@ -46,6 +46,6 @@ void PrintTo(const CmprCounts& c, std::ostream* os)
 
 bool operator==(const GridRow& a, const GridRow& b)
 {
-    return a.sPh == b.sPh && a.sFL == b.sFL && a.sED == b.sED && a.sU1 == b.sU1 && a.sU2 == b.sU2 &&
-           a.nS1 == b.nS1 && a.nS2 == b.nS2;
+    return a.sPh == b.sPh && a.sFL == b.sFL && a.sED == b.sED && a.sU1 == b.sU1 && a.sU2 == b.sU2 && a.nS1 == b.nS1 &&
+           a.nS2 == b.nS2;
 }

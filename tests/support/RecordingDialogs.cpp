@@ -1,5 +1,5 @@
-#include "support/Printers.h"
 #include "support/RecordingDialogs.h"
+#include "support/Printers.h"
 
 QString RecordingDialogs::InputBox(const QString& prompt, const QString& title, const QString& def)
 {

@@ -11,12 +11,15 @@ public:
     void MsgBox(const QString& text) override { messages.append(text); }
     QString InputBox(const QString& prompt, const QString& title, const QString& def) override;
     QString BrowseFolder(const QString& title, const QString& initial) override;
-    void ShellExecute(const QString& verb, const QString& path) override { shell.append(verb + QLatin1Char(' ') + path); }
+    void ShellExecute(const QString& verb, const QString& path) override
+    {
+        shell.append(verb + QLatin1Char(' ') + path);
+    }
 
     QStringList messages;
     QStringList shell;
-    QStringList prompts;   // "prompt|title|default" of each input box
-    QStringList browsed;   // "title|initial" of each browse dialog
+    QStringList prompts; // "prompt|title|default" of each input box
+    QStringList browsed; // "title|initial" of each browse dialog
     std::deque<QString> inputAnswers;
     std::deque<QString> browseAnswers;
 };
