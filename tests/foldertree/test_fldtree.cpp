@@ -431,6 +431,19 @@ TEST_F(FolderTree, FoldersWithAnyNameExpandRefreshAndSelect)
     EXPECT_EQ(t.nNdCnt, read);
     EXPECT_GT(read, count);
 
+    // a new folder in other bytes merges in once and keeps its key after
+    dir.createDirBytes("r/" + sjis + "new");
+    TestDir::setMTime(dir.path("r"), QDateTime::currentDateTime().addSecs(20));
+    t.RfrshTr();
+    ASSERT_EQ(root->Children(), 6);
+    TvNode* added = Node(DecodeName(sjis + "new"));
+    ASSERT_NE(added, nullptr);
+    const QString key = added->Key();
+    TestDir::setMTime(dir.path("r"), QDateTime::currentDateTime().addSecs(25));
+    t.RfrshTr();
+    EXPECT_EQ(root->Children(), 6);
+    EXPECT_EQ(Node(DecodeName(sjis + "new"))->Key(), key);
+
     const QString deep = s->Child()->FullPath();
     t.SetPath(dir.path("z"));
     t.SetPath(deep);
