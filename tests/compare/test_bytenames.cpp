@@ -10,6 +10,7 @@ namespace {
 const QByteArray kShiryo = "\x8e\x91\x97\xbf"; // 資料 in Shift_JIS
 const QByteArray kHokoku = "\x95\xf1\x8d\x90"; // 報告 in Shift_JIS
 
+#ifndef FLDCMPR_PORTABLE_FS
 // The stored bytes of sPh/sFL, read with SQLite's own C API.
 std::vector<std::pair<QByteArray, QByteArray>> StoredNames(const QString& db)
 {
@@ -28,6 +29,7 @@ std::vector<std::pair<QByteArray, QByteArray>> StoredNames(const QString& db)
     sqlite3_close(h);
     return out;
 }
+#endif
 
 // Splits pasted text as a spreadsheet does: tab-separated cells, a cell
 // in double quotes may hold tabs, line breaks and doubled quotes.
