@@ -31,11 +31,25 @@ QString QtDialogs::InputBox(const QString& prompt, const QString& title, const Q
 
 QString QtDialogs::BrowseFolder(const QString& title, const QString& initial)
 {
-    // Without a start folder Qt would open in the working folder, which the
-    // user never chose; the home folder is one they know.
-    const QString start = initial.isEmpty() ? QDir::homePath() : initial;
-    QString dir = QFileDialog::getExistingDirectory(Owner(), title, start, QFileDialog::ShowDirsOnly);
-    return dir.isEmpty() ? dir : StripTrailingSep(QDir::toNativeSeparators(dir));
+    // Qt's own dialog, so the behaviour is the same on every desktop. With
+    // no start folder it lists the top of the file system with nothing
+    // selected, and OK only returns a folder the user chose: Qt would
+    // otherwise open in the working folder and hand that back.
+    QFileDialog d(Owner(), title);
+    d.setOption(QFileDialog::DontUseNativeDialog);
+    d.setOption(QFileDialog::ShowDirsOnly);
+    d.setFileMode(QFileDialog::Directory);
+    const QString start = initial.isEmpty() ? QDir::rootPath() : initial;
+    d.setDirectory(start);
+    bool chosen = !initial.isEmpty();
+    QObject::connect(&d, &QFileDialog::currentChanged, &d, [&](const QString& p) { chosen = chosen || !p.isEmpty(); });
+    QObject::connect(&d, &QFileDialog::directoryEntered, &d, [&] { chosen = true; });
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
+        return QString();
+    const QString dir = d.selectedFiles().first();
+    if (!chosen && QDir(dir) == QDir(start))
+        return QString();
+    return StripTrailingSep(QDir::toNativeSeparators(dir));
 }
 
 void QtDialogs::ShellExecute(const QString&, const QString& path)
