@@ -32,11 +32,10 @@ TEST(BrowseDialog, WithoutAStartFolderOKGivesOnlyWhatTheUserChose)
     TestDir dir;
     dir.createDir("start/sub");
     QString shown;
-    EXPECT_EQ(Browse(
-                  "", [](QFileDialog&) {}, &shown),
-              "");
+    const auto nothing = [](QFileDialog&) {};
+    EXPECT_EQ(Browse("", nothing, &shown), "");
     EXPECT_EQ(shown, QDir::rootPath()); // not the working folder
 
-    EXPECT_EQ(Browse(dir.path("start"), [](QFileDialog&) {}), dir.path("start"));
+    EXPECT_EQ(Browse(dir.path("start"), nothing), dir.path("start"));
     EXPECT_EQ(Browse("", [&](QFileDialog& d) { d.setDirectory(dir.path("start")); }), dir.path("start"));
 }
