@@ -10,7 +10,10 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 const char* const kHelp =
@@ -75,6 +78,23 @@ Options Parse(const QStringList& args)
     return o;
 }
 
+// A reader that stopped reading (a pipe into head) is no failure.
+struct OutputClosed {};
+
+[[noreturn]] void OutputFailed()
+{
+    if (errno == EPIPE)
+        throw OutputClosed{};
+    throw FcError(ErrKind::FileSystem, QStringLiteral("cannot write the output (") +
+                                           QString::fromLocal8Bit(std::strerror(errno)) + QLatin1Char(')'));
+}
+
+void Write(const QByteArray& bytes)
+{
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
+        OutputFailed();
+}
+
 void Print(SqlDb& db, int mode)
 {
     QString text;
@@ -82,16 +102,20 @@ void Print(SqlDb& db, int mode)
         text.clear();
         for (const GridRow& r : rows)
             AppendRowLine(text, r, LineStyle::Tsv);
-        QByteArray bytes = text.toUtf8();
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+        Write(text.toUtf8());
     });
-    std::fflush(stdout);
+    if (std::fflush(stdout) != 0)
+        OutputFailed();
 }
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+#ifdef SIGPIPE
+    std::signal(SIGPIPE, SIG_IGN); // a closed output is seen as EPIPE and ends the run quietly
+#endif
     try {
         Options o = Parse(DecodeArguments(argc, argv));
         if (o.help) {
@@ -108,6 +132,8 @@ int main(int argc, char** argv)
         engine.Run(o.folders[0], o.folders[1], store.Db());
         Print(store.Db(), o.mode);
         store.ClsDb();
+        return 0;
+    } catch (const OutputClosed&) {
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "fldcmpr-cli: %s\n", ShownName(ErrText(e)).toUtf8().constData());

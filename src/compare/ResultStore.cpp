@@ -1,7 +1,6 @@
 #include "compare/ResultStore.h"
 
 #include "app/Usr.h"
-#include "env/DirList.h"
 #include "env/Error.h"
 
 QString ResultStore::DefaultPath() { return Usr::sUsrFld + QStringLiteral("Cmpr.mdb"); }
@@ -20,6 +19,7 @@ void ResultStore::OpnDb()
     if (oDb)
         return;
     auto db = std::make_unique<SqlDb>(m_path);
+    db->SetBusyTimeout(m_busyMs);
     Prepare(*db);
     oDb = std::move(db);
 }
@@ -35,27 +35,19 @@ QString ResultStore::TempPath() const { return m_path.left(m_path.size() - 4) + 
 
 void ResultStore::CmpctDb()
 {
-    QString tmp = TempPath();
-    try {
-        Fso& fs = Usr::ChkFso();
-        if (fs.FileExists(tmp))
-            fs.DeleteFile(tmp, true);
-        ClsDb();
-        {
-            SqlDb src(m_path);
-            Prepare(src);
-            SqlStmt st = src.Prepare(QStringLiteral("VACUUM INTO ?"));
-            st.Bind(1, QStringView(tmp));
-            st.Step();
-        }
-        QString why;
-        if (!DirList::Rename(tmp, m_path, why))
-            throw FcError(ErrKind::FileSystem, why);
-    } catch (const FcError&) {
-        // the store stays as it was; a half-written copy is not left behind
-        QString ignored;
-        DirList::Remove(tmp, ignored);
-    }
-    oDb.reset();
+    // A copy left by an older way of compacting is of no use any more.
+    Fso& fs = Usr::ChkFso();
+    if (fs.FileExists(TempPath()))
+        fs.DeleteFile(TempPath(), true);
     OpnDb();
+    // In place, under SQLite's own locks: another instance or the CLI may
+    // hold the store open, and a file renamed over it would corrupt theirs.
+    try {
+        oDb->Exec(QStringLiteral("VACUUM"));
+    } catch (const FcError& e) {
+        if (e.kind() == ErrKind::Busy)
+            throw FcError(ErrKind::Busy, QStringLiteral("ﾃﾞｰﾀｰﾍﾞｰｽは他で使用中のため最適化できませんでした") +
+                                             QLatin1Char('\n') + e.message());
+        throw;
+    }
 }

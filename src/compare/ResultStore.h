@@ -13,10 +13,11 @@ public:
 
     void OpnDb();
     void ClsDb() { oDb.reset(); }
-    // Compacts the file into Cmpr$$$.mdb and puts it in place of the store
-    // by an atomic rename; the store is open afterwards. A failed compaction
-    // leaves the store as it was.
+    // Compacts the store in place; it is open afterwards. A stale
+    // Cmpr$$$.mdb is removed. Throws FcError(Busy), changing nothing, when
+    // another process holds the store past the busy timeout.
     void CmpctDb();
+    void SetBusyTimeout(int ms) { m_busyMs = ms; }
     bool IsOpen() const { return oDb != nullptr; }
     SqlDb& Db();
     const QString& Path() const { return m_path; }
@@ -26,4 +27,5 @@ private:
     static void Prepare(SqlDb& db);
     QString m_path;
     std::unique_ptr<SqlDb> oDb;
+    int m_busyMs = SqlDb::kBusyTimeoutMs;
 };

@@ -10,9 +10,18 @@ void WarnCloseFailure(const QString& why) { qWarning("%s", qUtf8Printable(why));
 
 void (*g_closeFailure)(const QString&) = WarnCloseFailure;
 
+// Another process held the store past the busy timeout.
+bool IsBusy(sqlite3* db)
+{
+    const int rc = db ? sqlite3_errcode(db) & 0xff : SQLITE_OK;
+    return rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
+}
+
 [[noreturn]] void Fail(sqlite3* db, const QString& what)
 {
     QString why = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+    if (IsBusy(db))
+        throw FcError(ErrKind::Busy, QStringLiteral("ﾃﾞｰﾀｰﾍﾞｰｽは他のﾌﾟﾛｸﾞﾗﾑが使用中です (") + why + QLatin1Char(')'));
     throw FcError(ErrKind::Database, what + QStringLiteral(" (") + why + QLatin1Char(')'));
 }
 } // namespace
@@ -85,8 +94,10 @@ SqlDb::SqlDb(const QString& path) : m_path(path)
         throw FcError(ErrKind::Database,
                       QStringLiteral("ﾃﾞｰﾀｰﾍﾞｰｽを開けません: ") + path + QStringLiteral(" (") + why + QLatin1Char(')'));
     }
-    sqlite3_busy_timeout(m_db, 5000);
+    SetBusyTimeout(kBusyTimeoutMs);
 }
+
+void SqlDb::SetBusyTimeout(int ms) { sqlite3_busy_timeout(m_db, ms); }
 
 SqlDb::~SqlDb()
 {
@@ -109,6 +120,8 @@ void SqlDb::Exec(const QString& sql)
     if (sqlite3_exec(m_db, u.constData(), nullptr, nullptr, &err) != SQLITE_OK) {
         QString why = QString::fromUtf8(err ? err : "");
         sqlite3_free(err);
+        if (IsBusy(m_db))
+            Fail(m_db, QString());
         throw FcError(ErrKind::Database, QStringLiteral("ﾃﾞｰﾀｰﾍﾞｰｽの命令が失敗しました: ") + m_path +
                                              QStringLiteral(" (") + why + QLatin1Char(')'));
     }

@@ -44,6 +44,10 @@ public:
     void Exec(const QString& sql);
     SqlStmt Prepare(const QString& sql) { return SqlStmt(m_db, sql); }
     qint64 Changes() const;
+    // How long a statement waits for another process's lock before it
+    // fails with FcError(Busy).
+    static constexpr int kBusyTimeoutMs = 5000;
+    void SetBusyTimeout(int ms);
     const QString& Path() const { return m_path; }
     sqlite3* Handle() const { return m_db; }
 

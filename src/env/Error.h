@@ -3,7 +3,8 @@
 #include <QString>
 #include <stdexcept>
 
-enum class ErrKind { InvalidArgument, TypeMismatch, Overflow, FileSystem, Database };
+// Busy: the store is held by another process (a database error the user can retry).
+enum class ErrKind { InvalidArgument, TypeMismatch, Overflow, FileSystem, Database, Busy };
 
 class FcError : public std::runtime_error {
 public:

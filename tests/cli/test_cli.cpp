@@ -76,6 +76,28 @@ TEST(Cli, ByteNamesFromTheArgumentsAndOneLinePerRow)
                        "\t\t\n" + "\t\\x8E\\x91\ttxt\t1=2\t1\t" + t + "\t1\t" + t + "\n");
 }
 
+// A lost output is a failure; a reader that stops early is not.
+TEST(Cli, AFullDiskFailsAndAClosedPipeEndsQuietly)
+{
+    TestDir d;
+    for (int i = 0; i < 3000; ++i)
+        d.createFile(QString("one/file%1.txt").arg(i), "x", T);
+    d.createDir("two");
+    QProcess full;
+    full.setStandardOutputFile("/dev/full");
+    full.start(QStringLiteral(FLDCMPR_CLI), {"--db", d.path("r.db"), d.path("one"), d.path("two")});
+    ASSERT_TRUE(full.waitForFinished(60000));
+    EXPECT_EQ(full.exitCode(), 1);
+    const QString err = QString::fromUtf8(full.readAllStandardError());
+    EXPECT_TRUE(err.startsWith("fldcmpr-cli: cannot write the output")) << err.toStdString();
+
+    QProcess sh;
+    sh.start("/bin/sh", {"-c", "\"$0\" --db \"$1\" \"$2\" \"$3\" | head -n 1 >/dev/null; echo $?",
+                         QStringLiteral(FLDCMPR_CLI), d.path("r.db"), d.path("one"), d.path("two")});
+    ASSERT_TRUE(sh.waitForFinished(60000));
+    EXPECT_EQ(QString::fromUtf8(sh.readAllStandardError()), "");
+}
+
 TEST(Cli, BadInputGivesOneLineAndNothingElse)
 {
     TestDir d;
