@@ -24,6 +24,8 @@ bool Fso::FileExists(const QString& path) const { return DirList::KindOf(path) =
 
 bool Fso::FolderExists(const QString& path) const { return DirList::KindOf(path) == DirList::Kind::Folder; }
 
+bool Fso::SomethingAt(const QString& path) const { return DirList::KindOf(path) != DirList::Kind::None; }
+
 QStringList Fso::SubFolders(const QString& path) const
 {
     QStringList names;
@@ -82,9 +84,11 @@ QString Fso::ReadAnsiText(const QString& path) const
     QString err;
     if (!DirList::Open(f, path, QIODevice::ReadOnly, err))
         Fail(QStringLiteral("ﾌｧｲﾙを読めません"), path, err);
-    QByteArray bytes = f.readAll();
+    QByteArray bytes = f.read(kMaxTextBytes + 1);
     if (f.error() != QFileDevice::NoError)
         Fail(QStringLiteral("ﾌｧｲﾙを読めません"), path, f.errorString());
+    if (bytes.size() > kMaxTextBytes)
+        Fail(QStringLiteral("ﾌｧｲﾙを読めません"), path, QStringLiteral("大きすぎます"));
     return CodePage::Decode(bytes);
 }
 

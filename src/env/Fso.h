@@ -13,6 +13,8 @@ class Fso {
 public:
     bool FileExists(const QString& path) const;
     bool FolderExists(const QString& path) const;
+    // Whether anything at all stands at the path (a file, folder, pipe, ...).
+    bool SomethingAt(const QString& path) const;
     // Names of the subfolders of a folder (hidden ones too), in name order.
     QStringList SubFolders(const QString& path) const;
     // Whether a folder has at least one subfolder; fails if it cannot be read.
@@ -25,7 +27,9 @@ public:
     void CreateFolder(const QString& path) const;
     // Deletes a file; with force also a read-only one.
     void DeleteFile(const QString& path, bool force) const;
-    // Whole content of a text file in the ANSI code page.
+    // Whole content of a text file in the ANSI code page; a file larger than
+    // kMaxTextBytes is refused.
+    static constexpr qint64 kMaxTextBytes = 16 * 1024 * 1024;
     QString ReadAnsiText(const QString& path) const;
     // Writes a whole text in the ANSI code page beside the file, then renames
     // it over the file, so a failed write leaves the old file whole.

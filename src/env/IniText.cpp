@@ -1,8 +1,8 @@
 #include "env/yIni.h"
 
 #include <QDateTime>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -87,7 +87,12 @@ double LeadingNumber(const QString& v)
             i = save;
         }
     }
-    double r = std::strtod(num.c_str(), nullptr);
+    // from_chars reads "." as the decimal point whatever the locale says
+    double r = 0.0;
+    const char* first = num.c_str();
+    if (*first == '+')
+        ++first;
+    std::from_chars(first, num.c_str() + num.size(), r);
     return std::isfinite(r) ? r : 0.0;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
+#include <cmath>
 
 namespace {
 const QString kRoot = QStringLiteral("運用");
@@ -24,9 +25,10 @@ bool ToBoolean(const QString& v)
         return true;
     if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
         return false;
+    // a number (Qt reads it with "." whatever the locale); never nan or inf
     bool ok = false;
     double d = t.toDouble(&ok);
-    if (!ok)
+    if (!ok || !std::isfinite(d))
         throw FcError(ErrKind::TypeMismatch, QStringLiteral("型が一致しません: ") + v);
     return d != 0.0;
 }
@@ -54,6 +56,9 @@ void yIni::GetTxt(const QString& sFL, bool& bOk)
     Fso& fs = Usr::ChkFso();
     if (fs.FileExists(sFile))
         sTxt = fs.ReadAnsiText(sFile);
+    else if (fs.SomethingAt(sFile)) // a pipe or a device would hang the read
+        throw FcError(ErrKind::FileSystem, QStringLiteral("ﾕｰｻﾞｰ環境ﾌｧｲﾙを読めません: ") + sFile +
+                                               QStringLiteral(" (通常のﾌｧｲﾙではありません)"));
     else
         fs.CreateAnsiText(sFile);
     if (sTxt.isEmpty())

@@ -118,6 +118,8 @@ TEST_F(LaunchArg, ANameInOtherBytesIsFoundAndOnlyRegularFilesAreRead)
     ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
     Usr::ReadLaunchArg(dir.path("pipe.bin")); // would wait for a writer if it were opened
     EXPECT_FALSE(Usr::bLnch);
+    Usr::ReadLaunchArg("/dev/zero"); // a device: endless if it were read
+    EXPECT_FALSE(Usr::bLnch);
     EXPECT_TRUE(ds.dlg.messages.isEmpty());
     CodePage::SetName("");
 }

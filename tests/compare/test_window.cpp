@@ -3,6 +3,7 @@
 #include "compare/ResultModel.h"
 #include "compare/fmCmpr.h"
 #include "compare/vSpr.h"
+#include "env/NameBytes.h"
 #include "foldertree/TreeItemModel.h"
 #include "foldertree/uTrD.h"
 #include "support/Files.h"
@@ -22,6 +23,8 @@
 #include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
+#include <qplatformdefs.h>
+#include <sys/stat.h>
 
 namespace {
 class Window : public ::testing::Test {
@@ -222,6 +225,30 @@ TEST_F(Window, AFailedSaveIsReportedAndTheProgramStillEnds)
     EXPECT_TRUE(Usr::Ending());
     ASSERT_EQ(ds.dlg.messages.size(), 1);
     EXPECT_TRUE(ds.dlg.messages[0].startsWith("画面の設定を保存できませんでした"));
+}
+
+// A settings file that is a pipe, or a link to a device, is not read (it
+// would hang the start) and is left as it is.
+TEST_F(Window, SettingsThatAreNoRegularFileAreNotReadNorWritten)
+{
+    ASSERT_EQ(::mkfifo(EncodeName(Xml()).constData(), 0600), 0);
+    {
+        fmCmpr& w = Open();
+        ASSERT_EQ(ds.dlg.messages.size(), 1);
+        EXPECT_TRUE(ds.dlg.messages[0].contains("User.xml"));
+        EXPECT_EQ(w.uTrD1->Root(), dir.path("usData"));
+        Close();
+    }
+    QT_STATBUF st;
+    ASSERT_EQ(QT_LSTAT(EncodeName(Xml()).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    QFile::remove(Xml());
+
+    ASSERT_TRUE(QFile::link("/dev/zero", Xml()));
+    Open();
+    EXPECT_EQ(ds.dlg.messages.size(), 2);
+    Close();
+    EXPECT_EQ(QFileInfo(Xml()).symLinkTarget(), "/dev/zero");
 }
 
 TEST_F(Window, UnreadableOrDamagedSettingsFallBackToDefaults)

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <clocale>
 #include <gtest/gtest.h>
 
 namespace {
@@ -117,6 +118,28 @@ TEST_F(Settings, NumberTextsRoundTrip)
     EXPECT_EQ(IniText::ValueText(1.5e-7), "0.00000015");
     EXPECT_EQ(IniText::ValueText(QVariant(float(0.1f))), "0.1");
     EXPECT_EQ(IniText::ValueText(false), "False");
+}
+
+// Numbers keep "." as their decimal point under a locale that writes ","
+// (CI generates de_DE.UTF-8); nan and inf are no Booleans.
+TEST_F(Settings, NumbersIgnoreTheLocaleAndBooleansAreNeverNanOrInf)
+{
+    const std::string old = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+        GTEST_SKIP() << "needs the de_DE.UTF-8 locale (locale-gen)";
+    Load(
+        "<運用>\r\n   <画面>\r\n      <N>12.7abc</N>\r\n      <W>29.75,19.5,7.25</W>\r\n"
+        "      <B1>nan</B1>\r\n      <B2>inf</B2>\r\n      <B3>-Infinity</B3>\r\n      <B4>0.5</B4>\r\n"
+        "   </画面>\r\n</運用>");
+    ini.GetGtx("画面");
+    EXPECT_DOUBLE_EQ(ini.vGtVal("N", 0).toDouble(), 12.7);
+    EXPECT_DOUBLE_EQ(ini.vGtVal("W", 0).toDouble(), 29.75);
+    EXPECT_DOUBLE_EQ(IniText::LeadingNumber("19.5"), 19.5);
+    EXPECT_EQ(IniText::ValueText(7.25), "7.25");
+    for (const char* key : {"B1", "B2", "B3"})
+        EXPECT_THROW(ini.vGtVal(key, false), FcError) << key;
+    EXPECT_TRUE(ini.vGtVal("B4", false).toBool());
+    std::setlocale(LC_ALL, old.c_str());
 }
 
 TEST_F(Settings, DamagedElementsAreReportedAndReadAsEmpty)
