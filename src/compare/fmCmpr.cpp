@@ -8,6 +8,7 @@
 #include "env/yIni.h"
 #include "foldertree/uTrD.h"
 #include "ui/Dialogs.h"
+#include "ui/ScreenFit.h"
 #include "ui/Twips.h"
 
 #include <QApplication>
@@ -252,7 +253,7 @@ void fmCmpr::WinLayout(bool bSave)
     uTrD1->SetRoot(root1);
     uTrD1->SetPath(path1);
     if (w > 0 && h > 0)
-        setGeometry(Twips::ToPx(l), Twips::ToPx(t), Twips::ToPx(w), Twips::ToPx(h));
+        setGeometry(FitOnScreens(QRect(Twips::ToPx(l), Twips::ToPx(t), Twips::ToPx(w), Twips::ToPx(h))));
     if (pw > 300 && ph > 300) {
         m_pane = QSize(pw, ph);
         m_paneLock = true;

@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
@@ -96,7 +97,7 @@ TEST_F(Window, LayoutIsSavedAndRestoredExactly)
         w.uTrD1->SetRoot(dir.path("a"));
         w.uTrD1->SetPath(dir.path("a/b"));
         w.uTrD2->SetRoot(dir.path("c"));
-        w.setGeometry(30, 40, 900, 600);
+        w.setGeometry(30, 40, 700, 600); // fits the 800 x 800 test screen
         w.Spr->SetColWidth(2, 22.5);
         w.mnDisp_Click(2);
         QApplication::processEvents();
@@ -112,7 +113,7 @@ TEST_F(Window, LayoutIsSavedAndRestoredExactly)
         fmCmpr& w = Open();
         EXPECT_EQ(w.uTrD1->Path(), dir.path("a/b"));
         EXPECT_TRUE(w.mnDisp[2]->isChecked());
-        EXPECT_EQ(w.geometry(), QRect(30, 40, 900, 600));
+        EXPECT_EQ(w.geometry(), QRect(30, 40, 700, 600));
         Close();
     }
     EXPECT_EQ(ReadBytes(Xml()), first);
@@ -155,9 +156,9 @@ TEST_F(Window, LaunchRecordStartWritesOnlyItsKeys)
         "<運用>\r\n   <画面>\r\n      <LEFT>1</LEFT>\r\n      <ROOT1>/x</ROOT1>\r\n   </画面>\r\n</運用>";
     WriteBytes(Xml(), before);
     Usr::bLnch = true;
-    Usr::tLnch = {1500, 1200, 12000, 9000, dir.path("L"), dir.path("L/sub")};
+    Usr::tLnch = {1500, 1200, 9000, 9000, dir.path("L"), dir.path("L/sub")}; // fits the 800 x 800 test screen
     fmCmpr& w = Open();
-    EXPECT_EQ(w.geometry(), QRect(100, 80, 800, 600));
+    EXPECT_EQ(w.geometry(), QRect(100, 80, 600, 600));
     EXPECT_EQ(w.uTrD1->Root(), dir.path("L"));
     EXPECT_EQ(w.uTrD1->Path(), dir.path("L/sub"));
     EXPECT_EQ(w.uTrD2->Root(), dir.path("usData"));
@@ -249,6 +250,27 @@ TEST_F(Window, SettingsThatAreNoRegularFileAreNotReadNorWritten)
     EXPECT_EQ(ds.dlg.messages.size(), 2);
     Close();
     EXPECT_EQ(QFileInfo(Xml()).symLinkTarget(), "/dev/zero");
+}
+
+// A saved window far larger than the screen, or off it, opens on it.
+TEST_F(Window, AHugeOrOffScreenSavedWindowOpensOnTheScreen)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const QList<int> geo : {QList<int>{0, 0, 491505, 491505}, QList<int>{-900000, 900000, 9000, 6000}}) {
+        WriteBytes(Xml(), QString("<運用>\r\n   <画面>\r\n      <LEFT>%1</LEFT>\r\n      <TOP>%2</TOP>\r\n"
+                                  "      <WIDTH>%3</WIDTH>\r\n      <HEIGHT>%4</HEIGHT>\r\n   </画面>\r\n</運用>")
+                              .arg(geo[0])
+                              .arg(geo[1])
+                              .arg(geo[2])
+                              .arg(geo[3])
+                              .toUtf8());
+        fmCmpr& w = Open();
+        const QRect g = w.geometry(); // the window's own area; the desktop may add a frame
+        EXPECT_LE(g.width(), area.width()) << geo[0];
+        EXPECT_LE(g.height(), area.height()) << geo[0];
+        EXPECT_TRUE(area.intersects(g)) << geo[0];
+        Close();
+    }
 }
 
 TEST_F(Window, UnreadableOrDamagedSettingsFallBackToDefaults)

@@ -1,4 +1,5 @@
 #include "ui/QtDialogs.h"
+#include "ui/ScreenFit.h"
 
 #include "support/Printers.h"
 #include "support/TestDir.h"
@@ -38,4 +39,23 @@ TEST(BrowseDialog, WithoutAStartFolderOKGivesOnlyWhatTheUserChose)
 
     EXPECT_EQ(Browse(dir.path("start"), nothing), dir.path("start"));
     EXPECT_EQ(Browse("", [&](QFileDialog& d) { d.setDirectory(dir.path("start")); }), dir.path("start"));
+}
+
+// Restored rectangles land on the screens there are.
+TEST(ScreenFit, HugeAndOffScreenRectanglesComeBackOntoAScreen)
+{
+    const QList<QRect> two = {QRect(0, 0, 1920, 1040), QRect(1920, 0, 1280, 1024)};
+    const struct {
+        QRect want, got;
+    } cases[] = {
+        {QRect(100, 100, 800, 600), QRect(100, 100, 800, 600)},       // fits: unchanged
+        {QRect(0, 0, 32767, 32767), QRect(0, 0, 1920, 1040)},         // larger than any screen
+        {QRect(2000, 50, 800, 600), QRect(2000, 50, 800, 600)},       // on the second screen
+        {QRect(3000, 900, 800, 600), QRect(2400, 424, 800, 600)},     // hangs off the second
+        {QRect(-5000, -5000, 400, 300), QRect(0, 0, 400, 300)},       // off every screen
+        {QRect(40000, 40000, 32767, 32767), QRect(0, 0, 1920, 1040)}, // both
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FitOnScreens(c.want, two), c.got) << c.want.x() << "," << c.want.y();
+    EXPECT_EQ(FitOnScreens(QRect(1, 2, 3, 4), {}), QRect(1, 2, 3, 4));
 }
