@@ -25,6 +25,14 @@ bool Open(QFile& f, const QString& path, QIODevice::OpenMode mode, QString& err)
 bool Rename(const QString& from, const QString& to, QString& err);
 bool Remove(const QString& path, QString& err);
 bool MakeFolder(const QString& path, QString& err);
+// Replaces the file at path with bytes: written to a new temporary file of
+// its own beside it (unique, created exclusively, never through a link),
+// flushed to disk and renamed over, keeping the old file's permissions. A
+// path that is a link has its final target replaced beside itself, the
+// link kept. Where the folder cannot take a new file but the file can be
+// written, it is rewritten in place and flushed. On failure the old file
+// is whole and no temporary file is left.
+bool ReplaceFile(const QString& path, const QByteArray& bytes, QString& err);
 // Adds the owner's write right (for removing a read-only file).
 void MakeWritable(const QString& path);
 } // namespace DirList

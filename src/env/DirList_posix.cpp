@@ -149,4 +149,88 @@ void MakeWritable(const QString& path)
         ::chmod(p.constData(), (st.st_mode & 07777) | S_IWUSR);
 }
 
+namespace {
+// The final target of a chain of links (at most 40), or the path itself.
+QByteArray FinalTarget(QByteArray path)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        char buf[4096];
+        const ssize_t n = ::readlink(path.constData(), buf, sizeof buf);
+        if (n < 0 || size_t(n) >= sizeof buf)
+            return path;
+        QByteArray to(buf, qsizetype(n));
+        if (!to.startsWith('/'))
+            to = path.left(path.lastIndexOf('/') + 1) + to;
+        path = to;
+    }
+    return path;
+}
+
+bool WriteAllAndSync(int fd, const QByteArray& bytes)
+{
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        left -= n;
+    }
+    return ::fsync(fd) == 0;
+}
+
+mode_t NewFileMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+bool InPlace(const QByteArray& target, const QByteArray& bytes, QString& err)
+{
+    const int fd = ::open(target.constData(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        err = ErrNo();
+        return false;
+    }
+    const bool ok = WriteAllAndSync(fd, bytes);
+    err = ok ? QString() : ErrNo();
+    return ::close(fd) == 0 && ok;
+}
+} // namespace
+
+bool ReplaceFile(const QString& path, const QByteArray& bytes, QString& err)
+{
+    const QByteArray target = FinalTarget(EncodeName(path));
+    struct stat old;
+    const bool existed = ::stat(target.constData(), &old) == 0 && S_ISREG(old.st_mode);
+    QByteArray tmp = target + ".$$$XXXXXX";
+    const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == EACCES && existed && ::access(target.constData(), W_OK) == 0)
+            return InPlace(target, bytes, err);
+        err = ErrNo();
+        return false;
+    }
+    if (existed) {
+        (void)::fchown(fd, old.st_uid, old.st_gid); // takes effect only for root
+        ::fchmod(fd, old.st_mode & 07777);
+    } else {
+        ::fchmod(fd, NewFileMode());
+    }
+    bool ok = WriteAllAndSync(fd, bytes);
+    err = ok ? QString() : ErrNo();
+    ok = ::close(fd) == 0 && ok;
+    if (ok && ::rename(tmp.constData(), target.constData()) != 0) {
+        err = ErrNo();
+        ok = false;
+    }
+    if (!ok)
+        ::unlink(tmp.constData());
+    return ok;
+}
+
 } // namespace DirList

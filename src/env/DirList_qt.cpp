@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <filesystem>
 
 namespace DirList {
@@ -91,6 +92,18 @@ void MakeWritable(const QString& path)
 {
     QFile f(path);
     f.setPermissions(f.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+}
+
+bool ReplaceFile(const QString& path, const QByteArray& bytes, QString& err)
+{
+    const QFileInfo link(path);
+    QSaveFile f(link.isSymLink() ? link.symLinkTarget() : path);
+    f.setDirectWriteFallback(true); // a folder that takes no new file: in place
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+        err = f.errorString();
+        return false;
+    }
+    return true;
 }
 
 } // namespace DirList

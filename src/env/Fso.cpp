@@ -2,7 +2,6 @@
 
 #include "env/CodePage.h"
 #include "env/DirList.h"
-#include "env/DiskSync.h"
 #include "env/Error.h"
 
 #include <QDateTime>
@@ -94,23 +93,10 @@ QString Fso::ReadAnsiText(const QString& path) const
 
 void Fso::WriteAnsiTextAtomic(const QString& path, const QString& text) const
 {
-    const QString tmp = AtomicTempName(path);
-    QFile f;
     QString why;
-    if (!DirList::Open(f, tmp, QIODevice::WriteOnly, why))
-        Fail(QStringLiteral("ﾌｧｲﾙに書き込めません"), tmp, why);
-    QByteArray bytes = CodePage::Encode(text);
-    bool written = f.write(bytes) == bytes.size() && SyncToDisk(f);
-    why = f.errorString();
-    f.close();
-    if (!written || !DirList::Rename(tmp, path, why)) {
-        QString ignored;
-        DirList::Remove(tmp, ignored);
+    if (!DirList::ReplaceFile(path, CodePage::Encode(text), why))
         Fail(QStringLiteral("ﾌｧｲﾙに書き込めません"), path, why);
-    }
 }
-
-QString Fso::AtomicTempName(const QString& path) { return path + QStringLiteral(".$$$"); }
 
 void Fso::CreateAnsiText(const QString& path) const
 {

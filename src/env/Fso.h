@@ -31,11 +31,10 @@ public:
     // kMaxTextBytes is refused.
     static constexpr qint64 kMaxTextBytes = 16 * 1024 * 1024;
     QString ReadAnsiText(const QString& path) const;
-    // Writes a whole text in the ANSI code page beside the file, then renames
-    // it over the file, so a failed write leaves the old file whole.
+    // Writes a whole text in the ANSI code page into a new file beside the
+    // file, then renames it over, so a failed write leaves the old file
+    // whole (DirList::ReplaceFile).
     void WriteAnsiTextAtomic(const QString& path, const QString& text) const;
-    // The file written beside `path` before it is renamed over it.
-    static QString AtomicTempName(const QString& path);
     // Creates (or truncates) an empty text file.
     void CreateAnsiText(const QString& path) const;
 };

@@ -220,9 +220,10 @@ TEST_F(Window, RightClickPopsUpTheTreesOwnMenu)
 TEST_F(Window, AFailedSaveIsReportedAndTheProgramStillEnds)
 {
     fmCmpr& w = Open();
-    QDir().mkdir(Xml() + ".$$$");
-    QDir().mkdir(Xml() + ".$$$/x");
-    w.close();
+    {
+        FileSizeLimit full(10); // the disk fills while the settings are written
+        w.close();
+    }
     EXPECT_TRUE(Usr::Ending());
     ASSERT_EQ(ds.dlg.messages.size(), 1);
     EXPECT_TRUE(ds.dlg.messages[0].startsWith("画面の設定を保存できませんでした"));
@@ -256,7 +257,7 @@ TEST_F(Window, SettingsThatAreNoRegularFileAreNotReadNorWritten)
 TEST_F(Window, AHugeOrOffScreenSavedWindowOpensOnTheScreen)
 {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    for (const QList<int> geo : {QList<int>{0, 0, 491505, 491505}, QList<int>{-900000, 900000, 9000, 6000}}) {
+    for (const QList<int>& geo : {QList<int>{0, 0, 491505, 491505}, QList<int>{-900000, 900000, 9000, 6000}}) {
         WriteBytes(Xml(), QString("<運用>\r\n   <画面>\r\n      <LEFT>%1</LEFT>\r\n      <TOP>%2</TOP>\r\n"
                                   "      <WIDTH>%3</WIDTH>\r\n      <HEIGHT>%4</HEIGHT>\r\n   </画面>\r\n</運用>")
                               .arg(geo[0])

@@ -1,6 +1,7 @@
 #include "app/Usr.h"
 #include "env/CodePage.h"
 #include "env/Error.h"
+#include "env/NameBytes.h"
 #include "env/yIni.h"
 #include "support/Files.h"
 #include "support/Printers.h"
@@ -10,8 +11,11 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <atomic>
 #include <clocale>
 #include <gtest/gtest.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 class Settings : public ::testing::Test {
@@ -225,13 +229,91 @@ TEST_F(Settings, AFailedSaveKeepsTheOldFile)
     ini.GetGtx("画面");
     ini.SetVal("LEFT", 1);
     ini.SetGtx();
-    // a folder stands where the save puts its temporary file
-    ASSERT_TRUE(QDir().mkdir(Fso::AtomicTempName(f)));
-    QDir().mkdir(Fso::AtomicTempName(f) + "/inside");
     bool ok = false;
-    EXPECT_THROW(ini.SetTxt(ok), FcError);
+    {
+        FileSizeLimit full(10); // the disk fills while the new text is written
+        EXPECT_THROW(ini.SetTxt(ok), FcError);
+    }
     EXPECT_FALSE(ok);
     EXPECT_EQ(ReadBytes(f), kDoc);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"User.xml"})); // no temporary file left
+}
+
+// A link to the settings file: its target is replaced beside itself, the
+// link stays, and a link planted at any temporary name is never followed.
+TEST_F(Settings, SavesKeepLinksPermissionsAndNeverFollowPlantedLinks)
+{
+    QDir().mkdir(dir.path("real"));
+    WriteBytes(dir.path("real/User.xml"), kDoc);
+    QFile::setPermissions(dir.path("real/User.xml"), QFileDevice::Permissions(0x6666)); // rw for everyone
+    ASSERT_TRUE(QFile::link(dir.path("real/User.xml"), dir.path("User.xml")));
+    WriteBytes(dir.path("victim"), "keep me");
+    for (const char* planted : {"User.xml.$$$", "real/User.xml.$$$"})
+        QFile::link(dir.path("victim"), dir.path(planted));
+    bool ok = false;
+    ini.GetTxt(dir.path("User.xml"), ok);
+    ini.GetGtx("画面");
+    ini.SetVal("LEFT", 77);
+    ini.SetGtx();
+    ini.SetTxt(ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(QFileInfo(dir.path("User.xml")).isSymLink());
+    EXPECT_TRUE(ReadBytes(dir.path("real/User.xml")).contains("<LEFT>77</LEFT>"));
+    EXPECT_EQ(QFile::permissions(dir.path("real/User.xml")), QFileDevice::Permissions(0x6666));
+    EXPECT_EQ(ReadBytes(dir.path("victim")), "keep me");
+}
+
+// Two instances saving at once: each save leaves one whole file, none fails.
+TEST_F(Settings, RacingSavesEachLeaveAWholeFile)
+{
+    const QString f = dir.path("User.xml");
+    const QString a = QString(600, 'a'), b = QString(900, 'b');
+    std::atomic<int> failures{0}, torn{0};
+    std::atomic<bool> done{false};
+    auto saver = [&](const QString& text) {
+        Fso fs;
+        for (int i = 0; i < 200; ++i) {
+            try {
+                fs.WriteAnsiTextAtomic(f, text);
+            } catch (const FcError&) {
+                ++failures;
+            }
+        }
+    };
+    std::thread reader([&] {
+        while (!done) {
+            const QByteArray now = ReadBytes(f);
+            if (!now.isEmpty() && now != a.toUtf8() && now != b.toUtf8())
+                ++torn;
+        }
+    });
+    std::thread one(saver, a), two(saver, b);
+    one.join();
+    two.join();
+    done = true;
+    reader.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(torn.load(), 0);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"User.xml"}));
+}
+
+// Where the folder takes no new file but the file may be written (a shared
+// installation), the file is rewritten in place.
+TEST_F(Settings, AFolderWithoutWriteRightsGetsTheFileRewrittenInPlace)
+{
+    QString f = Load(kDoc);
+    QFile::setPermissions(f, QFileDevice::Permissions(0x6666));
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    if (::access(EncodeName(dir.path()).constData(), W_OK) == 0)
+        GTEST_SKIP() << "needs a user without root rights: a folder that takes no new file";
+    ini.GetGtx("画面");
+    ini.SetVal("LEFT", 5);
+    ini.SetGtx();
+    bool ok = false;
+    ini.SetTxt(ok);
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(ReadBytes(f).contains("<LEFT>5</LEFT>"));
 }
 
 TEST_F(Settings, DamagedTextsNeverCrash)

@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 QByteArray ReadBytes(const QString& path)
@@ -27,4 +29,22 @@ bool LockFolder(const QString& path)
 {
     QFile::setPermissions(path, QFileDevice::Permissions());
     return ::access(EncodeName(path).constData(), R_OK) != 0;
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN); // the write fails with EFBIG instead of ending the process
+    struct rlimit r;
+    getrlimit(RLIMIT_FSIZE, &r);
+    m_old = qint64(r.rlim_cur);
+    r.rlim_cur = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &r);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    struct rlimit r;
+    getrlimit(RLIMIT_FSIZE, &r);
+    r.rlim_cur = rlim_t(m_old);
+    setrlimit(RLIMIT_FSIZE, &r);
 }

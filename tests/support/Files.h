@@ -12,3 +12,16 @@ bool WriteBytes(const QString& path, const QByteArray& bytes);
 // read it (root, or a file system without permissions): the test that
 // needs an unreadable folder then has to skip.
 bool LockFolder(const QString& path);
+
+// While it lives, no file of this process can grow past `bytes`: a write
+// beyond fails as on a full disk, for root too.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    qint64 m_old;
+};
