@@ -36,8 +36,10 @@ QByteArray Encode(const QString& s)
     return enc.encode(s);
 }
 
-QString Decode(const QByteArray& b)
+QString Decode(const QByteArray& b, bool* lossless)
 {
+    if (lossless)
+        *lossless = true;
     QStringDecoder dec(Name().constData(), QStringDecoder::Flag::Stateless);
     if (dec.isValid()) {
         QString s = dec.decode(b);
@@ -50,6 +52,8 @@ QString Decode(const QByteArray& b)
         if (!sjis.hasError())
             return s;
     }
+    if (lossless)
+        *lossless = false;
     return QString::fromUtf8(b);
 }
 

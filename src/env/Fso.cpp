@@ -77,7 +77,7 @@ void Fso::DeleteFile(const QString& path, bool force) const
         Fail(QStringLiteral("ﾌｧｲﾙを削除できません"), path, err);
 }
 
-QString Fso::ReadAnsiText(const QString& path) const
+QByteArray Fso::ReadBytes(const QString& path) const
 {
     QFile f;
     QString err;
@@ -88,13 +88,23 @@ QString Fso::ReadAnsiText(const QString& path) const
         Fail(QStringLiteral("ﾌｧｲﾙを読めません"), path, f.errorString());
     if (bytes.size() > kMaxTextBytes)
         Fail(QStringLiteral("ﾌｧｲﾙを読めません"), path, QStringLiteral("大きすぎます"));
-    return CodePage::Decode(bytes);
+    return bytes;
+}
+
+QString Fso::ReadAnsiText(const QString& path, bool* lossless) const
+{
+    return CodePage::Decode(ReadBytes(path), lossless);
 }
 
 void Fso::WriteAnsiTextAtomic(const QString& path, const QString& text) const
 {
+    WriteBytesAtomic(path, CodePage::Encode(text));
+}
+
+void Fso::WriteBytesAtomic(const QString& path, const QByteArray& bytes) const
+{
     QString why;
-    if (!DirList::ReplaceFile(path, CodePage::Encode(text), why))
+    if (!DirList::ReplaceFile(path, bytes, why))
         Fail(QStringLiteral("ﾌｧｲﾙに書き込めません"), path, why);
 }
 

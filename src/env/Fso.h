@@ -30,11 +30,14 @@ public:
     // Whole content of a text file in the ANSI code page; a file larger than
     // kMaxTextBytes is refused.
     static constexpr qint64 kMaxTextBytes = 16 * 1024 * 1024;
-    QString ReadAnsiText(const QString& path) const;
+    QString ReadAnsiText(const QString& path, bool* lossless = nullptr) const;
+    // The file's bytes as they are (at most kMaxTextBytes).
+    QByteArray ReadBytes(const QString& path) const;
     // Writes a whole text in the ANSI code page into a new file beside the
     // file, then renames it over, so a failed write leaves the old file
     // whole (DirList::ReplaceFile).
     void WriteAnsiTextAtomic(const QString& path, const QString& text) const;
+    void WriteBytesAtomic(const QString& path, const QByteArray& bytes) const;
     // Creates (or truncates) an empty text file.
     void CreateAnsiText(const QString& path) const;
 };

@@ -44,6 +44,37 @@ QVariant ToDate(const QString& v, const QVariant& vDef)
     }
     return vDef;
 }
+// A text whose bytes are valid in neither the code page nor Shift_JIS
+// would lose them at the next save: the original is kept aside once, as
+// "<file>.bak", and the user told.
+QString ReadKeepingUndecodable(Fso& fs, const QString& file)
+{
+    const QByteArray bytes = fs.ReadBytes(file);
+    bool lossless = true;
+    QString text = CodePage::Decode(bytes, &lossless);
+    const QString bak = file + QStringLiteral(".bak");
+    if (!lossless && !fs.SomethingAt(bak)) {
+        fs.WriteBytesAtomic(bak, bytes);
+        Usr::Dlg().MsgBox(QStringLiteral("ﾕｰｻﾞｰ環境ﾌｧｲﾙ(") + file + QStringLiteral(") に読めない文字があります") +
+                          QLatin1Char('\r') + QStringLiteral("元のﾌｧｲﾙを ") + bak + QStringLiteral(" に残しました"));
+    }
+    return text;
+}
+
+// Line 1 names the encoding the text is written in, whatever the file
+// it was read from said.
+void NameTheEncoding(QString& text)
+{
+    if (!text.startsWith(QLatin1String("<?xml")))
+        return;
+    const qsizetype end = text.indexOf(QLatin1String("?>"));
+    if (end < 0)
+        return;
+    static const QRegularExpression kEnc(QStringLiteral("encoding=(['\"])[^'\"]*\\1"));
+    QString decl = text.left(end);
+    decl.replace(kEnc, QStringLiteral("encoding='") + CodePage::XmlLabel() + QLatin1Char('\''));
+    text.replace(0, end, decl);
+}
 } // namespace
 
 void yIni::GetTxt(const QString& sFL, bool& bOk)
@@ -55,7 +86,7 @@ void yIni::GetTxt(const QString& sFL, bool& bOk)
         sFile.replace(p, 7, QStringLiteral(".xml"));
     Fso& fs = Usr::ChkFso();
     if (fs.FileExists(sFile))
-        sTxt = fs.ReadAnsiText(sFile);
+        sTxt = ReadKeepingUndecodable(fs, sFile);
     else if (fs.SomethingAt(sFile)) // a pipe or a device would hang the read
         throw FcError(ErrKind::FileSystem, QStringLiteral("ﾕｰｻﾞｰ環境ﾌｧｲﾙを読めません: ") + sFile +
                                                QStringLiteral(" (通常のﾌｧｲﾙではありません)"));
@@ -160,6 +191,7 @@ void yIni::SetTxt(bool& bOk)
 {
     if (sFile.isEmpty())
         return;
+    NameTheEncoding(sTxt);
     Usr::ChkFso().WriteAnsiTextAtomic(sFile, sTxt);
     bOk = true;
 }

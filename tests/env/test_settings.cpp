@@ -263,6 +263,39 @@ TEST_F(Settings, SavesKeepLinksPermissionsAndNeverFollowPlantedLinks)
     EXPECT_EQ(ReadBytes(dir.path("victim")), "keep me");
 }
 
+// Bytes that decode in no known encoding are kept aside once before the
+// file is ever rewritten; a Shift_JIS file rewritten in UTF-8 says so.
+TEST_F(Settings, UndecodableBytesAreKeptAsideAndLine1NamesTheEncoding)
+{
+    const QByteArray bad =
+        "<?xml version='1.0' encoding='UTF-8' ?>\r\n<運用>\r\n   <他>\xff\xfe\x80</他>\r\n"
+        "   <画面>\r\n      <LEFT>5</LEFT>\r\n   </画面>\r\n</運用>";
+    const QString f = dir.path("User.xml");
+    WriteBytes(f, bad);
+    bool ok = false;
+    ini.GetTxt(f, ok);
+    ASSERT_EQ(ds.dlg.messages.size(), 1);
+    EXPECT_TRUE(ds.dlg.messages[0].contains("User.xml.bak"));
+    EXPECT_EQ(ReadBytes(f + ".bak"), bad);
+    ini.SetTxt(ok);
+    ini.GetTxt(f, ok); // the rewritten file reads cleanly: nothing more to say
+    EXPECT_EQ(ds.dlg.messages.size(), 1);
+    EXPECT_EQ(ReadBytes(f + ".bak"), bad);
+
+    const QByteArray sjis =
+        "<?xml version='1.0' encoding='Shift-JIS' ?>\r\n<\x89\x5e\x97\x70>\r\n   <\x89\xe6\x96\xca>\r\n"
+        "      <LEFT>7</LEFT>\r\n   </\x89\xe6\x96\xca>\r\n</\x89\x5e\x97\x70>";
+    WriteBytes(f, sjis);
+    ini.GetTxt(f, ok);
+    ini.GetGtx("画面");
+    EXPECT_EQ(ini.vGtVal("LEFT", 0).toInt(), 7);
+    ini.SetTxt(ok);
+    const QByteArray written = ReadBytes(f);
+    EXPECT_TRUE(written.startsWith("<?xml version='1.0' encoding='UTF-8' ?>\r\n<運用>"))
+        << written.left(60).toStdString();
+    EXPECT_EQ(ds.dlg.messages.size(), 1);
+}
+
 // Two instances saving at once: each save leaves one whole file, none fails.
 TEST_F(Settings, RacingSavesEachLeaveAWholeFile)
 {
