@@ -3,6 +3,7 @@
 #include "app/Usr.h"
 
 #include "compare/DateText.h"
+#include "compare/RunLog.h"
 #include "compare/SqlDb.h"
 #include "compare/Walker.h"
 #include "env/Error.h"
@@ -187,8 +188,9 @@ CmprCounts CmprEngine::Run(const QString& sFld1, const QString& sFld2, SqlDb& db
             ++n.only2;
         }
         db.Exec(QStringLiteral("CREATE INDEX IF NOT EXISTS ixPhFL ON tbCmpr (sPh, sFL)"));
+        n.rows = n.only1 + n.only2 + n.same + n.newer1 + n.newer2;
+        m_nRun = RunLog::Record(db, sFld1, sFld2, n);
     });
     m_nCnt = base + n1 + qint64(w2.files.size());
-    n.rows = n.only1 + n.only2 + n.same + n.newer1 + n.newer2;
     return n;
 }

@@ -20,9 +20,12 @@ public:
     CmprCounts Run(const QString& sFld1, const QString& sFld2, SqlDb& db, const Progress& progress = {});
     // The running number of the last file met (1000 + files of both sides).
     qint64 nCnt() const { return m_nCnt; }
+    // The number the store's run log gave this run.
+    qint64 nRun() const { return m_nRun; }
 
 private:
     qint64 m_nCnt = 1000;
+    qint64 m_nRun = 0;
 };
 
 // The codes of the table.

@@ -3,6 +3,7 @@
 #include "compare/CmprEngine.h"
 #include "compare/ResultModel.h"
 #include "compare/RowFormat.h"
+#include "compare/RunLog.h"
 #include "compare/vSpr.h"
 #include "env/Error.h"
 #include "ui/Dialogs.h"
@@ -53,6 +54,14 @@ void CmprList::mnDisp_Click(int Index)
         return;
     try {
         m_store.OpnDb();
+        if (RunLog::Latest(m_store.Db()) != nRun) {
+            // another window or the CLI compared since: its rows are not
+            // this window's folders, so the grid keeps what it shows
+            m_store.ClsDb();
+            Usr::Dlg().MsgBox(QStringLiteral("比較結果が他の比較で置き換えられたため表示できません") +
+                              QLatin1Char('\n') + QStringLiteral("もう一度比較して下さい"));
+            return;
+        }
         ShwLst();
         m_store.ClsDb();
     } catch (const std::exception& e) {
@@ -81,6 +90,7 @@ void CmprList::CmprFld(const QString& sFld1, const QString& sFld2)
         engine.Run(sFld1, sFld2, m_store.Db(), [&w](qint64 n) { w.ShowCount(n); });
         w.cEnd();
         bCmprd = true;
+        nRun = engine.nRun();
         ShwLst();
     } catch (const std::exception& e) {
         m_store.ClsDb();

@@ -26,6 +26,7 @@ public:
 
     int nDisp = 0;
     bool bCmprd = false;
+    qint64 nRun = 0; // the run whose rows the grid shows
 
 private:
     vSpr& m_grid;

@@ -1,6 +1,7 @@
 #include "compare/ResultStore.h"
 
 #include "app/Usr.h"
+#include "compare/RunLog.h"
 #include "env/Error.h"
 
 QString ResultStore::DefaultPath() { return Usr::sUsrFld + QStringLiteral("Cmpr.mdb"); }
@@ -12,6 +13,7 @@ void ResultStore::Prepare(SqlDb& db)
                        "CREATE TABLE IF NOT EXISTS tbCmpr (nNo INTEGER PRIMARY KEY, sPh TEXT COLLATE NOCASE,"
                        " sFL TEXT COLLATE NOCASE, sU1 TEXT, sU2 TEXT, nS1 INTEGER, nS2 INTEGER, sED TEXT);"
                        "CREATE INDEX IF NOT EXISTS ixPhFL ON tbCmpr (sPh, sFL);"));
+    RunLog::Prepare(db);
 }
 
 void ResultStore::OpnDb()

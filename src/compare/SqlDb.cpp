@@ -129,6 +129,8 @@ void SqlDb::Exec(const QString& sql)
 
 qint64 SqlDb::Changes() const { return sqlite3_changes64(m_db); }
 
+qint64 SqlDb::LastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
+
 void SqlPrm(SqlStmt& st, std::initializer_list<SqlVal> values)
 {
     int k = 1;

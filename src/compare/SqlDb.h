@@ -44,6 +44,7 @@ public:
     void Exec(const QString& sql);
     SqlStmt Prepare(const QString& sql) { return SqlStmt(m_db, sql); }
     qint64 Changes() const;
+    qint64 LastInsertId() const;
     // How long a statement waits for another process's lock before it
     // fails with FcError(Busy).
     static constexpr int kBusyTimeoutMs = 5000;

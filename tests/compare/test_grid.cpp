@@ -134,6 +134,42 @@ TEST_F(Grid, ByteNamesShowTheirBytesAndOddCellsAreQuoted)
 }
 #endif
 
+// Another window comparing into the same store: this window's display
+// change says so and keeps its rows instead of showing the other's.
+TEST_F(Grid, AnotherWindowsRunIsNotShownUnderThisWindowsFolders)
+{
+    MakeTrees();
+    list.CmprFld(dir.path("one"), dir.path("two"));
+    const QStringList mine = Column(1);
+    dir.createFile("three/other.txt", "o", T);
+    dir.createDir("four");
+    vSpr otherGrid;
+    ResultStore otherStore(store.Path());
+    CmprList other(otherGrid, otherStore);
+    other.CmprFld(dir.path("three"), dir.path("four"));
+    ASSERT_TRUE(ds.dlg.messages.isEmpty());
+    list.mnDisp_Click(1);
+    ASSERT_EQ(ds.dlg.messages.size(), 1);
+    EXPECT_TRUE(ds.dlg.messages[0].contains("他の比較")) << ds.dlg.messages[0].toStdString();
+    EXPECT_EQ(Column(1), mine);
+    EXPECT_FALSE(store.IsOpen());
+    other.mnDisp_Click(1); // the latest run's own window refills as before
+    EXPECT_EQ(ds.dlg.messages.size(), 1);
+    EXPECT_EQ(otherGrid.Model().CellText(0, 1), "other");
+
+    store.OpnDb(); // the run log says what each run compared
+    {
+        SqlStmt st = store.Db().Prepare("Select sFld1, sFld2, nRows, n1Only From tbRun Order By nRun");
+        ASSERT_TRUE(st.Step());
+        EXPECT_EQ(st.Text(0), dir.path("one"));
+        EXPECT_EQ(st.Int(2), 5);
+        ASSERT_TRUE(st.Step());
+        EXPECT_EQ(st.Text(1), dir.path("four"));
+        EXPECT_EQ(st.Int(3), 1);
+    }
+    store.ClsDb();
+}
+
 TEST_F(Grid, NoRowsStillEnablesTheCopy)
 {
     dir.createFile("one/a", "x", T);
