@@ -64,7 +64,16 @@ fmCmpr::fmCmpr() : m_store(ResultStore::DefaultPath())
     BuildPanes();
     m_list = std::make_unique<CmprList>(*Spr, m_store);
     BuildMenus();
-    resize(Twips::ToPx(kDesignW), Twips::ToPx(kDesignH));
+    // the designed size, as far as the screen has room for it
+    resize(FitOnScreens(QRect(0, 0, Twips::ToPx(kDesignW), Twips::ToPx(kDesignH))).size());
+}
+
+void fmCmpr::PlaceOnScreen(QRect want)
+{
+    // never smaller than the window can be drawn, which Qt would enforce
+    // after the fit and so push the window off the screen's edge
+    want.setSize(want.size().expandedTo(minimumSizeHint()));
+    setGeometry(FitOnScreens(want));
 }
 
 void fmCmpr::BuildPanes()
@@ -253,7 +262,7 @@ void fmCmpr::WinLayout(bool bSave)
     uTrD1->SetRoot(root1);
     uTrD1->SetPath(path1);
     if (w > 0 && h > 0)
-        setGeometry(FitOnScreens(QRect(Twips::ToPx(l), Twips::ToPx(t), Twips::ToPx(w), Twips::ToPx(h))));
+        PlaceOnScreen(QRect(Twips::ToPx(l), Twips::ToPx(t), Twips::ToPx(w), Twips::ToPx(h)));
     if (pw > 300 && ph > 300) {
         m_pane = QSize(pw, ph);
         m_paneLock = true;

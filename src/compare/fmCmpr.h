@@ -51,6 +51,8 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
 
 private:
+    // Sets the window rectangle, fitted onto the screens there are.
+    void PlaceOnScreen(QRect want);
     fmCmpr();
     void BuildPanes();
     void BuildMenus();

@@ -10,6 +10,7 @@
 #include <QtEndian>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 // A copy of the program in a temporary folder, so its usData is fresh.
@@ -52,18 +53,8 @@ TEST(Start, LaunchFileStartWritesTheLaunchKeys)
     TestDir dir;
     QString exe = CopyProgram(dir);
     dir.createDir("root/path");
-    QByteArray rec;
-    for (qint32 v : {1500, 1200, 12000, 9000}) {
-        char b[4];
-        qToLittleEndian(v, b);
-        rec.append(b, 4);
-    }
-    for (QByteArray s : {dir.path("root").toUtf8(), dir.path("root/path").toUtf8()}) {
-        char b[2];
-        qToLittleEndian(quint16(s.size()), b);
-        rec.append(b, 2);
-        rec.append(s);
-    }
+    const QByteArray rec =
+        LaunchFileBytes(1500, 1200, 12000, 9000, dir.path("root").toUtf8(), dir.path("root/path").toUtf8());
     QString launch = dir.createFile("my launch.bin", rec);
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -79,4 +70,29 @@ TEST(Start, LaunchFileStartWritesTheLaunchKeys)
     EXPECT_TRUE(xml.contains("<CLS_WD_R>"));
     EXPECT_FALSE(xml.contains("<LEFT>"));
     EXPECT_FALSE(xml.contains("<ROOT1>"));
+}
+
+// A launch file that is a pipe or a device is passed over: the window comes
+// up at once instead of waiting on a read that never ends.
+TEST(Start, APipeOrDeviceAsLaunchFileDoesNotHang)
+{
+    TestDir dir;
+    QString exe = CopyProgram(dir);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.path("pipe.bin")).constData(), 0600), 0);
+    for (const QString& launch : {dir.path("pipe.bin"), QString("/dev/zero")}) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        p.setProcessEnvironment(env);
+        p.start(exe, {launch});
+        ASSERT_TRUE(p.waitForStarted());
+        for (int i = 0; i < 100 && !QFile::exists(dir.path("bin/usData/User.xml")); ++i)
+            QThread::msleep(50);
+        QThread::msleep(300);
+        Stop(p); // the window is up: the close saves its layout
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << launch.toStdString();
+        EXPECT_EQ(p.exitCode(), 0);
+        EXPECT_TRUE(ReadBytes(dir.path("bin/usData/User.xml")).contains("<LEFT>")) << launch.toStdString();
+        QFile::remove(dir.path("bin/usData/User.xml"));
+    }
 }

@@ -2,6 +2,7 @@
 #include "app/Usr.h"
 #include "env/CodePage.h"
 #include "env/NameBytes.h"
+#include "support/Files.h"
 #include "support/Printers.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestDir.h"
@@ -13,22 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-QByteArray Record(qint32 l, qint32 t, qint32 w, qint32 h, const QByteArray& root, const QByteArray& path)
-{
-    QByteArray b;
-    for (qint32 v : {l, t, w, h}) {
-        char buf[4];
-        qToLittleEndian(v, buf);
-        b.append(buf, 4);
-    }
-    for (const QByteArray& s : {root, path}) {
-        char buf[2];
-        qToLittleEndian(quint16(s.size()), buf);
-        b.append(buf, 2);
-        b.append(s);
-    }
-    return b;
-}
 
 class LaunchArg : public ::testing::Test {
 protected:
@@ -75,7 +60,7 @@ TEST(Usr, ArgumentsAreOneText)
 TEST_F(LaunchArg, ValidRecordIsReadAndUsable)
 {
     CodePage::SetName("UTF-8");
-    QString f = dir.createFile("rec.bin", Record(100, 200, 9000, 6000, "/", "/Data"));
+    QString f = dir.createFile("rec.bin", LaunchFileBytes(100, 200, 9000, 6000, "/", "/Data"));
     Usr::ReadLaunchArg(f);
     EXPECT_TRUE(Usr::bLnch);
     EXPECT_EQ(Usr::tLnch.LEFT, 100);
@@ -91,7 +76,7 @@ TEST_F(LaunchArg, ShiftJisTextsAndTrailingBytes)
 {
     CodePage::SetName("Shift_JIS");
     QByteArray sjisRoot("C:\\\x83\x66\x81\x5B\x83\x5E"); // C:\データ
-    QString f = dir.createFile("rec.bin", Record(1, 2, 3, 4, sjisRoot, "C:\\Data") + "garbage after");
+    QString f = dir.createFile("rec.bin", LaunchFileBytes(1, 2, 3, 4, sjisRoot, "C:\\Data") + "garbage after");
     Usr::ReadLaunchArg(f);
     EXPECT_TRUE(Usr::bLnch);
     EXPECT_EQ(Usr::tLnch.ROOT, QString::fromUtf8("C:\\データ"));
@@ -105,7 +90,7 @@ TEST_F(LaunchArg, ShiftJisTextsAndTrailingBytes)
 TEST_F(LaunchArg, ANameInOtherBytesIsFoundAndOnlyRegularFilesAreRead)
 {
     CodePage::SetName("UTF-8");
-    const QString f = dir.createFileBytes("\x8e\x91 \xe9.bin", Record(5, 6, 700, 800, "/", "/x"));
+    const QString f = dir.createFileBytes("\x8e\x91 \xe9.bin", LaunchFileBytes(5, 6, 700, 800, "/", "/x"));
     QByteArray arg = EncodeName(f);
     char a0[] = "FldCmpr";
     char* argv[] = {a0, arg.data()};
@@ -127,16 +112,16 @@ TEST_F(LaunchArg, ANameInOtherBytesIsFoundAndOnlyRegularFilesAreRead)
 
 TEST_F(LaunchArg, ZeroOrNegativeSizeIsReadButNotUsed)
 {
-    Usr::ReadLaunchArg(dir.createFile("w0.bin", Record(100, 200, 0, 6000, "/", "/x")));
+    Usr::ReadLaunchArg(dir.createFile("w0.bin", LaunchFileBytes(100, 200, 0, 6000, "/", "/x")));
     EXPECT_FALSE(Usr::bLnch);
     EXPECT_EQ(Usr::tLnch.LEFT, 100);
-    Usr::ReadLaunchArg(dir.createFile("hneg.bin", Record(1, 1, 10, -5, "/", "/x")));
+    Usr::ReadLaunchArg(dir.createFile("hneg.bin", LaunchFileBytes(1, 1, 10, -5, "/", "/x")));
     EXPECT_FALSE(Usr::bLnch);
 }
 
 TEST_F(LaunchArg, ShortFilesLeaveMissingFieldsEmpty)
 {
-    QByteArray full = Record(7, 8, 900, 600, "/root", "/root/p");
+    QByteArray full = LaunchFileBytes(7, 8, 900, 600, "/root", "/root/p");
     Usr::ReadLaunchArg(dir.createFile("short1.bin", full.left(10)));
     EXPECT_FALSE(Usr::bLnch);
     EXPECT_EQ(Usr::tLnch.LEFT, 7);
@@ -156,7 +141,7 @@ TEST_F(LaunchArg, ShortFilesLeaveMissingFieldsEmpty)
 
 TEST_F(LaunchArg, QuotedOrMissingNamesAreIgnored)
 {
-    QString f = dir.createFile("rec.bin", Record(1, 2, 3, 4, "/", "/"));
+    QString f = dir.createFile("rec.bin", LaunchFileBytes(1, 2, 3, 4, "/", "/"));
     Usr::ReadLaunchArg("\"" + f + "\"");
     EXPECT_FALSE(Usr::bLnch);
     Usr::ReadLaunchArg("");
@@ -168,7 +153,7 @@ TEST_F(LaunchArg, QuotedOrMissingNamesAreIgnored)
 TEST_F(LaunchArg, UnreadableFileIsReportedNotFatal)
 {
     DialogsScope ds;
-    QString f = dir.createFile("locked.bin", Record(1, 2, 3, 4, "/", "/"));
+    QString f = dir.createFile("locked.bin", LaunchFileBytes(1, 2, 3, 4, "/", "/"));
     QFile::setPermissions(f, QFileDevice::Permissions());
     if (QFile(f).open(QIODevice::ReadOnly))
         f = "/proc/self/mem"; // exists, but reading it from offset 0 fails even for root

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QtEndian>
 #include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -47,4 +48,21 @@ FileSizeLimit::~FileSizeLimit()
     getrlimit(RLIMIT_FSIZE, &r);
     r.rlim_cur = rlim_t(m_old);
     setrlimit(RLIMIT_FSIZE, &r);
+}
+
+QByteArray LaunchFileBytes(qint32 l, qint32 t, qint32 w, qint32 h, const QByteArray& root, const QByteArray& path)
+{
+    QByteArray b;
+    for (qint32 v : {l, t, w, h}) {
+        char buf[4];
+        qToLittleEndian(v, buf);
+        b.append(buf, 4);
+    }
+    for (const QByteArray& s : {root, path}) {
+        char buf[2];
+        qToLittleEndian(quint16(s.size()), buf);
+        b.append(buf, 2);
+        b.append(s);
+    }
+    return b;
 }

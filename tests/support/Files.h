@@ -8,6 +8,10 @@ QString ReadUtf8(const QString& path);
 // Writes the bytes over the file; false when that failed.
 bool WriteBytes(const QString& path, const QByteArray& bytes);
 
+// The bytes of a launch file: left, top, width, height (little-endian
+// 32-bit), then the root and path texts, each after its 16-bit length.
+QByteArray LaunchFileBytes(qint32 l, qint32 t, qint32 w, qint32 h, const QByteArray& root, const QByteArray& path);
+
 // Takes every permission off a folder. False when the process can still
 // read it (root, or a file system without permissions): the test that
 // needs an unreadable folder then has to skip.
