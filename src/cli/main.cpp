@@ -28,6 +28,10 @@ const char* const kHelp =
     "In names, a backslash, tab, line feed and carriage return are written as\n"
     "\\\\, \\t, \\n and \\r, and a byte that is not valid UTF-8 as \\xHH, so every\n"
     "row is one line.\n"
+    "Links to folders are followed, but each physical folder is walked once per\n"
+    "side, by the first path that reaches it. A folder or file below FOLDER1 or\n"
+    "FOLDER2 that cannot be read is skipped and named on standard error\n"
+    "(\"fldcmpr-cli: skipped PATH (reason)\"); the run still succeeds.\n"
     "Codes: 1-* only in FOLDER1, 2-* only in FOLDER2, 1=2 same time to the minute,\n"
     "1>2 FOLDER1's copy newer, 2>1 FOLDER2's copy newer.\n"
     "\n"
@@ -130,6 +134,9 @@ int main(int argc, char** argv)
         store.OpnDb();
         CmprEngine engine;
         engine.Run(o.folders[0], o.folders[1], store.Db());
+        for (const WalkSkip& s : engine.Skipped())
+            std::fprintf(stderr, "fldcmpr-cli: skipped %s (%s)\n", ShownName(s.path).toUtf8().constData(),
+                         s.reason.toUtf8().constData());
         Print(store.Db(), o.mode);
         store.ClsDb();
         return 0;

@@ -159,6 +159,9 @@ CmprCounts CmprEngine::Run(const QString& sFld1, const QString& sFld2, SqlDb& db
             partner[size_t(match[j])] = int(j);
 
     CmprCounts n;
+    m_skipped = w1.skipped;
+    m_skipped.insert(m_skipped.end(), w2.skipped.begin(), w2.skipped.end());
+    n.skipped = qint64(m_skipped.size());
     const qint64 base = 1000;
     const qint64 n1 = qint64(w1.files.size());
     InTransaction(db, [&] {

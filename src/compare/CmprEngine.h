@@ -2,14 +2,18 @@
 // The comparison engine: walks two folders, matches Folder 2's files to
 // Folder 1's by relative folder and name regardless of case, gives every row
 // its code and writes the whole result into tbCmpr in one transaction.
+#include "compare/Walker.h"
+
 #include <QString>
 #include <functional>
+#include <vector>
 
 class SqlDb;
 
 struct CmprCounts {
     qint64 rows = 0;
     qint64 only1 = 0, only2 = 0, same = 0, newer1 = 0, newer2 = 0;
+    qint64 skipped = 0; // folders and files that could not be read
 };
 
 class CmprEngine {
@@ -22,10 +26,13 @@ public:
     qint64 nCnt() const { return m_nCnt; }
     // The number the store's run log gave this run.
     qint64 nRun() const { return m_nRun; }
+    // What the last run could not read (Folder 1's first), in walk order.
+    const std::vector<WalkSkip>& Skipped() const { return m_skipped; }
 
 private:
     qint64 m_nCnt = 1000;
     qint64 m_nRun = 0;
+    std::vector<WalkSkip> m_skipped;
 };
 
 // The codes of the table.

@@ -39,6 +39,18 @@ void CmprList::ShwLst()
     sbWait::Instance().cEnd();
 }
 
+QString CmprList::SkippedText(const std::vector<WalkSkip>& skipped)
+{
+    const size_t shown = std::min<size_t>(skipped.size(), 20);
+    QString t = QStringLiteral("読めなかったﾌｫﾙﾀﾞとﾌｧｲﾙが ") + QString::number(skipped.size()) +
+                QStringLiteral(" 件あり、比較から除きました");
+    for (size_t i = 0; i < shown; ++i)
+        t += QLatin1Char('\n') + skipped[i].path + QStringLiteral(" (") + skipped[i].reason + QLatin1Char(')');
+    if (shown < skipped.size())
+        t += QStringLiteral("\n...");
+    return t;
+}
+
 void CmprList::CheckDisp()
 {
     for (int i = 0; i < 3; ++i)
@@ -92,6 +104,8 @@ void CmprList::CmprFld(const QString& sFld1, const QString& sFld2)
         bCmprd = true;
         nRun = engine.nRun();
         ShwLst();
+        if (!engine.Skipped().empty())
+            Usr::Dlg().MsgBox(SkippedText(engine.Skipped()));
     } catch (const std::exception& e) {
         m_store.ClsDb();
         w.cEnd();

@@ -3,6 +3,7 @@
 // grid under the display mode, switches the mode and copies the list.
 // Independent of the folder trees; the main window plugs it in.
 #include "compare/ResultStore.h"
+#include "compare/Walker.h"
 
 #include <QString>
 #include <array>
@@ -17,6 +18,9 @@ public:
 
     void ShwLst();
     void mnDisp_Click(int Index);
+    // The message after a run that could not read everything: the count and
+    // the first paths.
+    static QString SkippedText(const std::vector<WalkSkip>& skipped);
     // Checks the display entries by nDisp (none for a value outside 0 to 2).
     void CheckDisp();
     void CopyList();

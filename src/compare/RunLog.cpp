@@ -13,7 +13,7 @@ void Prepare(SqlDb& db)
     db.Exec(
         QStringLiteral("CREATE TABLE IF NOT EXISTS tbRun (nRun INTEGER PRIMARY KEY, sFld1 TEXT, sFld2 TEXT,"
                        " dRun TEXT, nRows INTEGER, n1Only INTEGER, n2Only INTEGER, nSame INTEGER,"
-                       " nNew1 INTEGER, nNew2 INTEGER, sPrg TEXT)"));
+                       " nNew1 INTEGER, nNew2 INTEGER, nSkip INTEGER, sPrg TEXT)"));
 }
 
 qint64 Record(SqlDb& db, const QString& sFld1, const QString& sFld2, const CmprCounts& n)
@@ -23,8 +23,8 @@ qint64 Record(SqlDb& db, const QString& sFld1, const QString& sFld2, const CmprC
                        QString::number(QCoreApplication::applicationPid());
     SqlStmt ins =
         db.Prepare(QStringLiteral("Insert Into tbRun (sFld1, sFld2, dRun, nRows, n1Only, n2Only, nSame,"
-                                  " nNew1, nNew2, sPrg) Values (?,?,?,?,?,?,?,?,?,?)"));
-    SqlPrm(ins, {sFld1, sFld2, when, n.rows, n.only1, n.only2, n.same, n.newer1, n.newer2, by});
+                                  " nNew1, nNew2, nSkip, sPrg) Values (?,?,?,?,?,?,?,?,?,?,?)"));
+    SqlPrm(ins, {sFld1, sFld2, when, n.rows, n.only1, n.only2, n.same, n.newer1, n.newer2, n.skipped, by});
     ins.Step();
     const qint64 run = db.LastInsertId();
     SqlStmt old = db.Prepare(QStringLiteral("Delete From tbRun Where nRun <= ?"));

@@ -12,6 +12,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_set>
 
 namespace {
 struct Raw {
@@ -26,84 +27,84 @@ struct DirId {
     bool operator==(const DirId& o) const { return dev == o.dev && ino == o.ino; }
 };
 
+struct DirIdHash {
+    size_t operator()(const DirId& d) const { return std::hash<ino_t>()(d.ino) ^ (std::hash<dev_t>()(d.dev) << 1); }
+};
+
+QString ErrText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+// Gone while the walk went on, or turned into a file: nothing to list.
+bool Vanished(int err) { return err == ENOENT || err == ENOTDIR; }
+
+struct DirCloser {
+    DIR* d;
+    ~DirCloser() { closedir(d); }
+};
+
 class Walk {
 public:
     Walk(const QString& root, std::atomic<qint64>& seen) : m_root(root), m_seen(seen) {}
 
     void Run()
     {
-        QString open = OpenPath(m_root);
-        int fd = ::open(EncodeName(open).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const QString open = OpenPath(m_root);
+        const int fd = ::open(EncodeName(open).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
-            Fail(open);
+            throw FcError(ErrKind::FileSystem, QStringLiteral("ﾌｫﾙﾀﾞを読めません: ") + open + QStringLiteral(" (") +
+                                                   ErrText(errno) + QLatin1Char(')'));
         Folder(fd, open);
     }
 
     WalkResult result;
 
 private:
-    [[noreturn]] void Fail(const QString& path)
-    {
-        throw FcError(ErrKind::FileSystem, QStringLiteral("ﾌｫﾙﾀﾞを読めません: ") + path + QStringLiteral(" (") +
-                                               QString::fromLocal8Bit(std::strerror(errno)) + QLatin1Char(')'));
-    }
+    void Skip(const QString& path, int err) { result.skipped.push_back({path, ErrText(err)}); }
 
     // Walks an open folder; takes ownership of fd.
     void Folder(int fd, const QString& path)
     {
         struct stat st;
         if (fstat(fd, &st) != 0) {
+            Skip(path, errno);
             ::close(fd);
-            Fail(path);
+            return;
         }
-        DirId id{st.st_dev, st.st_ino};
-        if (std::find(m_stack.begin(), m_stack.end(), id) != m_stack.end()) {
-            ::close(fd);
+        if (!m_walked.insert(DirId{st.st_dev, st.st_ino}).second) {
+            ::close(fd); // reached before by another path
             return;
         }
         DIR* d = fdopendir(fd);
         if (!d) {
+            Skip(path, errno);
             ::close(fd);
-            Fail(path);
+            return;
         }
+        DirCloser guard{d};
         std::vector<Raw> files;
         std::vector<std::string> dirs;
         Read(d, path, files, dirs);
         std::sort(files.begin(), files.end(), [](const Raw& a, const Raw& b) { return a.name < b.name; });
         std::sort(dirs.begin(), dirs.end());
 
-        quint32 fi = quint32(result.folders.size());
+        const quint32 fi = quint32(result.folders.size());
         result.folders.push_back(RelPath(path, m_root));
         for (Raw& r : files)
             result.files.push_back({fi, DecodeName(r.name.data(), qsizetype(r.name.size())), r.size, r.mtime});
         m_seen.fetch_add(qint64(files.size()), std::memory_order_relaxed);
 
-        m_stack.push_back(id);
         for (const std::string& sub : dirs) {
-            QString subPath = JoinPath(path, DecodeName(sub.data(), qsizetype(sub.size())));
-            int sfd = openat(dirfd(d), sub.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (sfd < 0 && errno == ENOENT)
-                continue; // removed while the walk went on: nothing of it to list
-            if (sfd < 0) {
-                int e = errno;
-                closedir(d);
-                errno = e;
-                Fail(subPath);
-            }
-            try {
+            const QString subPath = JoinPath(path, DecodeName(sub.data(), qsizetype(sub.size())));
+            const int sfd = openat(dirfd(d), sub.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (sfd >= 0)
                 Folder(sfd, subPath);
-            } catch (...) {
-                closedir(d);
-                throw;
-            }
+            else if (!Vanished(errno))
+                Skip(subPath, errno);
         }
-        m_stack.pop_back();
-        closedir(d);
     }
 
     void Read(DIR* d, const QString& path, std::vector<Raw>& files, std::vector<std::string>& dirs)
     {
-        int dfd = dirfd(d);
+        const int dfd = dirfd(d);
         errno = 0;
         while (dirent* e = readdir(d)) {
             const char* n = e->d_name;
@@ -115,32 +116,22 @@ private:
             }
             struct stat st;
             if (fstatat(dfd, n, &st, 0) != 0 && fstatat(dfd, n, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-                if (errno == ENOENT) { // removed while the folder was read
-                    errno = 0;
-                    continue;
-                }
-                int err = errno;
-                closedir(d);
-                errno = err;
-                Fail(JoinPath(path, DecodeName(n)));
-            }
-            if (S_ISDIR(st.st_mode))
+                if (!Vanished(errno))
+                    Skip(JoinPath(path, DecodeName(n)), errno);
+            } else if (S_ISDIR(st.st_mode)) {
                 dirs.emplace_back(n);
-            else
+            } else {
                 files.push_back({n, qint64(st.st_size), qint64(st.st_mtim.tv_sec)});
+            }
             errno = 0;
         }
-        if (errno != 0) {
-            int err = errno;
-            closedir(d);
-            errno = err;
-            Fail(path);
-        }
+        if (errno != 0)
+            Skip(path, errno); // what was read before stays listed
     }
 
     QString m_root;
     std::atomic<qint64>& m_seen;
-    std::vector<DirId> m_stack;
+    std::unordered_set<DirId, DirIdHash> m_walked;
 };
 } // namespace
 

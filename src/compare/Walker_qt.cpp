@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QSet>
 #include <algorithm>
 
 namespace {
@@ -55,12 +56,15 @@ private:
     void Folder(const QString& path)
     {
         const QString canon = QFileInfo(path).canonicalFilePath();
-        if (canon.isEmpty())
-            return; // removed while the walk went on: nothing of it to list
-        if (std::find(m_stack.begin(), m_stack.end(), canon) != m_stack.end())
+        if (canon.isEmpty() || !QFileInfo(canon).isDir())
+            return; // removed or turned into a file while the walk went on
+        if (m_walked.contains(canon))
+            return; // reached before by another path
+        m_walked.insert(canon);
+        if (!QDir(path).isReadable()) {
+            result.skipped.push_back({path, QStringLiteral("Permission denied")});
             return;
-        if (!QDir(path).isReadable())
-            Fail(path);
+        }
         std::vector<Entry> files, dirs;
         QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
         while (it.hasNext()) {
@@ -79,15 +83,13 @@ private:
             result.files.push_back({fi, e.info.fileName(), size, mtime});
         }
         m_seen.fetch_add(qint64(files.size()), std::memory_order_relaxed);
-        m_stack.push_back(canon);
         for (const Entry& d : dirs)
             Folder(JoinPath(path, d.info.fileName()));
-        m_stack.pop_back();
     }
 
     QString m_root;
     std::atomic<qint64>& m_seen;
-    std::vector<QString> m_stack;
+    QSet<QString> m_walked;
 };
 } // namespace
 

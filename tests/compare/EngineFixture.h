@@ -21,6 +21,7 @@ class Engine : public ::testing::Test {
 protected:
     TestDir dir;
     ResultStore store{dir.path("Cmpr.mdb")};
+    CmprEngine engine;
 
     QString one() { return dir.path("one"); }
     QString two() { return dir.path("two"); }
@@ -32,8 +33,7 @@ protected:
     CmprCounts run(const QString& a, const QString& b)
     {
         store.OpnDb();
-        CmprEngine e;
-        CmprCounts c = e.Run(a, b, store.Db());
+        CmprCounts c = engine.Run(a, b, store.Db());
         store.ClsDb();
         return c;
     }

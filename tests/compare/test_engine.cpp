@@ -221,18 +221,61 @@ TEST_F(Engine, FailedRunKeepsThePreviousResult)
     EXPECT_EQ(after[0].sED, "1=2");
 }
 
-TEST_F(Engine, UnreadableSubfolderFailsTheRunAndNamesIt)
+// A folder or file below that cannot be read is passed over and recorded;
+// every readable file is still listed, and the run log keeps the count.
+TEST_F(Engine, UnreadableFoldersAndFilesAreSkippedAndRecorded)
 {
     file("one/a.txt");
-    dir.createDir("two/locked");
+    file("two/a.txt");
+    file("two/locked/hidden.txt");
+    file("two/z/after.txt");
+    file("two/noexec/f1.txt");
+    file("two/noexec/f2.txt");
     if (!LockFolder(dir.path("two/locked")))
         GTEST_SKIP() << "needs a user without root rights: an unreadable folder";
-    try {
-        run(one(), two());
-        FAIL() << "no error";
-    } catch (const FcError& e) {
-        EXPECT_TRUE(e.message().contains("locked"));
+    QFile::setPermissions(dir.path("two/noexec"), QFileDevice::ReadOwner); // listed, but no entry can be read
+    CmprCounts c = run(one(), two());
+    QStringList names;
+    for (const Row& x : rows())
+        names << x.sFL + " " + x.sED;
+    EXPECT_EQ(names, QStringList({"a.txt 1=2", "after.txt 2-*"}));
+    QStringList skipped;
+    for (const WalkSkip& s : engine.Skipped())
+        skipped << s.path.mid(two().size() + 1);
+    EXPECT_EQ(skipped, QStringList({"locked", "noexec/f1.txt", "noexec/f2.txt"}));
+    EXPECT_EQ(c.skipped, 3);
+    store.OpnDb();
+    {
+        SqlStmt st = store.Db().Prepare("Select nSkip From tbRun");
+        ASSERT_TRUE(st.Step());
+        EXPECT_EQ(st.Int(0), 3);
     }
+    store.ClsDb();
+    // only a compared folder that cannot be read itself fails the run
+    EXPECT_THROW(run(dir.path("two/locked"), one()), FcError);
+}
+
+// Every physical folder is walked once per side, by the first path that
+// reaches it: a lattice of levels, each linking twice to the next, gives
+// one row per real file, not one per path.
+TEST_F(Engine, FoldersReachedByManyLinksAreWalkedOnce)
+{
+    for (const QString& side : {QString("one"), QString("two")}) {
+        for (int i = 0; i < 14; ++i) {
+            file(QString("%1/L%2/f.txt").arg(side).arg(i));
+            if (i == 0)
+                continue;
+            for (const char* link : {"a", "b"})
+                ASSERT_EQ(
+                    ::symlink(
+                        QFile::encodeName(dir.path(QString("%1/L%2").arg(side).arg(i))).constData(),
+                        QFile::encodeName(dir.path(QString("%1/L%2/%3").arg(side).arg(i - 1).arg(link))).constData()),
+                    0);
+        }
+    }
+    CmprCounts c = run(one(), two());
+    EXPECT_EQ(c.rows, 14); // 2^14 paths per side if each link were walked
+    EXPECT_EQ(c.same, 14);
 }
 
 TEST_F(Engine, CompactionKeepsRowsAndRemovesAStaleCopy)

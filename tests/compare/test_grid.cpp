@@ -170,6 +170,21 @@ TEST_F(Grid, AnotherWindowsRunIsNotShownUnderThisWindowsFolders)
     store.ClsDb();
 }
 
+// A run that could not read everything still fills the grid, then says
+// how much it skipped and names it.
+TEST_F(Grid, SkippedFoldersAreCountedAndNamedAfterTheRun)
+{
+    MakeTrees();
+    dir.createFile("two/locked/x.txt", "x", T);
+    if (!LockFolder(dir.path("two/locked")))
+        GTEST_SKIP() << "needs a user without root rights: an unreadable folder";
+    list.CmprFld(dir.path("one"), dir.path("two"));
+    EXPECT_EQ(grid.Model().rowCount(), 5);
+    ASSERT_EQ(ds.dlg.messages.size(), 1);
+    EXPECT_TRUE(ds.dlg.messages[0].contains("1 件")) << ds.dlg.messages[0].toStdString();
+    EXPECT_TRUE(ds.dlg.messages[0].contains(dir.path("two/locked")));
+}
+
 TEST_F(Grid, NoRowsStillEnablesTheCopy)
 {
     dir.createFile("one/a", "x", T);
