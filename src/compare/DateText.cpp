@@ -10,17 +10,33 @@ void Two(char16_t* p, int v)
     p[0] = char16_t(u'0' + (v / 10) % 10);
     p[1] = char16_t(u'0' + v % 10);
 }
+
+// The local time of a file time; false where the system cannot convert it
+// (beyond the range of its calendar).
+bool Local(qint64 secs, std::tm& tm)
+{
+    const std::time_t t = std::time_t(secs);
+    if (qint64(t) != secs)
+        return false;
+#ifdef _WIN32
+    return localtime_s(&tm, &t) == 0;
+#else
+    return localtime_r(&t, &tm) != nullptr;
+#endif
+}
+
+// The shown minute as one number: full year, month, day, hour, minute.
+qint64 MinuteKey(const std::tm& tm)
+{
+    return ((((qint64(tm.tm_year) + 1900) * 12 + tm.tm_mon) * 31 + tm.tm_mday) * 24 + tm.tm_hour) * 60 + tm.tm_min;
+}
 } // namespace
 
 QString DateText(qint64 secsSinceEpoch)
 {
-    std::time_t t = std::time_t(secsSinceEpoch);
     std::tm tm{};
-#ifdef _WIN32
-    localtime_s(&tm, &t);
-#else
-    localtime_r(&t, &tm);
-#endif
+    if (!Local(secsSinceEpoch, tm))
+        return QStringLiteral("--/--/-- --:--");
     char16_t buf[14] = {0, 0, u'/', 0, 0, u'/', 0, 0, u' ', 0, 0, u':', 0, 0};
     int yy = (tm.tm_year + 1900) % 100;
     Two(buf, yy < 0 ? yy + 100 : yy);
@@ -33,6 +49,16 @@ QString DateText(qint64 secsSinceEpoch)
 
 int CompareMinutes(qint64 secs1, qint64 secs2)
 {
-    qint64 a = FloorMinute(secs1), b = FloorMinute(secs2);
-    return a == b ? 0 : (a > b ? 1 : -1);
+    // the minutes the date texts show, so a code never contradicts them
+    // (zones whose offset is not whole minutes, clocks set back)
+    std::tm a{}, b{};
+    qint64 ka, kb;
+    if (Local(secs1, a) && Local(secs2, b)) {
+        ka = MinuteKey(a);
+        kb = MinuteKey(b);
+    } else {
+        ka = FloorMinute(secs1);
+        kb = FloorMinute(secs2);
+    }
+    return ka == kb ? 0 : (ka > kb ? 1 : -1);
 }

@@ -345,3 +345,59 @@ TEST(SqlDb, AConnectionClosedWithAStatementStillOpenIsReported)
     InstallTestHooks();
     EXPECT_TRUE(reported.contains("x.db")) << reported.toStdString();
 }
+
+namespace {
+// Sets TZ for the life of the object.
+class Zone {
+public:
+    explicit Zone(const char* tz) : m_old(qgetenv("TZ")), m_had(qEnvironmentVariableIsSet("TZ"))
+    {
+        qputenv("TZ", tz);
+        tzset();
+    }
+    ~Zone()
+    {
+        if (m_had)
+            qputenv("TZ", m_old);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+
+private:
+    QByteArray m_old;
+    bool m_had;
+};
+} // namespace
+
+// The code agrees with the two date texts in zones whose offset is not a
+// whole number of minutes, and where clocks are set back.
+TEST(DateText, CodesAgreeWithTheShownMinutesInEveryZone)
+{
+    struct {
+        const char* zone;
+        qint64 from; // seconds since the epoch
+    } cases[] = {
+        {"Africa/Monrovia", 0},               // UTC-0:44:30 until 1972
+        {"Europe/Amsterdam", -1700000000},    // UTC+0:19:32 in the 1920s
+        {"Europe/Berlin", 1698541200 - 3600}, // 2023-10-29: 02:00-03:00 twice
+    };
+    for (const auto& c : cases) {
+        if (!QFile::exists(QString("/usr/share/zoneinfo/") + c.zone))
+            GTEST_SKIP() << "needs the time zone data (tzdata)";
+        Zone z(c.zone);
+        int disagree = 0;
+        for (qint64 s = c.from; s < c.from + 3 * 3600; s += 7) {
+            for (qint64 d : {qint64(13), qint64(41), qint64(3600)}) {
+                const bool sameText = DateText(s) == DateText(s + d);
+                if (sameText != (CompareMinutes(s, s + d) == 0) ||
+                    (!sameText && CompareMinutes(s, s + d) != -1 && DateText(s) < DateText(s + d)))
+                    ++disagree;
+            }
+        }
+        EXPECT_EQ(disagree, 0) << c.zone;
+    }
+    // beyond what local time can show: a clear text and still a sound code
+    EXPECT_EQ(DateText(qint64(1) << 60), "--/--/-- --:--");
+    EXPECT_EQ(CompareMinutes(qint64(1) << 60, 0), 1);
+}
