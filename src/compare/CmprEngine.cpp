@@ -26,9 +26,9 @@ struct KeyedWalk {
     std::vector<size_t> keys;
 };
 
-KeyedWalk WalkAndFold(const QString& folder, std::atomic<qint64>& seen)
+KeyedWalk WalkAndFold(const QString& folder, std::atomic<qint64>& seen, const std::atomic<bool>* stop)
 {
-    KeyedWalk k{WalkFolder(folder, seen), {}};
+    KeyedWalk k{WalkFolder(folder, seen, stop), {}};
     std::vector<QString> folded;
     folded.reserve(k.w.folders.size());
     for (const QString& f : k.w.folders)
@@ -102,11 +102,12 @@ QString CheckFolder(const QString& path, const QString& side)
 }
 
 // Walks both folders at once, reporting the running count meanwhile.
-std::pair<KeyedWalk, KeyedWalk> WalkBoth(const QString& f1, const QString& f2, const CmprEngine::Progress& cb)
+std::pair<KeyedWalk, KeyedWalk> WalkBoth(const QString& f1, const QString& f2, const CmprEngine::Progress& cb,
+                                         const std::atomic<bool>* stop)
 {
     std::atomic<qint64> seen{0};
-    auto a = std::async(std::launch::async, [&] { return WalkAndFold(f1, seen); });
-    auto b = std::async(std::launch::async, [&] { return WalkAndFold(f2, seen); });
+    auto a = std::async(std::launch::async, [&] { return WalkAndFold(f1, seen, stop); });
+    auto b = std::async(std::launch::async, [&] { return WalkAndFold(f2, seen, stop); });
     while (cb && (a.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready ||
                   b.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready))
         cb(seen.load());
@@ -146,11 +147,14 @@ const QString& SetCmprCd(qint64 mtime1, qint64 mtime2)
 }
 } // namespace CmprCd
 
-CmprCounts CmprEngine::Run(const QString& sFld1, const QString& sFld2, SqlDb& db, const Progress& progress)
+CmprCounts CmprEngine::Run(const QString& sFld1, const QString& sFld2, SqlDb& db, const Progress& progress,
+                           const std::atomic<bool>* stop)
 {
     CheckFolder(sFld1, QStringLiteral("ﾌｫﾙﾀﾞ1"));
     CheckFolder(sFld2, QStringLiteral("ﾌｫﾙﾀﾞ2"));
-    auto [k1, k2] = WalkBoth(sFld1, sFld2, progress);
+    auto [k1, k2] = WalkBoth(sFld1, sFld2, progress, stop);
+    if (stop && stop->load())
+        ThrowStopped(); // stopped after the walks: the store is not touched
     std::vector<int> match = MatchFiles(k1, k2);
     const WalkResult &w1 = k1.w, &w2 = k2.w;
     std::vector<int> partner(w1.files.size(), kNone);

@@ -5,6 +5,7 @@
 #include "compare/Walker.h"
 
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <vector>
 
@@ -21,7 +22,10 @@ public:
     using Progress = std::function<void(qint64 filesSeen)>;
     // Runs one whole comparison into the open store. Throws FcError; the
     // store then keeps its previous complete result.
-    CmprCounts Run(const QString& sFld1, const QString& sFld2, SqlDb& db, const Progress& progress = {});
+    // When `stop` is set the run ends soon with FcError(Stopped), the store
+    // unchanged.
+    CmprCounts Run(const QString& sFld1, const QString& sFld2, SqlDb& db, const Progress& progress = {},
+                   const std::atomic<bool>* stop = nullptr);
     // The running number of the last file met (1000 + files of both sides).
     qint64 nCnt() const { return m_nCnt; }
     // The number the store's run log gave this run.

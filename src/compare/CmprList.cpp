@@ -96,10 +96,12 @@ void CmprList::CmprFld(const QString& sFld1, const QString& sFld2)
     QString msg = QStringLiteral("ﾌｧｲﾙを比較しています");
     sbWait& w = sbWait::Instance();
     try {
+        std::atomic<bool> stop{false};
         w.cMsg(msg);
+        w.AllowStop(&stop);
         m_store.OpnDb();
         CmprEngine engine;
-        engine.Run(sFld1, sFld2, m_store.Db(), [&w](qint64 n) { w.ShowCount(n); });
+        engine.Run(sFld1, sFld2, m_store.Db(), [&w](qint64 n) { w.ShowCount(n); }, &stop);
         w.cEnd();
         bCmprd = true;
         nRun = engine.nRun();
@@ -109,7 +111,11 @@ void CmprList::CmprFld(const QString& sFld1, const QString& sFld2)
     } catch (const std::exception& e) {
         m_store.ClsDb();
         w.cEnd();
-        Usr::Dlg().MsgBox(QStringLiteral("比較できませんでした") + QLatin1Char('\n') + ErrText(e));
+        const auto* fe = dynamic_cast<const FcError*>(&e);
+        if (fe && fe->kind() == ErrKind::Stopped) // the store keeps the last result
+            Usr::Dlg().MsgBox(fe->message());
+        else
+            Usr::Dlg().MsgBox(QStringLiteral("比較できませんでした") + QLatin1Char('\n') + ErrText(e));
         return;
     }
     m_store.ClsDb();

@@ -29,5 +29,8 @@ struct WalkResult {
 
 // Throws FcError(FileSystem) only when the compared folder itself cannot be
 // read.
-// `seen` is raised by one for every file met.
-WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen);
+// `seen` is raised by one for every file met, as it is met. When `stop` is
+// set the walk ends soon after with FcError(Stopped).
+WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen, const std::atomic<bool>* stop = nullptr);
+// The error a stopped walk ends with.
+[[noreturn]] void ThrowStopped();

@@ -43,7 +43,10 @@ struct DirCloser {
 
 class Walk {
 public:
-    Walk(const QString& root, std::atomic<qint64>& seen) : m_root(root), m_seen(seen) {}
+    Walk(const QString& root, std::atomic<qint64>& seen, const std::atomic<bool>* stop)
+            : m_root(root), m_seen(seen), m_stop(stop)
+    {
+    }
 
     void Run()
     {
@@ -90,7 +93,6 @@ private:
         result.folders.push_back(RelPath(path, m_root));
         for (Raw& r : files)
             result.files.push_back({fi, DecodeName(r.name.data(), qsizetype(r.name.size())), r.size, r.mtime});
-        m_seen.fetch_add(qint64(files.size()), std::memory_order_relaxed);
 
         for (const std::string& sub : dirs) {
             const QString subPath = JoinPath(path, DecodeName(sub.data(), qsizetype(sub.size())));
@@ -107,6 +109,8 @@ private:
         const int dfd = dirfd(d);
         errno = 0;
         while (dirent* e = readdir(d)) {
+            if (m_stop && m_stop->load(std::memory_order_relaxed))
+                ThrowStopped();
             const char* n = e->d_name;
             if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
                 continue;
@@ -122,6 +126,7 @@ private:
                 dirs.emplace_back(n);
             } else {
                 files.push_back({n, qint64(st.st_size), qint64(st.st_mtim.tv_sec)});
+                m_seen.fetch_add(1, std::memory_order_relaxed); // the count moves inside a big folder too
             }
             errno = 0;
         }
@@ -131,13 +136,14 @@ private:
 
     QString m_root;
     std::atomic<qint64>& m_seen;
+    const std::atomic<bool>* m_stop;
     std::unordered_set<DirId, DirIdHash> m_walked;
 };
 } // namespace
 
-WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen)
+WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen, const std::atomic<bool>* stop)
 {
-    Walk w(folder, seen);
+    Walk w(folder, seen, stop);
     w.Run();
     return std::move(w.result);
 }

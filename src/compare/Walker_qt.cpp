@@ -37,7 +37,10 @@ void Stamp(const QFileInfo& f, qint64& size, qint64& mtime)
 
 class Walk {
 public:
-    Walk(const QString& root, std::atomic<qint64>& seen) : m_root(root), m_seen(seen) {}
+    Walk(const QString& root, std::atomic<qint64>& seen, const std::atomic<bool>* stop)
+            : m_root(root), m_seen(seen), m_stop(stop)
+    {
+    }
     void Run()
     {
         const QString open = OpenPath(m_root);
@@ -68,9 +71,13 @@ private:
         std::vector<Entry> files, dirs;
         QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
         while (it.hasNext()) {
+            if (m_stop && m_stop->load(std::memory_order_relaxed))
+                ThrowStopped();
             it.next();
             QFileInfo f = it.fileInfo();
             (f.isDir() ? dirs : files).push_back({f.fileName().toUtf8(), f});
+            if (!f.isDir())
+                m_seen.fetch_add(1, std::memory_order_relaxed);
         }
         SortByCode(files);
         SortByCode(dirs);
@@ -82,20 +89,20 @@ private:
             Stamp(e.info, size, mtime);
             result.files.push_back({fi, e.info.fileName(), size, mtime});
         }
-        m_seen.fetch_add(qint64(files.size()), std::memory_order_relaxed);
         for (const Entry& d : dirs)
             Folder(JoinPath(path, d.info.fileName()));
     }
 
     QString m_root;
     std::atomic<qint64>& m_seen;
+    const std::atomic<bool>* m_stop;
     QSet<QString> m_walked;
 };
 } // namespace
 
-WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen)
+WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen, const std::atomic<bool>* stop)
 {
-    Walk w(folder, seen);
+    Walk w(folder, seen, stop);
     w.Run();
     return std::move(w.result);
 }

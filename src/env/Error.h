@@ -3,8 +3,9 @@
 #include <QString>
 #include <stdexcept>
 
-// Busy: the store is held by another process (a database error the user can retry).
-enum class ErrKind { InvalidArgument, TypeMismatch, Overflow, FileSystem, Database, Busy };
+// Busy: the store is held by another process (a database error the user can
+// retry). Stopped: the user stopped the operation.
+enum class ErrKind { InvalidArgument, TypeMismatch, Overflow, FileSystem, Database, Busy, Stopped };
 
 class FcError : public std::runtime_error {
 public:

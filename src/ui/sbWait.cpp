@@ -7,13 +7,35 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
+#include <QPushButton>
 #include <QScreen>
 
 namespace {
 const double kClientW = 7680, kClientH = 480;
 const double kPanelX = 60, kPanelY = 60, kPanelW = 7545, kPanelH = 345;
+const double kStopW = 1200; // the stop button, at the panel's right end
+
+bool IsUserInput(QEvent::Type t)
+{
+    switch (t) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd: return true;
+    default: return false;
+    }
+}
 } // namespace
 
 sbWait& sbWait::Instance()
@@ -31,6 +53,38 @@ sbWait::sbWait() : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::W
     SSPanel1->setAlignment(Qt::AlignCenter);
     SSPanel1->setGeometry(Twips::ToPx(kPanelX), Twips::ToPx(kPanelY), Twips::ToPx(kPanelW), Twips::ToPx(kPanelH));
     SSPanel1->setText(QStringLiteral("しばらくお待ちください"));
+    cmStop = new QPushButton(QStringLiteral("中止"), this);
+    cmStop->setGeometry(Twips::ToPx(kPanelX + kPanelW - kStopW), Twips::ToPx(kPanelY), Twips::ToPx(kStopW),
+                        Twips::ToPx(kPanelH));
+    cmStop->hide();
+    connect(cmStop, &QPushButton::clicked, this, [this] { Stop(); });
+}
+
+void sbWait::AllowStop(std::atomic<bool>* flag)
+{
+    m_stop = flag;
+    cmStop->setVisible(flag != nullptr);
+    SSPanel1->setFixedWidth(Twips::ToPx(flag ? kPanelW - kStopW - kPanelX : kPanelW));
+}
+
+void sbWait::Stop()
+{
+    if (m_stop)
+        m_stop->store(true);
+    SSPanel1->setText(m_text + QStringLiteral("  中止しています"));
+}
+
+// While the window is up, user input anywhere is eaten (it would otherwise
+// wait in the queue and act after the run); the stop button and Esc stop.
+bool sbWait::eventFilter(QObject* watched, QEvent* e)
+{
+    if (!IsUserInput(e->type()))
+        return false;
+    if (m_stop && watched == cmStop)
+        return false;
+    if (m_stop && e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape)
+        Stop();
+    return true;
 }
 
 QString sbWait::DefaultText() { return QStringLiteral("ﾃﾞｰﾀｰﾍﾞｰｽ問合せ中 お待ちください"); }
@@ -63,6 +117,8 @@ void sbWait::cMsg(QString& sMsg)
     m_text = sMsg;
     SSPanel1->setText(sMsg);
     Usr::bTrBusy = true;
+    m_started.start();
+    QCoreApplication::instance()->installEventFilter(this);
     try {
         Load();
         show();
@@ -75,6 +131,10 @@ void sbWait::cMsg(QString& sMsg)
 
 void sbWait::cEnd()
 {
+    // input that came in since the last repaint is eaten too, not replayed
+    QCoreApplication::processEvents();
+    QCoreApplication::instance()->removeEventFilter(this);
+    AllowStop(nullptr);
     try {
         hide();
         m_loaded = false;
@@ -89,7 +149,10 @@ void sbWait::ShowCount(qint64 n)
 {
     if (m_lastPaint.isValid() && m_lastPaint.elapsed() < 100)
         return;
-    SSPanel1->setText(m_text + QStringLiteral("  ") + QLocale(QLocale::C).toString(n) + QStringLiteral(" ﾌｧｲﾙ"));
+    if (m_stop && m_stop->load())
+        return; // "中止しています" stays
+    SSPanel1->setText(m_text + QStringLiteral("  ") + QLocale(QLocale::C).toString(n) + QStringLiteral(" ﾌｧｲﾙ  ") +
+                      QString::number(m_started.elapsed() / 1000) + QStringLiteral(" 秒"));
     PumpPaint();
 }
 
@@ -98,7 +161,8 @@ void sbWait::PumpPaint()
     m_lastPaint.start();
     if (isVisible())
         repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // all events: input reaches the filter, which eats it or stops the run
+    QCoreApplication::processEvents();
 }
 
 void sbWait::ErrMsg(const QString& op, const QString& why)

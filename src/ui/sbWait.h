@@ -3,8 +3,10 @@
 // long operation is running. While it is shown the tree-busy flag is set.
 #include <QElapsedTimer>
 #include <QWidget>
+#include <atomic>
 
 class QLabel;
+class QPushButton;
 
 class sbWait : public QWidget {
     Q_OBJECT
@@ -15,9 +17,13 @@ public:
     bool IsLoaded() const { return m_loaded; }
     void cMsg(QString& sMsg);
     void cEnd();
-    // Shows a running count after the current text; repaints at most every
-    // 100 ms and processes no user input.
+    // Shows a running count and the time since cMsg after the current text;
+    // repaints at most every 100 ms. User input meanwhile is dropped, never
+    // kept for later, except on the stop button.
     void ShowCount(qint64 n);
+    // Shows the button "中止" (Esc too) until cEnd; it sets `flag`.
+    void AllowStop(std::atomic<bool>* flag);
+    QPushButton* StopButton() const { return cmStop; }
     QString PanelText() const;
     static QString DefaultText();
 
@@ -27,7 +33,13 @@ private:
     void ErrMsg(const QString& op, const QString& why);
     void PumpPaint();
 
+    void Stop();
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
     QLabel* SSPanel1 = nullptr;
+    QPushButton* cmStop = nullptr;
+    std::atomic<bool>* m_stop = nullptr;
+    QElapsedTimer m_started;
     QString m_text;
     bool m_loaded = false;
     QElapsedTimer m_lastPaint;

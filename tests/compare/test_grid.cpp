@@ -12,8 +12,16 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 const QDateTime T(QDate(2021, 4, 5), QTime(6, 7, 8));
@@ -183,6 +191,43 @@ TEST_F(Grid, SkippedFoldersAreCountedAndNamedAfterTheRun)
     ASSERT_EQ(ds.dlg.messages.size(), 1);
     EXPECT_TRUE(ds.dlg.messages[0].contains("1 件")) << ds.dlg.messages[0].toStdString();
     EXPECT_TRUE(ds.dlg.messages[0].contains(dir.path("two/locked")));
+}
+
+// A run over 200,000 files stopped from the wait window after 100 ms: it
+// ends at once, says so and changes nothing; a key sent to the grid
+// meanwhile is dropped, not acted on after the run.
+TEST_F(Grid, StoppingARunChangesNothingAndDropsInputMeanwhile)
+{
+    MakeTrees();
+    list.CmprFld(dir.path("one"), dir.path("two"));
+    const QStringList before = Column(1);
+    for (int d = 0; d < 2; ++d) {
+        const QByteArray folder = QFile::encodeName(dir.createDir(QString("big/d%1").arg(d)));
+        for (int i = 0; i < 100000; ++i)
+            ::close(::open((folder + "/f" + QByteArray::number(i)).constData(), O_WRONLY | O_CREAT, 0644));
+    }
+    QElapsedTimer clock;
+    qint64 stopAt = -1;
+    QTimer::singleShot(100, [&] {
+        QCoreApplication::postEvent(&grid, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier));
+        QTest::mouseClick(sbWait::Instance().StopButton(), Qt::LeftButton);
+        stopAt = clock.elapsed();
+    });
+    clock.start();
+    list.CmprFld(dir.path("big"), dir.path("two"));
+    const qint64 stoppedIn = clock.elapsed() - stopAt;
+    std::printf("stopped %lld ms after the button (run %lld ms)\n", qlonglong(stoppedIn), qlonglong(clock.elapsed()));
+    ASSERT_GE(stopAt, 0) << "the button was never pressed";
+    EXPECT_LT(stoppedIn, 2000);
+    ASSERT_EQ(ds.dlg.messages.size(), 1);
+    EXPECT_EQ(ds.dlg.messages[0], "比較を中止しました");
+    EXPECT_EQ(Column(1), before);
+    QApplication::processEvents();
+    EXPECT_TRUE(grid.selectionModel()->selectedIndexes().isEmpty()); // Ctrl+A was not replayed
+    list.mnDisp_Click(0); // the store still holds the earlier result, and it is this window's
+    EXPECT_EQ(Column(1), before);
+    EXPECT_EQ(ds.dlg.messages.size(), 1);
+    EXPECT_FALSE(sbWait::Instance().StopButton()->isVisible());
 }
 
 TEST_F(Grid, NoRowsStillEnablesTheCopy)
