@@ -1,12 +1,12 @@
 #include "compare/ResultModel.h"
 
+#include "compare/GridColumns.h"
 #include "env/NameBytes.h"
 
 #include <QColor>
 
 namespace {
-const QColor kBlack(0, 0, 0), kWhite(255, 255, 255), kGrey(0x44, 0x44, 0x44), kDarkRed(0x80, 0, 0),
-    kPaleYellow(0xFF, 0xFF, 0xDF), kDarkBlue(0, 0, 0xA0);
+bool IsCol(int col) { return col >= 0 && col < kGridCols; }
 } // namespace
 
 int ResultModel::rowCount(const QModelIndex& parent) const
@@ -22,18 +22,11 @@ QString ResultModel::CellText(int row, int col) const
 {
     if (!m_filled || row < 0 || size_t(row) >= m_rows.size())
         return QString();
-    const GridRow& r = m_rows[size_t(row)];
-    switch (col) {
-    case 0: return ShownName(r.sPh);
-    case 1: return ShownName(SplitName(r.sFL).name);
-    case 2: return ShownName(SplitName(r.sFL).ext);
-    case 3: return r.sED;
-    case 4: return SizeText(r.nS1);
-    case 5: return r.sU1;
-    case 6: return SizeText(r.nS2);
-    case 7: return r.sU2;
-    default: return QString();
-    }
+    if (!IsCol(col))
+        return QString();
+    std::array<QString, 2> sizes;
+    const QString cell = RowCells(m_rows[size_t(row)], sizes)[size_t(col)].toString();
+    return kGridColumns[size_t(col)].name ? ShownName(cell) : cell;
 }
 
 QVariant ResultModel::data(const QModelIndex& idx, int role) const
@@ -45,7 +38,7 @@ QVariant ResultModel::data(const QModelIndex& idx, int role) const
     case Qt::ForegroundRole: return TextColour(idx.column());
     case Qt::BackgroundRole: return BackColour(idx.column());
     case Qt::TextAlignmentRole:
-        if (idx.column() == 4 || idx.column() == 6)
+        if (IsCol(idx.column()) && kGridColumns[size_t(idx.column())].right)
             return int(Qt::AlignRight | Qt::AlignVCenter);
         return int(Qt::AlignLeft | Qt::AlignVCenter);
     default: return {};
@@ -80,32 +73,31 @@ QString ResultModel::ClipboardText() const
 
 QString ResultModel::TopHeader(int col)
 {
-    static const char* const kTop[kCols] = {"ﾊﾟｽ", "ﾌｧｲﾙ名", "拡張子", "比較", "ﾌｫﾙﾀﾞ1", "ﾌｫﾙﾀﾞ1", "ﾌｫﾙﾀﾞ2", "ﾌｫﾙﾀﾞ2"};
-    return col >= 0 && col < kCols ? QString::fromUtf8(kTop[col]) : QString();
+    return IsCol(col) ? QString::fromUtf8(kGridColumns[size_t(col)].top) : QString();
 }
 
 QString ResultModel::SubHeader(int col)
 {
-    if (col == 4 || col == 6)
-        return QStringLiteral("ｻｲｽﾞ");
-    if (col == 5 || col == 7)
-        return QStringLiteral("更新日");
-    return QString();
+    return IsCol(col) ? QString::fromUtf8(kGridColumns[size_t(col)].sub) : QString();
 }
 
-int ResultModel::GroupSpan(int col) { return col == 4 || col == 6 ? 2 : 1; }
+int ResultModel::GroupSpan(int col)
+{
+    // a group header covers the following columns under the same top text
+    if (!IsCol(col) || SubHeader(col).isEmpty() || (col > 0 && TopHeader(col - 1) == TopHeader(col)))
+        return 1;
+    int span = 1;
+    while (col + span < kGridCols && TopHeader(col + span) == TopHeader(col))
+        ++span;
+    return span;
+}
 
 QColor ResultModel::TextColour(int col)
 {
-    switch (col) {
-    case 2: return kGrey;
-    case 3:
-    case 5:
-    case 7: return kDarkRed;
-    case 4:
-    case 6: return kDarkBlue;
-    default: return kBlack;
-    }
+    return IsCol(col) ? QColor::fromRgba(kGridColumns[size_t(col)].fore) : QColor(Qt::black);
 }
 
-QColor ResultModel::BackColour(int col) { return col == 3 || col == 5 || col == 7 ? kPaleYellow : kWhite; }
+QColor ResultModel::BackColour(int col)
+{
+    return IsCol(col) ? QColor::fromRgba(kGridColumns[size_t(col)].back) : QColor(Qt::white);
+}

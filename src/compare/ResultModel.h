@@ -1,6 +1,7 @@
 #pragma once
 // The result grid's rows: eight columns, shown as stored, with the
 // designed colours per column. Holds 20 empty rows until the first fill.
+#include "compare/GridColumns.h"
 #include "compare/RowFormat.h"
 
 #include <QAbstractTableModel>
@@ -9,7 +10,7 @@
 class ResultModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int kCols = 8;
+    static constexpr int kCols = kGridCols;
     static constexpr int kBlankRows = 20;
 
     explicit ResultModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}

@@ -1,5 +1,6 @@
 #include "compare/RowFormat.h"
 
+#include "compare/GridColumns.h"
 #include "compare/SqlDb.h"
 #include "env/NameBytes.h"
 
@@ -94,9 +95,8 @@ void AppendTsvCell(QString& out, QStringView cell)
 
 void AppendRowLine(QString& out, const GridRow& r, LineStyle style)
 {
-    NameExtView ne = SplitNameView(r.sFL); // views: this runs for every row
-    const QString s1 = SizeText(r.nS1), s2 = SizeText(r.nS2);
-    const QStringView cells[] = {r.sPh, ne.name, ne.ext, r.sED, s1, r.sU1, s2, r.sU2};
+    std::array<QString, 2> sizes; // views otherwise: this runs for every row
+    const auto cells = RowCells(r, sizes);
     bool first = true;
     for (QStringView c : cells) {
         if (!first)

@@ -1,5 +1,7 @@
 #include "compare/vSpr.h"
 
+#include "compare/GridColumns.h"
+
 #include "compare/GroupHeader.h"
 #include "compare/ResultModel.h"
 
@@ -14,7 +16,12 @@ const int kPad = 16;
 
 const std::array<double, 8>& vSpr::DesignWidths()
 {
-    static const std::array<double, 8> w{29.75, 19.5, 7.25, 6, 8, 10.87, 8.75, 12.75};
+    static const std::array<double, 8> w = [] {
+        std::array<double, 8> out{};
+        for (int c = 0; c < kGridCols; ++c)
+            out[size_t(c)] = kGridColumns[size_t(c)].width;
+        return out;
+    }();
     return w;
 }
 
