@@ -4,6 +4,7 @@
 #include "compare/CmprEngine.h"
 #include "compare/ResultStore.h"
 #include "compare/RowFormat.h"
+#include "compare/StoreSink.h"
 #include "env/Error.h"
 #include "env/NameBytes.h"
 #include "env/yIni.h"
@@ -133,7 +134,8 @@ int main(int argc, char** argv)
         ResultStore store(o.db);
         store.OpnDb();
         CmprEngine engine;
-        engine.Run(o.folders[0], o.folders[1], store.Db());
+        StoreSink sink(store.Db());
+        engine.Compare(o.folders[0], o.folders[1], sink);
         for (const WalkSkip& s : engine.Skipped())
             std::fprintf(stderr, "fldcmpr-cli: skipped %s (%s)\n", ShownName(s.path).toUtf8().constData(),
                          s.reason.toUtf8().constData());

@@ -4,6 +4,7 @@
 #include "compare/ResultModel.h"
 #include "compare/RowFormat.h"
 #include "compare/RunLog.h"
+#include "compare/StoreSink.h"
 #include "compare/vSpr.h"
 #include "env/Error.h"
 #include "ui/Dialogs.h"
@@ -101,10 +102,12 @@ void CmprList::CmprFld(const QString& sFld1, const QString& sFld2)
         w.AllowStop(&stop);
         m_store.OpnDb();
         CmprEngine engine;
-        engine.Run(sFld1, sFld2, m_store.Db(), [&w](qint64 n) { w.ShowCount(n); }, &stop);
+        StoreSink sink(m_store.Db());
+        engine.Compare(
+            sFld1, sFld2, sink, [&w](qint64 n) { w.ShowCount(n); }, &stop);
         w.cEnd();
         bCmprd = true;
-        nRun = engine.nRun();
+        nRun = sink.nRun();
         ShwLst();
         if (!engine.Skipped().empty())
             Usr::Dlg().MsgBox(SkippedText(engine.Skipped()));

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <filesystem>
 
 namespace DirList {
@@ -94,15 +94,37 @@ void MakeWritable(const QString& path)
     f.setPermissions(f.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
 }
 
+namespace {
+// Writes all bytes and checks every one of them reached the file.
+bool WriteAll(QFile& f, const QByteArray& bytes) { return f.write(bytes) == bytes.size() && f.flush(); }
+} // namespace
+
 bool ReplaceFile(const QString& path, const QByteArray& bytes, QString& err)
 {
     const QFileInfo link(path);
-    QSaveFile f(link.isSymLink() ? link.symLinkTarget() : path);
-    f.setDirectWriteFallback(true); // a folder that takes no new file: in place
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
-        err = f.errorString();
+    const QString target = link.isSymLink() ? link.symLinkTarget() : path;
+    const bool existed = QFileInfo(target).isFile();
+    QTemporaryFile tmp(target + QStringLiteral(".$$$XXXXXX"));
+    tmp.setAutoRemove(true);
+    if (!tmp.open()) {
+        // a folder that takes no new file: in place, where the file may be written
+        QFile f(target);
+        if (existed && f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) && WriteAll(f, bytes))
+            return true;
+        err = tmp.errorString();
         return false;
     }
+    if (!WriteAll(tmp, bytes)) {
+        err = tmp.errorString();
+        return false;
+    }
+    tmp.setPermissions(existed ? QFile::permissions(target)
+                               : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                     QFileDevice::ReadOther);
+    tmp.close();
+    if (!Rename(tmp.fileName(), target, err))
+        return false;
+    tmp.setAutoRemove(false); // it is the file now
     return true;
 }
 

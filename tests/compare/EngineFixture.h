@@ -3,6 +3,7 @@
 // rows read back in their order.
 #include "compare/CmprEngine.h"
 #include "compare/ResultStore.h"
+#include "compare/StoreSink.h"
 #include "support/Printers.h"
 #include "support/TestDir.h"
 
@@ -33,7 +34,8 @@ protected:
     CmprCounts run(const QString& a, const QString& b)
     {
         store.OpnDb();
-        CmprCounts c = engine.Run(a, b, store.Db());
+        StoreSink sink(store.Db());
+        CmprCounts c = engine.Compare(a, b, sink);
         store.ClsDb();
         return c;
     }

@@ -1,0 +1,41 @@
+#include "compare/StoreSink.h"
+
+#include "compare/RunLog.h"
+
+StoreSink::~StoreSink()
+{
+    if (!m_open)
+        return;
+    m_ins.reset();
+    try {
+        m_db.Exec(QStringLiteral("ROLLBACK"));
+    } catch (...) {
+    }
+}
+
+void StoreSink::Begin()
+{
+    m_db.Exec(QStringLiteral("BEGIN IMMEDIATE"));
+    m_open = true;
+    // the index is built once after the rows, faster than kept up per row
+    m_db.Exec(QStringLiteral("DROP INDEX IF EXISTS ixPhFL; Delete From tbCmpr"));
+    m_ins = std::make_unique<SqlStmt>(
+        m_db.Handle(),
+        QStringLiteral("Insert Into tbCmpr (nNo, sPh, sFL, sU1, sU2, nS1, nS2, sED) Values (?,?,?,?,?,?,?,?)"));
+}
+
+void StoreSink::Row(const CmprRow& r)
+{
+    SqlPrm(*m_ins, {r.nNo, r.sPh, r.sFL, r.sU1, r.sU2, r.nS1, r.nS2, r.sED});
+    m_ins->Step();
+    m_ins->Reset();
+}
+
+void StoreSink::End(const QString& sFld1, const QString& sFld2, const CmprCounts& n)
+{
+    m_ins.reset();
+    m_db.Exec(QStringLiteral("CREATE INDEX IF NOT EXISTS ixPhFL ON tbCmpr (sPh, sFL)"));
+    m_nRun = RunLog::Record(m_db, sFld1, sFld2, n);
+    m_db.Exec(QStringLiteral("COMMIT"));
+    m_open = false;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The result store as a sink of the engine: the rows of one run replace
+// tbCmpr in one transaction, with the run recorded in the run log. A run
+// that fails before End is rolled back, so the store keeps the previous
+// complete result.
+#include "compare/CmprEngine.h"
+#include "compare/SqlDb.h"
+
+#include <memory>
+
+class StoreSink : public RowSink {
+public:
+    explicit StoreSink(SqlDb& db) : m_db(db) {}
+    ~StoreSink() override;
+    void Begin() override;
+    void Row(const CmprRow& r) override;
+    void End(const QString& sFld1, const QString& sFld2, const CmprCounts& n) override;
+    // The number the run log gave the run (0 before End).
+    qint64 nRun() const { return m_nRun; }
+
+private:
+    SqlDb& m_db;
+    std::unique_ptr<SqlStmt> m_ins;
+    bool m_open = false;
+    qint64 m_nRun = 0;
+};

@@ -1,0 +1,62 @@
+#include "compare/CmprEngine.h"
+#include "compare/Matcher.h"
+#include "env/NameBytes.h"
+#include "support/Printers.h"
+#include "support/TestDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+// A walk made by hand: "folder|name" per file, folders in first-seen order.
+KeyedWalk Walk(const QStringList& files)
+{
+    WalkResult w;
+    for (const QString& f : files) {
+        const QString folder = f.section('|', 0, 0), name = f.section('|', 1);
+        auto it = std::find(w.folders.begin(), w.folders.end(), folder);
+        if (it == w.folders.end())
+            it = w.folders.insert(w.folders.end(), folder);
+        w.files.push_back({quint32(it - w.folders.begin()), name, 1, 0});
+    }
+    return KeyWalk(std::move(w));
+}
+
+// Rows kept in memory: the engine needs no store.
+class Rows : public RowSink {
+public:
+    void Row(const CmprRow& r) override { lines << QString::number(r.nNo) + " " + r.sFL + " " + r.sED; }
+    void End(const QString&, const QString&, const CmprCounts& n) override { counts = n; }
+    QStringList lines;
+    CmprCounts counts;
+};
+} // namespace
+
+TEST(Matcher, ExactSpellingFirstThenCaseEachFileOnce)
+{
+    const KeyedWalk one = Walk({"|a.txt", "|A.TXT", "d|x", "D|y", "|only1", "|caf" + DecodeName("\xe9")});
+    const KeyedWalk two = Walk({"|A.TXT", "|a.txt", "|a.Txt", "d|X", "d|Y", "|CAF" + DecodeName("\xe9"), "|new"});
+    const std::vector<int> m = MatchFiles(one, two);
+    // A.TXT and a.txt each find their own spelling; a.Txt finds no row left
+    EXPECT_EQ(m, (std::vector<int>{1, 0, kNoMatch, 2, 3, 5, kNoMatch}));
+}
+
+TEST(Matcher, StrayByteNamesMatchOnlyTheSameBytes)
+{
+    const KeyedWalk one = Walk({"|" + DecodeName("caf\xc9"), "|" + DecodeName("\xc3\x84")});
+    const KeyedWalk two = Walk({"|" + DecodeName("caf\xe9"), "|" + DecodeName("\xc3\xa4")});
+    EXPECT_EQ(MatchFiles(one, two), (std::vector<int>{kNoMatch, 1})); // É is not é in Latin-1; Ä is ä in UTF-8
+}
+
+TEST(Pipeline, RowsGoToAnySinkInNumberOrder)
+{
+    TestDir dir;
+    dir.createFile("one/a.txt", "1");
+    dir.createFile("one/b.txt", "1");
+    dir.createFile("two/B.TXT", "1");
+    dir.createFile("two/c.txt", "1");
+    Rows rows;
+    CmprEngine e;
+    e.Compare(dir.path("one"), dir.path("two"), rows);
+    EXPECT_EQ(rows.lines, QStringList({"1001 a.txt 1-*", "1002 b.txt 1=2", "1004 c.txt 2-*"}));
+    EXPECT_EQ(rows.counts.rows, 3);
+}
