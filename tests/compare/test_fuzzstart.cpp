@@ -1,13 +1,10 @@
 // Damaged settings files and launch files through the real main window:
 // it starts, closes and saves without a crash, a hang or a lossy rewrite.
-#include "app/Main.h"
-#include "app/Usr.h"
-#include "compare/fmCmpr.h"
+#include "WindowFixture.h"
+
 #include "env/CodePage.h"
 #include "support/Files.h"
 #include "support/Printers.h"
-#include "support/RecordingDialogs.h"
-#include "support/TestDir.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
@@ -68,20 +65,16 @@ bool Decodes(const QByteArray& b)
     return lossless;
 }
 
-class Fuzz : public ::testing::Test {
+class Fuzz : public Window {
 protected:
     void SetUp() override
     {
+        Window::SetUp();
         CodePage::SetName("UTF-8");
-        Usr::sUsrFld = dir.createDir("usData") + "/";
-        Usr::bTrBusy = false;
-        Usr::ResetEnding();
-        Usr::oIni.reset();
     }
     void TearDown() override
     {
-        fmCmpr::Discard();
-        Usr::ResetEnding();
+        Window::TearDown();
         Usr::bLnch = false;
         Usr::tLnch = LaunchRecord();
         CodePage::SetName("");
@@ -89,21 +82,11 @@ protected:
     // Opens and closes the window once; true when its rectangle fitted the screen.
     bool StartAndClose()
     {
-        fmCmpr& w = fmCmpr::Instance();
-        w.show();
-        QApplication::processEvents();
+        const QRect g = Open().geometry();
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-        const QRect g = w.geometry();
-        const bool fits = g.width() <= area.width() && g.height() <= area.height() && area.intersects(g);
-        w.close();
-        fmCmpr::Discard();
-        Usr::ResetEnding();
-        Usr::oIni.reset();
-        return fits;
+        Close();
+        return g.width() <= area.width() && g.height() <= area.height() && area.intersects(g);
     }
-    QString Xml() const { return Usr::sUsrFld + "User.xml"; }
-    TestDir dir;
-    DialogsScope ds;
 };
 } // namespace
 

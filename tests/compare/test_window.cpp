@@ -1,3 +1,5 @@
+#include "WindowFixture.h"
+
 #include "app/Main.h"
 #include "app/Usr.h"
 #include "compare/ResultModel.h"
@@ -26,45 +28,6 @@
 #include <gtest/gtest.h>
 #include <qplatformdefs.h>
 #include <sys/stat.h>
-
-namespace {
-class Window : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        Usr::sUsrFld = dir.createDir("usData") + "/";
-        Usr::bLnch = false;
-        Usr::tLnch = LaunchRecord();
-        Usr::bTrBusy = false;
-        Usr::ResetEnding();
-        Usr::oIni.reset();
-    }
-    void TearDown() override
-    {
-        fmCmpr::Discard();
-        Usr::ResetEnding();
-    }
-    fmCmpr& Open()
-    {
-        fmCmpr& w = fmCmpr::Instance();
-        w.show();
-        QApplication::processEvents();
-        QApplication::processEvents();
-        return w;
-    }
-    // Closes the window as the user does, saving its layout.
-    void Close()
-    {
-        fmCmpr::Instance().close();
-        fmCmpr::Discard();
-        Usr::ResetEnding();
-        Usr::oIni.reset();
-    }
-    QString Xml() const { return Usr::sUsrFld + "User.xml"; }
-    TestDir dir;
-    DialogsScope ds;
-};
-} // namespace
 
 TEST_F(Window, FirstStartUsesDefaults)
 {
