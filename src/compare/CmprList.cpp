@@ -52,6 +52,14 @@ QString CmprList::SkippedText(const std::vector<WalkSkip>& skipped)
     return t;
 }
 
+QString CmprList::SkippedList(const std::vector<WalkSkip>& skipped)
+{
+    QString t;
+    for (const WalkSkip& s : skipped)
+        t += s.path + QLatin1Char('\t') + s.reason + QLatin1Char('\n');
+    return t;
+}
+
 void CmprList::CheckDisp()
 {
     for (int i = 0; i < 3; ++i)
@@ -110,7 +118,7 @@ void CmprList::CmprFld(const QString& sFld1, const QString& sFld2)
         nRun = sink.nRun();
         ShwLst();
         if (!engine.Skipped().empty())
-            Usr::Dlg().MsgBox(SkippedText(engine.Skipped()));
+            Usr::Dlg().MsgList(SkippedText(engine.Skipped()), SkippedList(engine.Skipped()));
     } catch (const std::exception& e) {
         m_store.ClsDb();
         w.cEnd();

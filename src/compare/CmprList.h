@@ -21,6 +21,8 @@ public:
     // The message after a run that could not read everything: the count and
     // the first paths.
     static QString SkippedText(const std::vector<WalkSkip>& skipped);
+    // Every skipped path with its reason, a line each, for the clipboard.
+    static QString SkippedList(const std::vector<WalkSkip>& skipped);
     // Checks the display entries by nDisp (none for a value outside 0 to 2).
     void CheckDisp();
     void CopyList();

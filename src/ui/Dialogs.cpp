@@ -10,6 +10,7 @@ namespace {
 class ConsoleDialogs : public IDialogs {
 public:
     void MsgBox(const QString& text) override { std::fprintf(stderr, "%s\n", ShownName(text).toUtf8().constData()); }
+    void MsgList(const QString& text, const QString&) override { MsgBox(text); }
     QString InputBox(const QString&, const QString&, const QString&) override { return QString(); }
     QString BrowseFolder(const QString&, const QString&) override { return QString(); }
     void ShellExecute(const QString&, const QString&) override {}

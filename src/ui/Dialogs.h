@@ -10,6 +10,9 @@ public:
     virtual ~IDialogs() = default;
     // Message box with an OK button and the program's title.
     virtual void MsgBox(const QString& text) = 0;
+    // Message box whose "ｺﾋﾟｰ" button puts `list` (the whole list the
+    // message names, one entry a line) on the clipboard; OK closes it.
+    virtual void MsgList(const QString& text, const QString& list) = 0;
     // Input box; empty text when cancelled.
     virtual QString InputBox(const QString& prompt, const QString& title, const QString& def) = 0;
     // Folder browse dialog starting at `initial` (empty: nothing selected);

@@ -4,22 +4,46 @@
 #include "env/PathRules.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 namespace {
 QWidget* Owner() { return QApplication::activeWindow(); }
 } // namespace
 
-void QtDialogs::MsgBox(const QString& text)
+namespace {
+QString Shown(const QString& text)
 {
     QString shown = ShownName(text);
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox::information(Owner(), Usr::AppTitle(), shown, QMessageBox::Ok);
+    return shown;
+}
+} // namespace
+
+void QtDialogs::MsgBox(const QString& text)
+{
+    QMessageBox::information(Owner(), Usr::AppTitle(), Shown(text), QMessageBox::Ok);
+}
+
+void QtDialogs::MsgList(const QString& text, const QString& list)
+{
+    QMessageBox box(QMessageBox::Information, Usr::AppTitle(), Shown(text), QMessageBox::Ok, Owner());
+    box.setTextFormat(Qt::PlainText);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    QPushButton* copy = box.addButton(QStringLiteral("ｺﾋﾟｰ"), QMessageBox::ActionRole);
+    // the box stays open after a copy: only OK closes it
+    QObject::disconnect(copy, &QAbstractButton::clicked, nullptr, nullptr);
+    const QString shownList = ShownName(list);
+    QObject::connect(copy, &QAbstractButton::clicked, &box,
+                     [shownList] { QGuiApplication::clipboard()->setText(shownList); });
+    box.exec();
 }
 
 QString QtDialogs::InputBox(const QString& prompt, const QString& title, const QString& def)

@@ -7,6 +7,7 @@ class QWidget;
 class QtDialogs : public IDialogs {
 public:
     void MsgBox(const QString& text) override;
+    void MsgList(const QString& text, const QString& list) override;
     QString InputBox(const QString& prompt, const QString& title, const QString& def) override;
     QString BrowseFolder(const QString& title, const QString& initial) override;
     void ShellExecute(const QString& verb, const QString& path) override;

@@ -13,7 +13,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <thread>
 #include <unistd.h>
 
 TEST_F(Engine, NumberingLeavesGapsForMatchedFolder2Files)
@@ -253,6 +255,41 @@ TEST_F(Engine, UnreadableFoldersAndFilesAreSkippedAndRecorded)
     store.ClsDb();
     // only a compared folder that cannot be read itself fails the run
     EXPECT_THROW(run(dir.path("two/locked"), one()), FcError);
+}
+
+// Folders that vanish or turn into a file after their parent was listed are
+// passed over, not reported: the walk is still inside the big folder "a"
+// when "b" becomes a file and "c" is removed.
+TEST_F(Engine, FoldersChangedDuringTheWalkArePassedOver)
+{
+    const int big = 20000;
+    dir.createDir("one/a");
+    for (int i = 0; i < big; ++i) {
+        const QByteArray p = QFile::encodeName(dir.path(QString("one/a/f%1").arg(i)));
+        const int fd = ::open(p.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    file("one/b/in_b.txt");
+    file("one/c/in_c.txt");
+    file("one/d/in_d.txt");
+    std::atomic<qint64> seen{0};
+    std::atomic<qint64> seenWhenChanged{-1};
+    std::thread change([&] {
+        while (seen.load() == 0)
+            std::this_thread::yield();
+        QDir(dir.path("one/b")).removeRecursively();
+        dir.createFile("one/b", "now a file");
+        QDir(dir.path("one/c")).removeRecursively();
+        seenWhenChanged = seen.load();
+    });
+    WalkResult w = WalkFolder(one(), seen);
+    change.join();
+    ASSERT_LT(seenWhenChanged.load(), big) << "the walk left the big folder before the change";
+    EXPECT_EQ(w.files.size(), size_t(big) + 1);
+    EXPECT_EQ(w.folders, std::vector<QString>({"", "a", "d"}));
+    EXPECT_EQ(w.files.back().name, "in_d.txt");
+    EXPECT_TRUE(w.skipped.empty()) << w.skipped.front().path.toStdString();
 }
 
 // Every physical folder is walked once per side, by the first path that

@@ -191,6 +191,8 @@ TEST_F(Grid, SkippedFoldersAreCountedAndNamedAfterTheRun)
     ASSERT_EQ(ds.dlg.messages.size(), 1);
     EXPECT_TRUE(ds.dlg.messages[0].contains("1 件")) << ds.dlg.messages[0].toStdString();
     EXPECT_TRUE(ds.dlg.messages[0].contains(dir.path("two/locked")));
+    ASSERT_EQ(ds.dlg.lists.size(), 1); // the whole list, for the clipboard
+    EXPECT_EQ(ds.dlg.lists[0], dir.path("two/locked") + "\tPermission denied\n");
 }
 
 // A run over 200,000 files stopped from the wait window after 100 ms: it

@@ -9,6 +9,11 @@
 class RecordingDialogs : public IDialogs {
 public:
     void MsgBox(const QString& text) override { messages.append(text); }
+    void MsgList(const QString& text, const QString& list) override
+    {
+        messages.append(text);
+        lists.append(list);
+    }
     QString InputBox(const QString& prompt, const QString& title, const QString& def) override;
     QString BrowseFolder(const QString& title, const QString& initial) override;
     void ShellExecute(const QString& verb, const QString& path) override
@@ -17,6 +22,7 @@ public:
     }
 
     QStringList messages;
+    QStringList lists; // the copyable list of each MsgList, beside its message
     QStringList shell;
     QStringList prompts; // "prompt|title|default" of each input box
     QStringList browsed; // "title|initial" of each browse dialog

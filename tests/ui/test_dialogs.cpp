@@ -4,8 +4,11 @@
 #include "support/Printers.h"
 #include "support/TestDir.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -39,6 +42,32 @@ TEST(BrowseDialog, WithoutAStartFolderOKGivesOnlyWhatTheUserChose)
 
     EXPECT_EQ(Browse(dir.path("start"), nothing), dir.path("start"));
     EXPECT_EQ(Browse("", [&](QFileDialog& d) { d.setDirectory(dir.path("start")); }), dir.path("start"));
+}
+
+// The list message's copy button puts the whole list on the clipboard,
+// stray bytes shown as \xHH, and leaves the box open until OK.
+TEST(ListMessage, CopyPutsTheWholeListOnTheClipboardAndKeepsTheBoxOpen)
+{
+    QGuiApplication::clipboard()->clear();
+    bool openAfterCopy = false;
+    QString text;
+    QTimer::singleShot(200, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        text = box->text();
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == "ｺﾋﾟｰ")
+                b->click();
+        QApplication::processEvents();
+        openAfterCopy = box->isVisible();
+        box->button(QMessageBox::Ok)->click();
+    });
+    const QString odd = QString("/a/b") + QChar(0xDCFF); // ends in the byte 0xFF
+    QtDialogs().MsgList("2 件", "/a/x\tPermission denied\n" + odd + "\tPermission denied\n");
+    EXPECT_EQ(text, "2 件");
+    EXPECT_TRUE(openAfterCopy);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "/a/x\tPermission denied\n/a/b\\xFF\tPermission denied\n");
 }
 
 // Restored rectangles land on the screens there are.
