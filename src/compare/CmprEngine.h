@@ -10,7 +10,8 @@
 #include <functional>
 #include <vector>
 
-// One row of a result, as the store keeps it.
+// One row of a result: what the store keeps, and the two modification
+// times as numbers (seconds since the epoch; 0 for a side without the file).
 struct CmprRow {
     qint64 nNo;
     const QString& sPh;
@@ -18,6 +19,7 @@ struct CmprRow {
     QString sU1, sU2;
     qint64 nS1, nS2;
     const QString& sED;
+    qint64 nT1, nT2;
 };
 
 struct CmprCounts {
@@ -36,16 +38,44 @@ public:
     virtual void End(const QString& sFld1, const QString& sFld2, const CmprCounts& n) = 0;
 };
 
+// Both folders walked and matched, every row's code known: the result of a
+// comparison, whose rows can be handed to sinks in order as often as asked.
+class CmprResult {
+public:
+    const CmprCounts& Counts() const { return m_n; }
+    // What could not be read (Folder 1's first), in walk order.
+    const std::vector<WalkSkip>& Skipped() const { return m_skipped; }
+    // The running number of the last file (1000 + files of both sides).
+    qint64 nCnt() const;
+    // Begin, every row in running-number order, End.
+    void Emit(RowSink& sink) const;
+
+private:
+    friend class CmprEngine;
+    struct Side {
+        WalkResult w;
+        std::vector<int> partner; // the other side's index of each file, or -1
+    };
+    Side m_1, m_2;
+    std::vector<quint8> m_code; // index into the code table, per Folder 1 file
+    QString m_fld1, m_fld2;
+    CmprCounts m_n;
+    std::vector<WalkSkip> m_skipped;
+};
+
 class CmprEngine {
 public:
     using Progress = std::function<void(qint64 filesSeen)>;
-    // Runs one whole comparison into the sink. Throws FcError; when `stop`
-    // is set the run ends soon with FcError(Stopped).
+    // Walks, matches and classifies. Throws FcError; when `stop` is set the
+    // run ends soon with FcError(Stopped).
+    static CmprResult Run(const QString& sFld1, const QString& sFld2, const Progress& progress = {},
+                          const std::atomic<bool>* stop = nullptr);
+    // Runs one whole comparison into the sink.
     CmprCounts Compare(const QString& sFld1, const QString& sFld2, RowSink& sink, const Progress& progress = {},
                        const std::atomic<bool>* stop = nullptr);
-    // The running number of the last file met (1000 + files of both sides).
+    // Of the last Compare: the running number of the last file met.
     qint64 nCnt() const { return m_nCnt; }
-    // What the last run could not read (Folder 1's first), in walk order.
+    // Of the last Compare: what could not be read, in walk order.
     const std::vector<WalkSkip>& Skipped() const { return m_skipped; }
 
 private:
