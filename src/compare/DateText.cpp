@@ -1,5 +1,6 @@
 #include "compare/DateText.h"
 
+#include <cstdio>
 #include <ctime>
 
 namespace {
@@ -22,6 +23,18 @@ bool Local(qint64 secs, std::tm& tm)
     return localtime_s(&tm, &t) == 0;
 #else
     return localtime_r(&t, &tm) != nullptr;
+#endif
+}
+
+// The UTC offset of a local time in seconds.
+long OffsetOf(const std::tm& tm, qint64 secs)
+{
+#ifdef _WIN32
+    std::tm copy = tm;
+    return long(qint64(_mkgmtime(&copy)) - secs);
+#else
+    (void)secs;
+    return tm.tm_gmtoff;
 #endif
 }
 
@@ -61,4 +74,20 @@ int CompareMinutes(qint64 secs1, qint64 secs2)
         kb = FloorMinute(secs2);
     }
     return ka == kb ? 0 : (ka > kb ? 1 : -1);
+}
+
+QString IsoLocalTime(qint64 secsSinceEpoch)
+{
+    std::tm tm{};
+    if (!Local(secsSinceEpoch, tm))
+        return QString();
+    const long off = OffsetOf(tm, secsSinceEpoch);
+    const long a = off < 0 ? -off : off;
+    char buf[48];
+    int n = std::snprintf(buf, sizeof buf, "%04lld-%02d-%02dT%02d:%02d:%02d%c%02ld:%02ld",
+                          static_cast<long long>(tm.tm_year) + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
+                          tm.tm_sec, off < 0 ? '-' : '+', a / 3600, a / 60 % 60);
+    if (a % 60 != 0 && n > 0)
+        n += std::snprintf(buf + n, sizeof buf - size_t(n), ":%02ld", a % 60);
+    return QString::fromLatin1(buf, n);
 }

@@ -16,10 +16,23 @@ const std::array<GridColumn, kGridCols> kGridColumns = {{
     {"ﾌｫﾙﾀﾞ2", "更新日", 12.75, kDarkRed, kPaleYellow, false, false},
 }};
 
-std::array<QStringView, kGridCols> RowCells(const GridRow& r, std::array<QString, 2>& sizes)
+std::array<QStringView, kGridCols> RowCells(const GridRow& r, std::array<QString, 2>& sizes, SizeStyle style)
 {
     const NameExtView ne = SplitNameView(r.sFL);
-    sizes[0] = SizeText(r.nS1);
-    sizes[1] = SizeText(r.nS2);
+    if (style == SizeStyle::Grouped) {
+        sizes[0] = SizeText(r.nS1);
+        sizes[1] = SizeText(r.nS2);
+    } else { // a side has a file unless the code says it is only on the other
+        sizes[0] = r.sED == u"2-*" ? QString() : QString::number(r.nS1);
+        sizes[1] = r.sED == u"1-*" ? QString() : QString::number(r.nS2);
+    }
     return {r.sPh, ne.name, ne.ext, r.sED, sizes[0], r.sU1, sizes[1], r.sU2};
+}
+
+QString HeaderText(const GridColumn& c)
+{
+    QString t = QString::fromUtf8(c.top);
+    if (*c.sub)
+        t += QLatin1Char(' ') + QString::fromUtf8(c.sub);
+    return t;
 }

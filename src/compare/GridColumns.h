@@ -22,4 +22,8 @@ extern const std::array<GridColumn, kGridCols> kGridColumns;
 
 // The cells of a row as stored, column by column. The two size texts are
 // made into `sizes`, which must outlive the views.
-std::array<QStringView, kGridCols> RowCells(const GridRow& r, std::array<QString, 2>& sizes);
+std::array<QStringView, kGridCols> RowCells(const GridRow& r, std::array<QString, 2>& sizes,
+                                            SizeStyle style = SizeStyle::Grouped);
+// A column's header as one text: the group and the sub-header joined by a
+// space ("ﾌｫﾙﾀﾞ1 ｻｲｽﾞ").
+QString HeaderText(const GridColumn& c);

@@ -91,23 +91,61 @@ void AppendTsvCell(QString& out, QStringView cell)
         }
     }
 }
-} // namespace
-
-void AppendRowLine(QString& out, const GridRow& r, LineStyle style)
+// RFC 4180: a cell holding a comma, quote or line break is quoted, inner
+// quotes doubled; an escaped byte is written as \xHH, as UTF-8 has none.
+void AppendCsvCell(QString& out, QStringView cell)
 {
-    std::array<QString, 2> sizes; // views otherwise: this runs for every row
-    const auto cells = RowCells(r, sizes);
+    bool quote = false;
+    for (QChar c : cell)
+        quote =
+            quote || c == QLatin1Char(',') || c == QLatin1Char('"') || c == QLatin1Char('\n') || c == QLatin1Char('\r');
+    if (quote)
+        out += QLatin1Char('"');
+    for (QChar c : cell) {
+        if (IsEscapedByte(c))
+            AppendByteText(out, c);
+        else if (c == QLatin1Char('"'))
+            out += QStringLiteral("\"\"");
+        else
+            out += c;
+    }
+    if (quote)
+        out += QLatin1Char('"');
+}
+
+template <typename Cells>
+void AppendLine(QString& out, const Cells& cells, LineStyle style)
+{
     bool first = true;
     for (QStringView c : cells) {
         if (!first)
-            out += QLatin1Char('\t');
+            out += style == LineStyle::Csv ? QLatin1Char(',') : QLatin1Char('\t');
         first = false;
-        if (style == LineStyle::Tsv)
-            AppendTsvCell(out, c);
-        else
-            AppendClipboardCell(out, c);
+        switch (style) {
+        case LineStyle::Tsv: AppendTsvCell(out, c); break;
+        case LineStyle::Csv: AppendCsvCell(out, c); break;
+        case LineStyle::Clipboard: AppendClipboardCell(out, c); break;
+        }
     }
-    out += QLatin1Char('\n');
+    out += style == LineStyle::Csv ? QStringLiteral("\r\n") : QStringLiteral("\n");
+}
+} // namespace
+
+void AppendRowLine(QString& out, const GridRow& r, LineStyle style, SizeStyle sizeStyle)
+{
+    std::array<QString, 2> sizes; // views otherwise: this runs for every row
+    AppendLine(out, RowCells(r, sizes, sizeStyle), style);
+}
+
+void AppendHeaderLine(QString& out, LineStyle style)
+{
+    std::array<QString, kGridCols> texts;
+    std::array<QStringView, kGridCols> cells;
+    for (int i = 0; i < kGridCols; ++i) {
+        texts[size_t(i)] = HeaderText(kGridColumns[size_t(i)]);
+        cells[size_t(i)] = texts[size_t(i)];
+    }
+    AppendLine(out, cells, style);
 }
 
 void FetchRows(SqlDb& db, int nDisp, int chunk, const std::function<void(std::vector<GridRow>&)>& take)

@@ -1,4 +1,5 @@
 // Runs the real fldcmpr-cli.
+#include "support/Files.h"
 #include "support/Printers.h"
 #include "support/TestDir.h"
 
@@ -32,7 +33,7 @@ TEST(Cli, PrintsTheRowsOfTheMode)
     d.createFile("two/new.c", "yy", T);
     QString db = d.path("r.db");
     Out all = Cli({"--db", db, d.path("one"), d.path("two")});
-    EXPECT_EQ(all.code, 0);
+    EXPECT_EQ(all.code, 1); // the trees differ
     EXPECT_EQ(all.err, "");
     QString t1 = "20/01/02 03:04", t2 = "20/01/02 04:04";
     EXPECT_EQ(all.out, "\tsame\ttxt\t1=2\t1\t" + t1 + "\t1\t" + t1 + "\n" + "sub\tarchive.tar\tgz\t2>1\t1,234\t" + t1 +
@@ -69,14 +70,15 @@ TEST(Cli, ByteNamesFromTheArgumentsAndOneLinePerRow)
     p.start("/bin/sh", {"-c", "exec \"$0\" --db r.db \"$(printf '\\216\\2211')\" \"$(printf '\\216\\2212')\"",
                         QStringLiteral(FLDCMPR_CLI)});
     ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(p.exitCode(), 1) << p.readAllStandardError().toStdString();
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
     const QString t = "20/01/02 03:04";
     EXPECT_EQ(out, "\ttab\\tand\\nline\\\\\t\t1-*\t1\t" + t + "\t\t\n" + "\ttab\\tand\\nline\\\\\ttxt\t1-*\t1\t" + t +
                        "\t\t\n" + "\t\\x8E\\x91\ttxt\t1=2\t1\t" + t + "\t1\t" + t + "\n");
 }
 
-// A lost output is a failure; a reader that stops early is not.
+// A lost output is trouble; a reader that stops early is not, and the
+// status still tells whether the trees differ.
 TEST(Cli, AFullDiskFailsAndAClosedPipeEndsQuietly)
 {
     TestDir d;
@@ -87,33 +89,47 @@ TEST(Cli, AFullDiskFailsAndAClosedPipeEndsQuietly)
     full.setStandardOutputFile("/dev/full");
     full.start(QStringLiteral(FLDCMPR_CLI), {"--db", d.path("r.db"), d.path("one"), d.path("two")});
     ASSERT_TRUE(full.waitForFinished(60000));
-    EXPECT_EQ(full.exitCode(), 1);
+    EXPECT_EQ(full.exitCode(), 2);
     const QString err = QString::fromUtf8(full.readAllStandardError());
-    EXPECT_TRUE(err.startsWith("fldcmpr-cli: cannot write the output")) << err.toStdString();
+    EXPECT_TRUE(err.startsWith("fldcmpr-cli: 出力に書き込めません")) << err.toStdString();
 
+    // 3000 rows of one-only files: the trees differ, whoever stops reading
     QProcess sh;
-    sh.start("/bin/sh", {"-c", "\"$0\" --db \"$1\" \"$2\" \"$3\" | head -n 1 >/dev/null; echo $?",
-                         QStringLiteral(FLDCMPR_CLI), d.path("r.db"), d.path("one"), d.path("two")});
+    sh.start("/bin/sh", {"-c", "(\"$0\" --db \"$1\" \"$2\" \"$3\"; echo $? >\"$4\") | head -n 1 >/dev/null",
+                         QStringLiteral(FLDCMPR_CLI), d.path("r.db"), d.path("one"), d.path("two"), d.path("status")});
     ASSERT_TRUE(sh.waitForFinished(60000));
     EXPECT_EQ(QString::fromUtf8(sh.readAllStandardError()), "");
+    EXPECT_EQ(ReadBytes(d.path("status")), "1\n");
 }
 
-TEST(Cli, BadInputGivesOneLineAndNothingElse)
+// Trouble is exit status 2 with a message and no rows: one line for a
+// failed run, and for a command line that cannot be run a second line with
+// the usage.
+TEST(Cli, BadInputGivesAMessageAndStatus2)
 {
     TestDir d;
     d.createDir("one");
-    QStringList bad[] = {
-        {"--db", d.path("r.db"), d.path("one"), d.path("missing")},
-        {"--mode", "3", d.path("one"), d.path("one")},
-        {"--frobnicate", d.path("one"), d.path("one")},
-        {d.path("one")},
-        {"--db", d.path("no/such/folder/r.db"), d.path("one"), d.path("one")},
+    const struct {
+        QStringList args;
+        int lines;
+    } bad[] = {
+        {{"--db", d.path("r.db"), d.path("one"), d.path("missing")}, 1},
+        {{"--db", d.path("no/such/folder/r.db"), d.path("one"), d.path("one")}, 1},
+        {{"--mode", "3", d.path("one"), d.path("one")}, 2},
+        {{"--frobnicate", d.path("one"), d.path("one")}, 2},
+        {{"-V", d.path("one"), d.path("one")}, 2},
+        {{"--format", "xml", d.path("one"), d.path("one")}, 2},
+        {{"--no-store", "--db", d.path("r.db"), d.path("one"), d.path("one")}, 2},
+        {{"--format=json", "--header", d.path("one"), d.path("one")}, 2},
+        {{"--bom", d.path("one"), d.path("one")}, 2},
+        {{"--db"}, 2},
+        {{d.path("one")}, 2},
     };
-    for (const QStringList& args : bad) {
-        Out o = Cli(args);
-        EXPECT_EQ(o.code, 1) << args.join(' ').toStdString();
+    for (const auto& b : bad) {
+        Out o = Cli(b.args);
+        EXPECT_EQ(o.code, 2) << b.args.join(' ').toStdString();
         EXPECT_EQ(o.out, "");
-        EXPECT_EQ(o.err.count('\n'), 1) << o.err.toStdString();
+        EXPECT_EQ(o.err.count('\n'), b.lines) << o.err.toStdString();
         EXPECT_TRUE(o.err.startsWith("fldcmpr-cli: "));
     }
     EXPECT_TRUE(Cli({"--db", d.path("r.db"), d.path("one"), d.path("missing")}).err.contains("missing"));

@@ -1,0 +1,142 @@
+#include "cli/CliOptions.h"
+
+namespace {
+const char* const kHelp =
+    "使い方: fldcmpr-cli [ｵﾌﾟｼｮﾝ...] [--] ﾌｫﾙﾀﾞ1 ﾌｫﾙﾀﾞ2\n"
+    "\n"
+    "ﾌｫﾙﾀﾞ1 の下の各ﾌｧｲﾙを、ﾌｫﾙﾀﾞ2 の下の同じ相対ﾌｫﾙﾀﾞと名前(大文字と小文字は\n"
+    "区別しない)のﾌｧｲﾙと比較し、表示ﾓｰﾄﾞの行を順に1行ずつ UTF-8 で出力します。\n"
+    "比較結果は、--no-store を指定しない限り比較結果ﾌｧｲﾙにも書き込みます。\n"
+    "\n"
+    "比較ｺｰﾄﾞ:\n"
+    "  1-*  ﾌｫﾙﾀﾞ1 にだけある      2-*  ﾌｫﾙﾀﾞ2 にだけある\n"
+    "  1=2  更新日時が同じ(分まで) 1>2  ﾌｫﾙﾀﾞ1 の方が新しい  2>1  ﾌｫﾙﾀﾞ2 の方が新しい\n"
+    "\n"
+    "ｵﾌﾟｼｮﾝ:\n"
+    "  --mode 0|1|2       0: すべての行(既定)  1: 1=2 以外の行  2: 1>2 と 2>1 の行\n"
+    "  --format tsv|csv|json\n"
+    "                     tsv (既定): ﾊﾟｽ、ﾌｧｲﾙ名、拡張子、比較、ﾌｫﾙﾀﾞ1 ｻｲｽﾞ、\n"
+    "                       ﾌｫﾙﾀﾞ1 更新日、ﾌｫﾙﾀﾞ2 ｻｲｽﾞ、ﾌｫﾙﾀﾞ2 更新日 の8項目をﾀﾌﾞで\n"
+    "                       区切った1行。項目中の \\ ﾀﾌﾞ 改行 復帰 は \\\\ \\t \\n \\r、\n"
+    "                       UTF-8 でないﾊﾞｲﾄは \\xHH と書きます。\n"
+    "                     csv: 同じ8項目を RFC 4180 の形で(ｶﾝﾏ区切り、CR LF、\n"
+    "                       ｶﾝﾏ・\"・改行を含む項目は \" で囲む)。UTF-8 でないﾊﾞｲﾄは \\xHH。\n"
+    "                     json: 1行に1つの JSON ｵﾌﾞｼﾞｪｸﾄ。キーは folder(相対ﾌｫﾙﾀﾞ)、\n"
+    "                       name、code、size1、time1、epoch1、size2、time2、epoch2。\n"
+    "                       size はﾊﾞｲﾄ数、time はｵﾌｾｯﾄ付きの ISO 8601 の地方時、\n"
+    "                       epoch は1970年からの秒数で、ﾌｧｲﾙのない側は null。\n"
+    "                       名前が UTF-8 でないときは folder/name に \\xHH と書き、\n"
+    "                       元のﾊﾞｲﾄを16進で folder_bytes/name_bytes に加えます。\n"
+    "  --header           tsv と csv の先頭に見出しの行を加える\n"
+    "  --bytes            tsv と csv のｻｲｽﾞを桁区切りなしのﾊﾞｲﾄ数で書く(0 ﾊﾞｲﾄは 0、\n"
+    "                     ﾌｧｲﾙのない側は空)\n"
+    "  --bom              csv の先頭に BOM を付ける(表計算ｿﾌﾄ向け)\n"
+    "  --summary          比較ｺｰﾄﾞごとの件数、行数、読めなかったﾌｫﾙﾀﾞとﾌｧｲﾙの数、\n"
+    "                     2つのﾌｫﾙﾀﾞを標準ｴﾗｰ出力に書く(json では最後の\n"
+    "                     {\"summary\":...} の行として標準出力に)\n"
+    "  -q, --quiet        行を出力しない(終了ｽﾃｰﾀｽだけ)\n"
+    "  --db FILE          使う比較結果ﾌｧｲﾙ(既定: このﾌﾟﾛｸﾞﾗﾑと同じ場所の usData\n"
+    "                     ﾌｫﾙﾀﾞの Cmpr.mdb。なければ作ります)\n"
+    "  --no-store         比較結果ﾌｧｲﾙに書かず、比較結果を直接出力する\n"
+    "  --version          版を表示する\n"
+    "  -h, --help         この説明を表示する\n"
+    "  --                 以降の引数はｵﾌﾟｼｮﾝでなくﾌｫﾙﾀﾞとして扱う\n"
+    "\n"
+    "ﾌｫﾙﾀﾞへのﾘﾝｸはたどりますが、実際のﾌｫﾙﾀﾞは片側につき1度だけ、最初に\n"
+    "たどり着いたﾊﾟｽで調べます(ﾙｰﾌﾟしても終わり、時間はﾌｧｲﾙ数に比例します)。\n"
+    "ﾌｫﾙﾀﾞ1 や ﾌｫﾙﾀﾞ2 の下で読めないﾌｫﾙﾀﾞやﾌｧｲﾙは除いて比較を続け、\n"
+    "\"fldcmpr-cli: 読めないため除きました: ﾊﾟｽ (理由)\" と標準ｴﾗｰ出力に書きます。\n"
+    "\n"
+    "終了ｽﾃｰﾀｽ (diff と同じ):\n"
+    "  0  違いがない(すべての行が 1=2)\n"
+    "  1  違いがある\n"
+    "  2  問題があった: 引数の誤り、ﾌｫﾙﾀﾞがない・読めない、比較結果ﾌｧｲﾙの\n"
+    "     ｴﾗｰ、出力に書けない、または読めないﾌｫﾙﾀﾞやﾌｧｲﾙがあった(その場合も\n"
+    "     行は出力します)\n";
+const char* const kHint = "使い方: fldcmpr-cli [ｵﾌﾟｼｮﾝ...] [--] ﾌｫﾙﾀﾞ1 ﾌｫﾙﾀﾞ2 (詳しくは fldcmpr-cli --help)\n";
+
+QString Bad(const QString& what, const QString& arg) { return what + QStringLiteral(": ") + arg; }
+
+// Options that take a value, as "--name VALUE" or "--name=VALUE".
+bool TakesValue(const QString& name) { return name == u"--mode" || name == u"--format" || name == u"--db"; }
+
+void SetValue(CliOptions& o, const QString& name, const QString& v)
+{
+    if (name == u"--db") {
+        if (v.isEmpty())
+            throw UsageError(QStringLiteral("--db にﾌｧｲﾙ名がありません"));
+        o.db = v;
+    } else if (name == u"--mode") {
+        if (v != u"0" && v != u"1" && v != u"2")
+            throw UsageError(Bad(QStringLiteral("--mode には 0、1、2 のどれかを指定して下さい"), v));
+        o.mode = v.toInt();
+    } else if (v == u"tsv" || v == u"csv" || v == u"json") {
+        o.format = v == u"tsv" ? OutFormat::Tsv : v == u"csv" ? OutFormat::Csv : OutFormat::Json;
+    } else {
+        throw UsageError(Bad(QStringLiteral("--format には tsv、csv、json のどれかを指定して下さい"), v));
+    }
+}
+
+bool SetFlag(CliOptions& o, const QString& a)
+{
+    bool* const flags[] = {&o.noStore, &o.header, &o.bytes, &o.bom,  &o.summary,
+                           &o.quiet,   &o.quiet,  &o.help,  &o.help, &o.version};
+    const char16_t* const names[] = {u"--no-store", u"--header", u"--bytes", u"--bom",  u"--summary",
+                                     u"-q",         u"--quiet",  u"-h",      u"--help", u"--version"};
+    for (size_t i = 0; i < std::size(names); ++i)
+        if (a == QStringView(names[i])) {
+            *flags[i] = true;
+            return true;
+        }
+    return false;
+}
+
+void Check(const CliOptions& o)
+{
+    if (o.help || o.version)
+        return;
+    if (o.folders.size() != 2)
+        throw UsageError(QStringLiteral("ﾌｫﾙﾀﾞを2つ指定して下さい"));
+    if (o.noStore && !o.db.isEmpty())
+        throw UsageError(QStringLiteral("--no-store と --db は一緒に使えません"));
+    if (o.format == OutFormat::Json && (o.header || o.bytes))
+        throw UsageError(QStringLiteral("--header と --bytes は tsv と csv のｵﾌﾟｼｮﾝです"));
+    if (o.bom && o.format != OutFormat::Csv)
+        throw UsageError(QStringLiteral("--bom は csv のｵﾌﾟｼｮﾝです"));
+}
+} // namespace
+
+CliOptions ParseCli(const QStringList& args)
+{
+    CliOptions o;
+    bool options = true;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (!options || a == u"-" || !a.startsWith(QLatin1Char('-'))) {
+            o.folders.append(a);
+            continue;
+        }
+        if (a == u"--") {
+            options = false;
+            continue;
+        }
+        if (SetFlag(o, a))
+            continue;
+        const qsizetype eq = a.indexOf(QLatin1Char('='));
+        const QString name = eq < 0 ? a : a.left(eq);
+        if (!TakesValue(name))
+            throw UsageError(Bad(QStringLiteral("知らないｵﾌﾟｼｮﾝです"), a));
+        if (eq >= 0) {
+            SetValue(o, name, a.mid(eq + 1));
+        } else {
+            if (i + 1 >= args.size())
+                throw UsageError(Bad(QStringLiteral("値がありません"), a));
+            SetValue(o, name, args[++i]);
+        }
+    }
+    Check(o);
+    return o;
+}
+
+const char* CliHelp() { return kHelp; }
+const char* CliUsageHint() { return kHint; }

@@ -1,0 +1,34 @@
+#pragma once
+// The command line of fldcmpr-cli: what it asks for, and its help.
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+enum class OutFormat { Tsv, Csv, Json };
+
+struct CliOptions {
+    int mode = 0;
+    OutFormat format = OutFormat::Tsv;
+    QString db;           // empty: the program's own store
+    bool noStore = false; // rows straight from the comparison to the output
+    bool header = false, bytes = false, bom = false;
+    bool summary = false, quiet = false;
+    bool help = false, version = false;
+    QStringList folders;
+};
+
+// A command line that cannot be run: exit status 2 with a usage hint.
+class UsageError : public std::runtime_error {
+public:
+    explicit UsageError(const QString& text) : std::runtime_error(text.toStdString()), m_text(text) {}
+    const QString& text() const { return m_text; }
+
+private:
+    QString m_text;
+};
+
+// The arguments after the program's name. Throws UsageError.
+CliOptions ParseCli(const QStringList& args);
+// The text of --help, and the line that follows a usage error.
+const char* CliHelp();
+const char* CliUsageHint();

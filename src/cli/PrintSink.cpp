@@ -1,0 +1,180 @@
+#include "cli/PrintSink.h"
+
+#include "compare/DateText.h"
+#include "compare/RowFormat.h"
+#include "env/NameBytes.h"
+
+#include <QDir>
+#include <array>
+#include <cstdio>
+
+namespace {
+// A JSON string: quote, backslash and control characters escaped; a byte
+// that was not UTF-8 written as the text \xHH (JSON holds only Unicode).
+void AppendJsonString(QString& out, QStringView s)
+{
+    static const char kHex[] = "0123456789abcdef";
+    out += QLatin1Char('"');
+    for (QChar c : s) {
+        const char16_t u = c.unicode();
+        if (u == '"' || u == '\\') {
+            out += QLatin1Char('\\');
+            out += c;
+        } else if (u == '\n') {
+            out += QLatin1String("\\n");
+        } else if (u == '\t') {
+            out += QLatin1String("\\t");
+        } else if (u == '\r') {
+            out += QLatin1String("\\r");
+        } else if (u < 0x20) {
+            out += QLatin1String("\\u00");
+            out += QLatin1Char(kHex[u >> 4]);
+            out += QLatin1Char(kHex[u & 15]);
+        } else if (IsEscapedByte(c)) {
+            QString t;
+            AppendByteText(t, c);
+            out += QLatin1Char('\\'); // the backslash of \xHH, escaped
+            out += t;
+        } else {
+            out += c;
+        }
+    }
+    out += QLatin1Char('"');
+}
+
+// "key":"text", and "key_bytes":"hex of the exact bytes" when the text
+// could not hold them.
+void AppendNameMember(QString& out, const char* key, const QString& s)
+{
+    out += QLatin1Char('"') + QLatin1String(key) + QLatin1String("\":");
+    AppendJsonString(out, s);
+    if (HasEscapedByte(s))
+        out += QLatin1String(",\"") + QLatin1String(key) + QLatin1String("_bytes\":\"") +
+               QString::fromLatin1(EncodeName(s).toHex()) + QLatin1Char('"');
+}
+
+// "sizeN":…,"timeN":…,"epochN":…, all null for the side without the file.
+void AppendSide(QString& out, char side, bool has, qint64 size, qint64 mtime)
+{
+    const QString n = QString(QLatin1Char(side));
+    if (!has) {
+        out += QLatin1String(",\"size") + n + QLatin1String("\":null,\"time") + n + QLatin1String("\":null,\"epoch") +
+               n + QLatin1String("\":null");
+        return;
+    }
+    out += QLatin1String(",\"size") + n + QLatin1String("\":") + QString::number(size);
+    out += QLatin1String(",\"time") + n + QLatin1String("\":");
+    const QString iso = IsoLocalTime(mtime);
+    if (iso.isEmpty())
+        out += QLatin1String("null");
+    else
+        out += QLatin1Char('"') + iso + QLatin1Char('"');
+    out += QLatin1String(",\"epoch") + n + QLatin1String("\":") + QString::number(mtime);
+}
+
+// The compared folder as a full path, so a summary names it unmistakably.
+QString Absolute(const QString& path) { return QDir::cleanPath(QDir::current().absoluteFilePath(path)); }
+
+LineStyle StyleOf(OutFormat f) { return f == OutFormat::Csv ? LineStyle::Csv : LineStyle::Tsv; }
+} // namespace
+
+bool PrintSink::Shown(const QString& code) const
+{
+    if (m_o.quiet)
+        return false;
+    if (m_o.mode == 1)
+        return code != CmprCd::Same;
+    if (m_o.mode == 2)
+        return code == CmprCd::Newer1 || code == CmprCd::Newer2;
+    return true;
+}
+
+void PrintSink::Begin()
+{
+    if (m_o.quiet)
+        return;
+    if (m_o.bom)
+        m_out.Text() += QChar(0xFEFF);
+    if (m_o.header)
+        AppendHeaderLine(m_out.Text(), StyleOf(m_o.format));
+}
+
+void PrintSink::Row(const CmprRow& r)
+{
+    if (!Shown(r.sED))
+        return;
+    if (m_o.format == OutFormat::Json) {
+        Json(r);
+    } else {
+        GridRow g{r.sPh, r.sFL, r.sED, r.sU1, r.sU2, r.nS1, r.nS2};
+        AppendRowLine(m_out.Text(), g, StyleOf(m_o.format), m_o.bytes ? SizeStyle::Bytes : SizeStyle::Grouped);
+    }
+    m_out.Spill();
+}
+
+void PrintSink::Json(const CmprRow& r)
+{
+    QString& out = m_out.Text();
+    out += QLatin1Char('{');
+    AppendNameMember(out, "folder", r.sPh);
+    out += QLatin1Char(',');
+    AppendNameMember(out, "name", r.sFL);
+    out += QLatin1String(",\"code\":\"") + r.sED + QLatin1Char('"');
+    AppendSide(out, '1', r.sED != CmprCd::Only2, r.nS1, r.nT1);
+    AppendSide(out, '2', r.sED != CmprCd::Only1, r.nS2, r.nT2);
+    out += QLatin1String("}\n");
+}
+
+void PrintSink::End(const QString& sFld1, const QString& sFld2, const CmprCounts& n)
+{
+    const QString a1 = Absolute(sFld1), a2 = Absolute(sFld2);
+    if (m_o.summary && m_o.format == OutFormat::Json)
+        m_out.Text() += SummaryJson(a1, a2, n);
+    m_out.Flush();
+    if (m_o.summary && m_o.format != OutFormat::Json)
+        std::fputs(SummaryText(a1, a2, n).toUtf8().constData(), stderr);
+}
+
+namespace {
+struct CodeCount {
+    const QString& code;
+    qint64 n;
+};
+std::array<CodeCount, 5> CodeCounts(const CmprCounts& n)
+{
+    return {{{CmprCd::Only1, n.only1},
+             {CmprCd::Only2, n.only2},
+             {CmprCd::Same, n.same},
+             {CmprCd::Newer1, n.newer1},
+             {CmprCd::Newer2, n.newer2}}};
+}
+} // namespace
+
+QString SummaryText(const QString& sFld1, const QString& sFld2, const CmprCounts& n)
+{
+    QString t = QStringLiteral("ﾌｫﾙﾀﾞ1: ") + ShownName(sFld1) + QStringLiteral("\nﾌｫﾙﾀﾞ2: ") + ShownName(sFld2) +
+                QLatin1Char('\n');
+    for (const CodeCount& c : CodeCounts(n))
+        t += c.code + QStringLiteral(": ") + QString::number(c.n) + QLatin1Char('\n');
+    t += QStringLiteral("行数: ") + QString::number(n.rows) + QLatin1Char('\n');
+    t += QStringLiteral("読めなかったﾌｫﾙﾀﾞとﾌｧｲﾙ: ") + QString::number(n.skipped) + QLatin1Char('\n');
+    return t;
+}
+
+QString SummaryJson(const QString& sFld1, const QString& sFld2, const CmprCounts& n)
+{
+    QString t = QStringLiteral("{\"summary\":{");
+    AppendNameMember(t, "folder1", sFld1);
+    t += QLatin1Char(',');
+    AppendNameMember(t, "folder2", sFld2);
+    t += QStringLiteral(",\"codes\":{");
+    bool first = true;
+    for (const CodeCount& c : CodeCounts(n)) {
+        t += (first ? QString() : QStringLiteral(",")) + QLatin1Char('"') + c.code + QStringLiteral("\":") +
+             QString::number(c.n);
+        first = false;
+    }
+    t += QStringLiteral("},\"rows\":") + QString::number(n.rows) + QStringLiteral(",\"skipped\":") +
+         QString::number(n.skipped) + QStringLiteral("}}\n");
+    return t;
+}

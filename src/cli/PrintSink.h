@@ -1,0 +1,26 @@
+#pragma once
+// The rows of a display mode written to the output in a format (tab- or
+// comma-separated lines, or a JSON object a line), and the summary of a run.
+#include "cli/CliOptions.h"
+#include "cli/Output.h"
+#include "compare/CmprEngine.h"
+
+class PrintSink : public RowSink {
+public:
+    PrintSink(const CliOptions& o, Output& out) : m_o(o), m_out(out) {}
+    void Begin() override;
+    void Row(const CmprRow& r) override;
+    void End(const QString& sFld1, const QString& sFld2, const CmprCounts& n) override;
+
+private:
+    bool Shown(const QString& code) const;
+    void Json(const CmprRow& r);
+    const CliOptions& m_o;
+    Output& m_out;
+};
+
+// The summary: the two compared folders, the count of each code, the rows
+// and what could not be read. As "key: value" lines, or as one JSON object
+// {"summary": {...}} on a line.
+QString SummaryText(const QString& sFld1, const QString& sFld2, const CmprCounts& n);
+QString SummaryJson(const QString& sFld1, const QString& sFld2, const CmprCounts& n);
