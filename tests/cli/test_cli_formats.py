@@ -1,0 +1,244 @@
+#!/usr/bin/env python3
+"""fldcmpr-cli through the real executable, its output read back by real
+parsers: Python's csv and json modules, and the documented escapes of tsv.
+
+Usage: test_cli_formats.py FLDCMPR_CLI MAKE_TREES
+"""
+import csv
+import io
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+CLI = MAKE_TREES = None
+T = 1_700_000_000 - 1_700_000_000 % 60  # on a whole minute
+
+
+def run(*args, **kw):
+    kw.setdefault('stdout', subprocess.PIPE)
+    return subprocess.run([CLI, *args], stderr=subprocess.PIPE, **kw)
+
+
+def make(path, data=b'x', mtime=T):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, 'wb') as f:
+        f.write(data)
+    os.utime(path, (mtime, mtime))
+
+
+def unescape_tsv(cell):
+    """The tsv escapes: \\\\ \\t \\n \\r and \\xHH for a byte that is not UTF-8."""
+    out, i, b = bytearray(), 0, cell.encode('utf-8')
+    while i < len(b):
+        if b[i:i + 1] == b'\\':
+            c = b[i + 1:i + 2]
+            if c == b'x':
+                out.append(int(b[i + 2:i + 4], 16))
+                i += 4
+                continue
+            out += {b'\\': b'\\', b't': b'\t', b'n': b'\n', b'r': b'\r'}[c]
+            i += 2
+        else:
+            out.append(b[i])
+            i += 1
+    return bytes(out)
+
+
+class Trees(unittest.TestCase):
+    # names with every character a format must take care of, and bytes
+    # that are not UTF-8, in file and folder names
+    ODD = [b'tab\there', b'line\nbreak', b'quote"d', b'comma,name', b'back\\slash', b'cr\rname',
+           b'\xff\xfe bytes', b'\xe6\x97\xa5\xe6\x9c\xac.txt', b'plain.tar.gz']
+
+    def setUp(self):
+        self.dir = tempfile.mkdtemp()
+        self.one = os.path.join(self.dir, 'one').encode()
+        self.two = os.path.join(self.dir, 'two').encode()
+        os.makedirs(self.one)
+        os.makedirs(self.two)
+
+    def tearDown(self):
+        shutil.rmtree(self.dir)
+
+    def odd_trees(self):
+        """Every odd name on both sides (same time), below an odd folder
+        only in one, plus a 0-byte file in one and a newer copy in two."""
+        for n in self.ODD:
+            make(os.path.join(self.one, n))
+            make(os.path.join(self.two, n))
+            make(os.path.join(self.one, b'sub\t\xff', n), b'abc')
+        make(os.path.join(self.one, b'empty'), b'')
+        make(os.path.join(self.one, b'newer'), b'12', T)
+        make(os.path.join(self.two, b'newer'), b'1234', T + 3600)
+
+    def expected(self):
+        """(folder, name, code, size1, mtime1, size2, mtime2) of each row."""
+        rows = {}
+        for n in self.ODD:
+            rows[(b'', n)] = ('1=2', 1, T, 1, T)
+            rows[(b'sub\t\xff', n)] = ('1-*', 3, T, None, None)
+        rows[(b'', b'empty')] = ('1-*', 0, T, None, None)
+        rows[(b'', b'newer')] = ('2>1', 2, T, 4, T + 3600)
+        return rows
+
+
+class ExitStatus(Trees):
+    def test_same_different_and_trouble(self):
+        make(os.path.join(self.one, b'a'))
+        make(os.path.join(self.two, b'A'))  # the same file in another case
+        make(os.path.join(self.two, b'b'), mtime=T + 30)
+        make(os.path.join(self.one, b'b'), mtime=T + 5)  # the same minute
+        self.assertEqual(run('--no-store', self.one, self.two).returncode, 0)
+        make(os.path.join(self.two, b'c'))
+        self.assertEqual(run('--no-store', '-q', self.one, self.two).returncode, 1)
+        self.assertEqual(run('--no-store', self.one, os.path.join(self.dir, 'missing')).returncode, 2)
+        self.assertEqual(run('--no-store', '--bogus', self.one, self.two).returncode, 2)
+        db_in_a_file = os.path.join(self.dir, 'one', 'a', 'r.db')
+        self.assertEqual(run('--db', db_in_a_file, self.one, self.two).returncode, 2)
+        with open('/dev/full', 'wb') as full:
+            r = run('--no-store', self.one, self.two, stdout=full)
+        self.assertEqual(r.returncode, 2, r.stderr)
+
+    @unittest.skipIf(os.geteuid() == 0, 'needs a user without root rights: an unreadable folder')
+    def test_an_unreadable_folder_is_trouble_but_the_rows_are_printed(self):
+        make(os.path.join(self.one, b'a'))
+        make(os.path.join(self.two, b'a'))
+        locked = os.path.join(self.two, b'locked')
+        make(os.path.join(locked, b'x'))
+        os.chmod(locked, 0)
+        try:
+            r = run('--no-store', self.one, self.two)
+        finally:
+            os.chmod(locked, 0o755)
+        self.assertEqual(r.returncode, 2)
+        self.assertEqual(r.stdout.count(b'\n'), 1)
+        self.assertIn(locked, r.stderr)
+
+    def test_double_dash_ends_the_options(self):
+        os.makedirs(os.path.join(self.dir, '-V'))
+        r = run('--no-store', '--', '-V', '-V', cwd=self.dir)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        r = run('--version')
+        self.assertEqual(r.returncode, 0)
+        self.assertRegex(r.stdout.decode(), r'^fldcmpr-cli \d+\.\d+')
+
+
+class Formats(Trees):
+    def check(self, got):
+        self.assertEqual(dict(got), self.expected())
+        self.assertEqual(len(got), len(self.expected()))
+
+    def test_tsv_one_line_a_row_with_escapes(self):
+        self.odd_trees()
+        r = run('--no-store', '--bytes', '--header', self.one, self.two)
+        self.assertEqual(r.returncode, 1, r.stderr)
+        lines = r.stdout.decode('utf-8').split('\n')
+        self.assertEqual(lines.pop(), '')
+        self.assertEqual(lines.pop(0).split('\t')[:4], ['ﾊﾟｽ', 'ﾌｧｲﾙ名', '拡張子', '比較'])
+        got = []
+        for line in lines:
+            c = line.split('\t')
+            self.assertEqual(len(c), 8, line)
+            name = unescape_tsv(c[1]) + (b'.' + unescape_tsv(c[2]) if c[2] else b'')
+            got.append(((unescape_tsv(c[0]), name), c[3], c[4], c[6]))
+        exp = {k: (v[0], '' if v[1] is None else str(v[1]), '' if v[3] is None else str(v[3]))
+               for k, v in self.expected().items()}
+        self.assertEqual({k: (a, b, c) for k, a, b, c in got}, exp)
+
+    def test_csv_read_by_the_csv_module(self):
+        self.odd_trees()
+        r = run('--no-store', '--format', 'csv', '--bom', '--header', '--bytes', self.one, self.two)
+        self.assertEqual(r.returncode, 1, r.stderr)
+        self.assertTrue(r.stdout.startswith(b'\xef\xbb\xbf'))
+        rows = list(csv.reader(io.StringIO(r.stdout.decode('utf-8-sig'), newline='')))
+        self.assertEqual(rows[0][4], 'ﾌｫﾙﾀﾞ1 ｻｲｽﾞ')
+        got = {}
+        for c in rows[1:]:
+            self.assertEqual(len(c), 8, c)
+            # a byte that is not UTF-8 is shown as \xHH: the csv is for people
+            folder = c[0]
+            name = c[1] + ('.' + c[2] if c[2] else '')
+            got[(folder, name)] = (c[3], c[4], c[6])
+        shown = lambda b: ''.join(ch if ord(ch) < 0xdc80 or ord(ch) > 0xdcff else '\\x%02X' % (ord(ch) - 0xdc00)
+                                  for ch in b.decode('utf-8', 'surrogateescape'))
+        exp = {(shown(k[0]), shown(k[1])): (v[0], '' if v[1] is None else str(v[1]), '' if v[3] is None else str(v[3]))
+               for k, v in self.expected().items()}
+        self.assertEqual(got, exp)
+        self.assertIn(b'\r\n', r.stdout)
+
+    def test_json_raw_values_and_exact_bytes(self):
+        self.odd_trees()
+        r = run('--no-store', '--format', 'json', '--summary', self.one, self.two)
+        self.assertEqual(r.returncode, 1, r.stderr)
+        lines = r.stdout.decode('utf-8').splitlines()
+        objs = [json.loads(x) for x in lines]
+        summary = objs.pop()['summary']
+        self.assertEqual(summary['codes'], {'1-*': 10, '2-*': 0, '1=2': 9, '1>2': 0, '2>1': 1})
+        self.assertEqual(summary['rows'], 20)
+        self.assertEqual(summary['folder1'], self.one.decode())
+        got = {}
+        for o in objs:
+            folder = bytes.fromhex(o['folder_bytes']) if 'folder_bytes' in o else o['folder'].encode()
+            name = bytes.fromhex(o['name_bytes']) if 'name_bytes' in o else o['name'].encode()
+            got[(folder, name)] = (o['code'], o['size1'], o['epoch1'], o['size2'], o['epoch2'])
+            for side in '12':
+                if o['epoch' + side] is not None:  # the text and the number are one time
+                    from datetime import datetime
+                    self.assertEqual(datetime.fromisoformat(o['time' + side]).timestamp(), o['epoch' + side])
+                else:
+                    self.assertIsNone(o['time' + side])
+        self.assertEqual(got, self.expected())
+
+
+class Summary(unittest.TestCase):
+    def test_counts_agree_with_make_trees(self):
+        d = tempfile.mkdtemp()
+        try:
+            made = subprocess.run([sys.executable, MAKE_TREES, d, '3000'], capture_output=True, check=True)
+            kinds = dict(kv.split('=') for kv in made.stdout.decode().split()[4:])
+            kinds = {k: int(v) for k, v in kinds.items()}
+            want = {'1-*': kinds['missing'], '2-*': kinds['extra'], '2>1': kinds['newer2'], '1>2': kinds['newer1'],
+                    '1=2': kinds['seconds'] + kinds['case'] + kinds['same']}
+            one, two = os.path.join(d, 'one'), os.path.join(d, 'two')
+            r = run('--no-store', '--summary', '-q', one, two)
+            self.assertEqual(r.returncode, 1)
+            self.assertEqual(r.stdout, b'')
+            lines = dict(x.split(': ', 1) for x in r.stderr.decode().splitlines())
+            self.assertEqual({k: int(lines[k]) for k in want}, want)
+            self.assertEqual(int(lines['行数']), sum(want.values()))
+            self.assertEqual(lines['ﾌｫﾙﾀﾞ1'], one)
+            self.assertEqual(int(lines['読めなかったﾌｫﾙﾀﾞとﾌｧｲﾙ']), 0)
+            j = run('--no-store', '--summary', '-q', '--format', 'json', one, two)
+            self.assertEqual(json.loads(j.stdout)['summary']['codes'], want)
+        finally:
+            shutil.rmtree(d)
+
+
+class Store(unittest.TestCase):
+    def test_no_store_writes_nothing_and_the_default_store_is_beside_the_program(self):
+        d = tempfile.mkdtemp()
+        try:
+            cli = os.path.join(d, 'bin', 'fldcmpr-cli')
+            os.makedirs(os.path.dirname(cli))
+            shutil.copy(CLI, cli)
+            make(os.path.join(d, 'one', 'a'))
+            os.makedirs(os.path.join(d, 'two'))
+            r = subprocess.run([cli, '--no-store', os.path.join(d, 'one'), os.path.join(d, 'two')],
+                               capture_output=True)
+            self.assertEqual(r.returncode, 1, r.stderr)
+            self.assertEqual(sorted(os.listdir(os.path.join(d, 'bin'))), ['fldcmpr-cli'])
+            r = subprocess.run([cli, os.path.join(d, 'one'), os.path.join(d, 'two')], capture_output=True)
+            self.assertEqual(r.returncode, 1, r.stderr)
+            self.assertTrue(os.path.isfile(os.path.join(d, 'bin', 'usData', 'Cmpr.mdb')))
+        finally:
+            shutil.rmtree(d)
+
+
+if __name__ == '__main__':
+    CLI, MAKE_TREES = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    del sys.argv[1:3]
+    unittest.main(verbosity=2)
