@@ -2,7 +2,7 @@
 """fldcmpr-cli through the real executable, its output read back by real
 parsers: Python's csv and json modules, and the documented escapes of tsv.
 
-Usage: test_cli_formats.py FLDCMPR_CLI MAKE_TREES
+Usage: test_cli_formats.py FLDCMPR_CLI MAKE_TREES MANUAL_PAGE
 """
 import csv
 import io
@@ -14,7 +14,7 @@ import sys
 import tempfile
 import unittest
 
-CLI = MAKE_TREES = None
+CLI = MAKE_TREES = MANUAL = None
 T = 1_700_000_000 - 1_700_000_000 % 60  # on a whole minute
 
 
@@ -194,6 +194,17 @@ class Formats(Trees):
         self.assertEqual(got, self.expected())
 
 
+class Manual(unittest.TestCase):
+    def test_the_manual_page_names_every_option_of_the_help(self):
+        import re
+        help_text = run('--help').stdout.decode()
+        options = set(re.findall(r'(?<![\w-])(--[a-z][a-z-]*|-[qh])\b', help_text))
+        self.assertTrue({'--format', '--no-store', '--summary', '--version', '-q'} <= options, options)
+        page = open(MANUAL, encoding='utf-8').read().replace('\\-', '-')
+        for o in sorted(options):
+            self.assertRegex(page, r'(?<![\w-])' + re.escape(o) + r'\b', o)
+
+
 class Summary(unittest.TestCase):
     def test_counts_agree_with_make_trees(self):
         d = tempfile.mkdtemp()
@@ -239,6 +250,6 @@ class Store(unittest.TestCase):
 
 
 if __name__ == '__main__':
-    CLI, MAKE_TREES = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    del sys.argv[1:3]
+    CLI, MAKE_TREES, MANUAL = (os.path.abspath(a) for a in sys.argv[1:4])
+    del sys.argv[1:4]
     unittest.main(verbosity=2)
