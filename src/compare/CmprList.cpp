@@ -1,6 +1,8 @@
 #include "compare/CmprList.h"
 
+#include "app/Usr.h"
 #include "compare/CmprEngine.h"
+#include "compare/ListFile.h"
 #include "compare/ResultModel.h"
 #include "compare/RowFormat.h"
 #include "compare/RunLog.h"
@@ -20,10 +22,11 @@ const int kChunk = 10000;
 
 CmprList::CmprList(vSpr& grid, ResultStore& store) : m_grid(grid), m_store(store) {}
 
-void CmprList::SetMenus(const std::array<QAction*, 3>& disp, QAction* copy)
+void CmprList::SetMenus(const std::array<QAction*, 3>& disp, QAction* copy, QAction* save)
 {
     m_disp = disp;
     m_copy = copy;
+    m_save = save;
 }
 
 void CmprList::ShwLst()
@@ -35,9 +38,12 @@ void CmprList::ShwLst()
         all.insert(all.end(), std::make_move_iterator(chunk.begin()), std::make_move_iterator(chunk.end()));
     });
     m_grid.Model().SetRows(std::move(all));
-    if (m_copy)
-        m_copy->setEnabled(true);
+    for (QAction* a : {m_copy, m_save})
+        if (a)
+            a->setEnabled(true);
     sbWait::Instance().cEnd();
+    if (onShown)
+        onShown();
 }
 
 QString CmprList::SkippedText(const std::vector<WalkSkip>& skipped)
@@ -100,6 +106,37 @@ void CmprList::CopyList()
     m_grid.clearSelection();
 }
 
+void CmprList::SaveList()
+{
+    const QString path = Usr::Dlg().SaveFile(QStringLiteral("比較ﾘｽﾄの保存"), QStringLiteral("比較ﾘｽﾄ.csv"),
+                                             QStringLiteral("CSV (*.csv);;TSV (*.tsv)"));
+    if (path.isEmpty())
+        return;
+    try {
+        Usr::ChkFso().WriteBytesAtomic(path, ListFileBytes(m_grid.Model(), FormatOfFile(path)));
+    } catch (const std::exception& e) {
+        Usr::Dlg().MsgBox(QStringLiteral("比較ﾘｽﾄを保存できませんでした") + QLatin1Char('\n') + ErrText(e));
+    }
+}
+
+QString CmprList::StatusText(const QString& cur1, const QString& cur2) const
+{
+    if (!bCmprd)
+        return QString();
+    QString t;
+    if (cur1 != m_fld1 || cur2 != m_fld2)
+        t += QStringLiteral("※ 以前のﾌｫﾙﾀﾞの比較結果です　");
+    t += QStringLiteral("ﾌｫﾙﾀﾞ1: ") + m_fld1 + QStringLiteral("　ﾌｫﾙﾀﾞ2: ") + m_fld2 + QStringLiteral("　比較日時: ") +
+         m_when.toString(QStringLiteral("yy/MM/dd hh:mm:ss")) + QStringLiteral("　表示 ") +
+         QString::number(m_grid.Model().DataRows()) + QStringLiteral(" 件 (");
+    static const char* const codes[5] = {"1-*", "2-*", "1=2", "1>2", "2>1"};
+    const auto n = m_grid.Model().CodeCounts();
+    for (size_t i = 0; i < 5; ++i)
+        t +=
+            (i ? QStringLiteral(", ") : QString()) + QLatin1String(codes[i]) + QLatin1Char(' ') + QString::number(n[i]);
+    return t + QLatin1Char(')');
+}
+
 void CmprList::CmprFld(const QString& sFld1, const QString& sFld2)
 {
     QString msg = QStringLiteral("ﾌｧｲﾙを比較しています");
@@ -116,6 +153,9 @@ void CmprList::CmprFld(const QString& sFld1, const QString& sFld2)
         w.cEnd();
         bCmprd = true;
         nRun = sink.nRun();
+        m_fld1 = sFld1;
+        m_fld2 = sFld2;
+        m_when = QDateTime::currentDateTime();
         ShwLst();
         if (!engine.Skipped().empty())
             Usr::Dlg().MsgList(SkippedText(engine.Skipped()), SkippedList(engine.Skipped()));

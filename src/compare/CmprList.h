@@ -5,8 +5,10 @@
 #include "compare/ResultStore.h"
 #include "compare/Walker.h"
 
+#include <QDateTime>
 #include <QString>
 #include <array>
+#include <functional>
 
 class QAction;
 class vSpr;
@@ -14,7 +16,10 @@ class vSpr;
 class CmprList {
 public:
     CmprList(vSpr& grid, ResultStore& store);
-    void SetMenus(const std::array<QAction*, 3>& disp, QAction* copy);
+    // The display entries, and the entries usable once the grid is filled.
+    void SetMenus(const std::array<QAction*, 3>& disp, QAction* copy, QAction* save = nullptr);
+    // Called after every fill of the grid.
+    std::function<void()> onShown;
 
     void ShwLst();
     void mnDisp_Click(int Index);
@@ -26,6 +31,14 @@ public:
     // Checks the display entries by nDisp (none for a value outside 0 to 2).
     void CheckDisp();
     void CopyList();
+    // Saves the list as shown to a file the user picks (CSV or TSV).
+    void SaveList();
+    // The status line: the compared folders, when they were compared, the
+    // rows shown and the count per code; it says so when `cur1` or `cur2`
+    // (the folders selected now) are no longer the compared ones.
+    QString StatusText(const QString& cur1, const QString& cur2) const;
+    const QString& Fld1() const { return m_fld1; }
+    const QString& Fld2() const { return m_fld2; }
     // One whole comparison: the wait window with the running count, the
     // engine, the grid; a failure withdraws the wait window and is reported.
     void CmprFld(const QString& sFld1, const QString& sFld2);
@@ -39,4 +52,7 @@ private:
     ResultStore& m_store;
     std::array<QAction*, 3> m_disp{};
     QAction* m_copy = nullptr;
+    QAction* m_save = nullptr;
+    QString m_fld1, m_fld2; // compared folders of the rows shown
+    QDateTime m_when;
 };

@@ -6,8 +6,15 @@
 
 GroupHeader::GroupHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent)
 {
-    setSectionsClickable(false);
     setDefaultAlignment(Qt::AlignCenter);
+}
+
+QString GroupHeader::Marked(int logical, const QString& text) const
+{
+    const auto* m = qobject_cast<const ResultModel*>(model());
+    if (!m || m->SortColumn() != logical)
+        return text;
+    return text + (m->SortOrder() == Qt::AscendingOrder ? QStringLiteral(" ▲") : QStringLiteral(" ▼"));
 }
 
 QSize GroupHeader::sizeHint() const
@@ -32,12 +39,12 @@ void GroupHeader::paintSection(QPainter* p, const QRect& rect, int logical) cons
 {
     QString sub = ResultModel::SubHeader(logical);
     if (sub.isEmpty()) {
-        PaintCell(p, rect, ResultModel::TopHeader(logical));
+        PaintCell(p, rect, Marked(logical, ResultModel::TopHeader(logical)));
         return;
     }
     QRect lower = rect;
     lower.setTop(rect.top() + rect.height() / 2);
-    PaintCell(p, lower, sub);
+    PaintCell(p, lower, Marked(logical, sub));
 }
 
 void GroupHeader::paintEvent(QPaintEvent* e)

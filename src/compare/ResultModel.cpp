@@ -1,6 +1,7 @@
 #include "compare/ResultModel.h"
 
 #include "compare/GridColumns.h"
+#include "compare/SortKeys.h"
 #include "env/NameBytes.h"
 
 #include <QColor>
@@ -25,7 +26,7 @@ QString ResultModel::CellText(int row, int col) const
     if (!IsCol(col))
         return QString();
     std::array<QString, 2> sizes;
-    const QString cell = RowCells(m_rows[size_t(row)], sizes)[size_t(col)].toString();
+    const QString cell = RowCells(Row(row), sizes)[size_t(col)].toString();
     return kGridColumns[size_t(col)].name ? ShownName(cell) : cell;
 }
 
@@ -60,15 +61,92 @@ void ResultModel::SetRows(std::vector<GridRow>&& rows)
     beginResetModel();
     m_rows = std::move(rows);
     m_filled = true;
+    m_order.clear();
+    if (m_sortCol >= 0)
+        m_order = SortedOrder(m_rows, m_sortCol, m_sortOrder == Qt::DescendingOrder);
     endResetModel();
 }
 
 QString ResultModel::ClipboardText() const
 {
     QString out;
-    for (const GridRow& r : m_rows)
-        AppendRowLine(out, r);
+    for (int i = 0; i < int(m_rows.size()); ++i)
+        AppendRowLine(out, Row(i));
     return out;
+}
+
+QString ResultModel::RowsText(const std::vector<int>& rows, LineStyle style, SizeStyle sizes) const
+{
+    QString out;
+    for (int i : rows)
+        if (m_filled && i >= 0 && size_t(i) < m_rows.size())
+            AppendRowLine(out, Row(i), style, sizes);
+    return out;
+}
+
+void ResultModel::SortBy(int col, Qt::SortOrder order)
+{
+    if (!IsCol(col))
+        col = -1;
+    m_sortCol = col;
+    m_sortOrder = order;
+    if (!m_filled)
+        return;
+    ApplyOrder(col < 0 ? std::vector<int>() : SortedOrder(m_rows, col, order == Qt::DescendingOrder));
+}
+
+void ResultModel::ApplyOrder(std::vector<int>&& order)
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<int> sources;
+    sources.reserve(size_t(before.size()));
+    for (const QModelIndex& i : before)
+        sources.push_back(Source(i.row()));
+    m_order = std::move(order);
+    std::vector<int> shownAt(m_order.size());
+    for (size_t i = 0; i < m_order.size(); ++i)
+        shownAt[size_t(m_order[i])] = int(i);
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype k = 0; k < before.size(); ++k) {
+        const int src = sources[size_t(k)];
+        after.append(index(m_order.empty() ? src : shownAt[size_t(src)], before[k].column()));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+std::vector<int> ResultModel::Find(const QString& text) const
+{
+    std::vector<int> hits;
+    if (!m_filled || text.isEmpty())
+        return hits;
+    const QString shown = ShownName(text); // stray bytes are searched as shown
+    for (int i = 0; i < int(m_rows.size()); ++i) {
+        const GridRow& r = Row(i);
+        if (r.sFL.contains(text, Qt::CaseInsensitive) || r.sPh.contains(text, Qt::CaseInsensitive) ||
+            ((HasEscapedByte(r.sFL) || HasEscapedByte(r.sPh)) &&
+             (ShownName(r.sFL).contains(shown, Qt::CaseInsensitive) ||
+              ShownName(r.sPh).contains(shown, Qt::CaseInsensitive))))
+            hits.push_back(i);
+    }
+    return hits;
+}
+
+std::array<qint64, 5> ResultModel::CodeCounts() const
+{
+    std::array<qint64, 5> n{};
+    if (!m_filled)
+        return n;
+    static const char16_t* const codes[5] = {u"1-*", u"2-*", u"1=2", u"1>2", u"2>1"};
+    for (const GridRow& r : m_rows)
+        for (size_t c = 0; c < 5; ++c)
+            if (r.sED == QStringView(codes[c])) {
+                ++n[c];
+                break;
+            }
+    return n;
 }
 
 QString ResultModel::TopHeader(int col)

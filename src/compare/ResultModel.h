@@ -5,6 +5,7 @@
 #include "compare/RowFormat.h"
 
 #include <QAbstractTableModel>
+#include <array>
 #include <vector>
 
 class ResultModel : public QAbstractTableModel {
@@ -20,13 +21,30 @@ public:
     QVariant data(const QModelIndex& idx, int role) const override;
     QVariant headerData(int section, Qt::Orientation o, int role) const override;
 
-    // Replaces the rows; afterwards exactly these rows are shown.
+    // Replaces the rows; afterwards exactly these rows are shown, in the
+    // order of the column sorted by, if any.
     void SetRows(std::vector<GridRow>&& rows);
     bool Filled() const { return m_filled; }
     int DataRows() const { return rowCount(); }
+    // The text of a cell of a shown row (rows counted as shown).
     QString CellText(int row, int col) const;
-    // The rows as lines of tab-separated cells.
+    const GridRow& Row(int row) const { return m_rows[size_t(Source(row))]; }
+    // The rows as shown, as lines of tab-separated cells.
     QString ClipboardText() const;
+    // Some shown rows (in the order given) as lines of a style.
+    QString RowsText(const std::vector<int>& rows, LineStyle style, SizeStyle sizes = SizeStyle::Grouped) const;
+
+    // Sorting by a column's value (see SortKeys); col -1 is the running
+    // order the rows came in. Selections and current cells follow the rows.
+    void SortBy(int col, Qt::SortOrder order);
+    int SortColumn() const { return m_sortCol; }
+    Qt::SortOrder SortOrder() const { return m_sortOrder; }
+    // The shown rows whose folder or file name holds `text`, regardless of
+    // case, in shown order.
+    std::vector<int> Find(const QString& text) const;
+    // The number of shown rows of each code, in the order 1-*, 2-*, 1=2,
+    // 1>2, 2>1.
+    std::array<qint64, 5> CodeCounts() const;
 
     // Header texts: the first header row (a group over columns 5-6 and 7-8,
     // otherwise the column's own header spanning both rows) and the second.
@@ -37,6 +55,11 @@ public:
     static QColor BackColour(int col);
 
 private:
+    int Source(int row) const { return m_order.empty() ? row : m_order[size_t(row)]; }
+    void ApplyOrder(std::vector<int>&& order);
     std::vector<GridRow> m_rows;
+    std::vector<int> m_order; // shown row -> index into m_rows; empty: running order
+    int m_sortCol = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     bool m_filled = false;
 };

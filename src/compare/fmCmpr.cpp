@@ -3,8 +3,11 @@
 #include "app/Guard.h"
 #include "app/Main.h"
 #include "app/Usr.h"
+#include "compare/FindBar.h"
+#include "compare/RowActions.h"
 #include "compare/vSpr.h"
 #include "env/Error.h"
+#include "env/NameBytes.h"
 #include "env/yIni.h"
 #include "foldertree/uTrD.h"
 #include "ui/Dialogs.h"
@@ -18,6 +21,7 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <cmath>
 #include <limits>
 
@@ -63,6 +67,11 @@ fmCmpr::fmCmpr() : m_store(ResultStore::DefaultPath())
     setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     BuildPanes();
     m_list = std::make_unique<CmprList>(*Spr, m_store);
+    m_list->onShown = [this] {
+        m_actions->SetFolders(m_list->Fld1(), m_list->Fld2());
+        Spr->FitSizeColumns();
+        ShowStatus();
+    };
     BuildMenus();
     // the designed size, as far as the screen has room for it
     resize(FitOnScreens(QRect(0, 0, Twips::ToPx(kDesignW), Twips::ToPx(kDesignH))).size());
@@ -88,7 +97,20 @@ void fmCmpr::BuildPanes()
         l->setMinimumHeight(l->sizeHint().height());
     for (int i : {0, 2})
         m_left->setCollapsible(i, false);
-    Spr = new vSpr(m_split);
+    // the grid with the find bar over it and the status line under it
+    auto* list = new QWidget(m_split);
+    auto* lay = new QVBoxLayout(list);
+    lay->setContentsMargins(0, 0, 0, 0);
+    lay->setSpacing(0);
+    Spr = new vSpr(list);
+    m_find = new FindBar(*Spr, list);
+    m_status = new QLabel(list);
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_status->setMinimumWidth(1); // a long line never widens the window
+    lay->addWidget(m_find);
+    lay->addWidget(Spr, 1);
+    lay->addWidget(m_status);
+    m_actions = new RowActions(*Spr);
     m_split->setStretchFactor(1, 1);
     setCentralWidget(m_split);
     m_split->setSizes({Twips::ToPx(kPaneW), Twips::ToPx(kDesignW - kPaneW)});
@@ -96,6 +118,8 @@ void fmCmpr::BuildPanes()
         {Label1[0]->sizeHint().height(), Twips::ToPx(kPaneH), Label1[1]->sizeHint().height(), Twips::ToPx(kPaneH)});
     connect(uTrD1, &uTrD::eRClick, this, [this] { Popup(0); });
     connect(uTrD2, &uTrD::eRClick, this, [this] { Popup(1); });
+    for (uTrD* t : {uTrD1, uTrD2})
+        connect(t, &uTrD::eCngDr, this, [this] { ShowStatus(); });
 }
 
 void fmCmpr::BuildMenus()
@@ -125,6 +149,21 @@ void fmCmpr::BuildMenus()
     mnCmpr[1]->setEnabled(false);
     for (int i = 0; i < 2; ++i)
         connect(mnCmpr[size_t(i)], &QAction::triggered, this, guard([this, i] { mnCmpr_Click(i); }));
+    mnCmpr[0]->setShortcut(QKeySequence(Qt::Key_F5));
+    mnCmpr[1]->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    mnJb1->addSeparator();
+    mnSave = mnJb1->addAction(QStringLiteral("比較ﾘｽﾄをﾌｧｲﾙに保存..."), QKeySequence::Save, this,
+                              guard([this] { m_list->SaveList(); }));
+    mnSave->setEnabled(false);
+    const struct {
+        const char* text;
+        QKeySequence key;
+        void (FindBar::*act)();
+    } finds[] = {{"比較ﾘｽﾄ内を検索...", QKeySequence::Find, &FindBar::Open},
+                 {"次を検索", QKeySequence(Qt::Key_F3), &FindBar::Next},
+                 {"前を検索", QKeySequence(Qt::SHIFT | Qt::Key_F3), &FindBar::Previous}};
+    for (size_t i = 0; i < 3; ++i)
+        mnFind[i] = mnJb1->addAction(QString::fromUtf8(finds[i].text), finds[i].key, m_find, finds[i].act);
 
     QMenu* mnJb2 = menuBar()->addMenu(QStringLiteral("表示設定(&D)"));
     const char* const disp[3] = {"全てのﾌｧｲﾙを表示", "ﾌｧｲﾙ名と属性が同一は除いて表示",
@@ -133,8 +172,9 @@ void fmCmpr::BuildMenus()
         mnDisp[size_t(i)] = mnJb2->addAction(QString::fromUtf8(disp[i]));
         mnDisp[size_t(i)]->setCheckable(true);
         connect(mnDisp[size_t(i)], &QAction::triggered, this, guard([this, i] { mnDisp_Click(i); }));
+        mnDisp[size_t(i)]->setShortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + i)));
     }
-    m_list->SetMenus(mnDisp, mnCmpr[1]);
+    m_list->SetMenus(mnDisp, mnCmpr[1], mnSave);
 }
 
 // --- menu handlers ---
@@ -161,6 +201,8 @@ void fmCmpr::mnCmpr_Click(int Index)
 void fmCmpr::mnDisp_Click(int Index) { m_list->mnDisp_Click(Index); }
 
 void fmCmpr::CmprFld() { m_list->CmprFld(uTrD1->Path(), uTrD2->Path()); }
+
+void fmCmpr::ShowStatus() { m_status->setText(ShownName(m_list->StatusText(uTrD1->Path(), uTrD2->Path()))); }
 
 void fmCmpr::Popup(int tree)
 {
@@ -269,6 +311,8 @@ void fmCmpr::WinLayout(bool bSave)
         ApplyPane();
     }
     m_list->CheckDisp();
+    ini.GetGtx(QStringLiteral("比較ﾂｰﾙ"));
+    m_actions->SetCommand(ini.vGtVal(QStringLiteral("CMD"), none).toString());
     if (!cls.isEmpty()) {
         const QStringList parts = cls.split(QLatin1Char(','));
         for (int c = 1; c <= 8 && c <= parts.size(); ++c)

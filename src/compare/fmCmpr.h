@@ -8,7 +8,9 @@
 #include <array>
 #include <memory>
 
+class FindBar;
 class QAction;
+class RowActions;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -38,6 +40,11 @@ public:
     std::array<QAction*, 5> mnFileAct{}; // mnFile(0..4)
     std::array<QAction*, 2> mnFld1{}, mnFld2{}, mnCmpr{};
     std::array<QAction*, 3> mnDisp{};
+    QAction* mnSave = nullptr;        // save the list to a file
+    std::array<QAction*, 3> mnFind{}; // find, find next, find previous
+    FindBar* Find() const { return m_find; }
+    QLabel* StatusLine() const { return m_status; }
+    RowActions& Actions() const { return *m_actions; }
     CmprList& List() { return *m_list; }
     ResultStore& Store() { return m_store; }
     int nDisp() const { return m_list->nDisp; }
@@ -61,10 +68,14 @@ private:
     void Form_QueryUnload();
     void ApplyPane();
     void Popup(int tree);
+    void ShowStatus();
 
     QSplitter* m_split = nullptr;
     QSplitter* m_left = nullptr;
     std::array<QLabel*, 2> Label1{};
+    FindBar* m_find = nullptr;
+    QLabel* m_status = nullptr;
+    RowActions* m_actions = nullptr;
     ResultStore m_store;
     std::unique_ptr<CmprList> m_list;
     QSize m_pane; // pane size to apply, in twips

@@ -5,7 +5,12 @@
 #include "compare/GroupHeader.h"
 #include "compare/ResultModel.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -39,6 +44,87 @@ vSpr::vSpr(QWidget* parent) : QTableView(parent), m_model(new ResultModel(this))
     setCornerButtonEnabled(false);
     for (int c = 1; c <= 8; ++c)
         SetColWidth(c, DesignWidths()[size_t(c - 1)]);
+    horizontalHeader()->setSectionsClickable(true);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int col) { HeaderClicked(col, QGuiApplication::keyboardModifiers() & Qt::ControlModifier); });
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& i) {
+        if (m_model->Filled())
+            emit RowActivated(i.row());
+    });
+}
+
+void vSpr::HeaderClicked(int col, bool reset)
+{
+    ResultModel& m = *m_model;
+    if (reset || (m.SortColumn() == col && m.SortOrder() == Qt::DescendingOrder))
+        m.SortBy(-1, Qt::AscendingOrder);
+    else if (m.SortColumn() == col)
+        m.SortBy(col, Qt::DescendingOrder);
+    else
+        m.SortBy(col, Qt::AscendingOrder);
+    horizontalHeader()->viewport()->update();
+}
+
+std::vector<int> vSpr::SelectedRows() const
+{
+    std::vector<int> rows;
+    if (!m_model->Filled())
+        return rows;
+    for (const QModelIndex& i : selectionModel()->selectedIndexes())
+        rows.push_back(i.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void vSpr::CopySelection()
+{
+    const std::vector<int> rows = SelectedRows();
+    if (!rows.empty())
+        QGuiApplication::clipboard()->setText(m_model->RowsText(rows, LineStyle::Clipboard));
+}
+
+void vSpr::keyPressEvent(QKeyEvent* e)
+{
+    if (e->matches(QKeySequence::Copy)) {
+        CopySelection();
+        return;
+    }
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && e->modifiers() == Qt::NoModifier) {
+        if (m_model->Filled() && currentIndex().isValid())
+            emit RowActivated(currentIndex().row());
+        return;
+    }
+    QTableView::keyPressEvent(e);
+}
+
+void vSpr::contextMenuEvent(QContextMenuEvent* e)
+{
+    if (!m_model->Filled())
+        return;
+    QModelIndex i = e->reason() == QContextMenuEvent::Mouse ? indexAt(e->pos()) : currentIndex();
+    if (!i.isValid())
+        return;
+    if (e->reason() == QContextMenuEvent::Mouse && !selectionModel()->isSelected(i))
+        setCurrentIndex(i);
+    const QPoint at =
+        e->reason() == QContextMenuEvent::Mouse ? e->globalPos() : viewport()->mapToGlobal(visualRect(i).bottomLeft());
+    emit RowMenu(i.row(), at);
+}
+
+void vSpr::FitSizeColumns()
+{
+    const ResultModel& m = *m_model;
+    for (int col : {4, 6}) {
+        qint64 largest = 0;
+        for (int r = 0; r < m.DataRows() && m.Filled(); ++r)
+            largest = std::max(largest, col == 4 ? m.Row(r).nS1 : m.Row(r).nS2);
+        if (largest == 0 || isColumnHidden(col))
+            continue;
+        const int need = fontMetrics().horizontalAdvance(SizeText(largest)) + kPad;
+        if (columnWidth(col) < need)
+            setColumnWidth(col, need);
+    }
 }
 
 int vSpr::UnitsToPx(double units) const
@@ -51,11 +137,15 @@ void vSpr::SetColWidth(int col, double units)
     if (col < 1 || col > 8 || !(units >= 0) || units > 10000)
         return;
     m_units[size_t(col - 1)] = units;
-    setColumnWidth(col - 1, UnitsToPx(units));
+    setColumnHidden(col - 1, units == 0);
+    if (units > 0)
+        setColumnWidth(col - 1, UnitsToPx(units));
 }
 
 double vSpr::ColWidth(int col) const
 {
+    if (isColumnHidden(col - 1))
+        return 0;
     double set = m_units[size_t(col - 1)];
     int px = columnWidth(col - 1);
     if (px == UnitsToPx(set))

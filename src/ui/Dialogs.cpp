@@ -13,6 +13,7 @@ public:
     void MsgList(const QString& text, const QString&) override { MsgBox(text); }
     QString InputBox(const QString&, const QString&, const QString&) override { return QString(); }
     QString BrowseFolder(const QString&, const QString&) override { return QString(); }
+    QString SaveFile(const QString&, const QString&, const QString&) override { return QString(); }
     void ShellExecute(const QString&, const QString&) override {}
 };
 

@@ -18,6 +18,10 @@ public:
     // Folder browse dialog starting at `initial` (empty: nothing selected);
     // the chosen folder, or empty text when cancelled.
     virtual QString BrowseFolder(const QString& title, const QString& initial) = 0;
+    // Save dialog offering `name` in the folder last used, with file type
+    // filters ("CSV (*.csv);;TSV (*.tsv)"); the chosen path, or empty text
+    // when cancelled.
+    virtual QString SaveFile(const QString& title, const QString& name, const QString& filters) = 0;
     // Shell action on a local file or folder: verb "open" or "explore".
     virtual void ShellExecute(const QString& verb, const QString& path) = 0;
 };

@@ -76,6 +76,25 @@ QString QtDialogs::BrowseFolder(const QString& title, const QString& initial)
     return StripTrailingSep(QDir::toNativeSeparators(dir));
 }
 
+QString QtDialogs::SaveFile(const QString& title, const QString& name, const QString& filters)
+{
+    QFileDialog d(Owner(), title);
+    d.setOption(QFileDialog::DontUseNativeDialog);
+    d.setAcceptMode(QFileDialog::AcceptSave);
+    d.setNameFilters(filters.split(QStringLiteral(";;")));
+    d.selectFile(name);
+    // the suffix of the type chosen, when the name typed has none
+    const auto suffix = [&d](const QString& f) {
+        const qsizetype p = f.indexOf(QLatin1String("*."));
+        d.setDefaultSuffix(p < 0 ? QString() : f.mid(p + 2).section(QLatin1Char(')'), 0, 0));
+    };
+    suffix(d.selectedNameFilter());
+    QObject::connect(&d, &QFileDialog::filterSelected, &d, suffix);
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
+        return QString();
+    return QDir::toNativeSeparators(d.selectedFiles().first());
+}
+
 void QtDialogs::ShellExecute(const QString&, const QString& path)
 {
     // Built from the path's bytes, so a name that is not UTF-8 still opens.

@@ -10,5 +10,6 @@ public:
     void MsgList(const QString& text, const QString& list) override;
     QString InputBox(const QString& prompt, const QString& title, const QString& def) override;
     QString BrowseFolder(const QString& title, const QString& initial) override;
+    QString SaveFile(const QString& title, const QString& name, const QString& filters) override;
     void ShellExecute(const QString& verb, const QString& path) override;
 };

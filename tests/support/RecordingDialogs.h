@@ -16,6 +16,11 @@ public:
     }
     QString InputBox(const QString& prompt, const QString& title, const QString& def) override;
     QString BrowseFolder(const QString& title, const QString& initial) override;
+    QString SaveFile(const QString& title, const QString& name, const QString& filters) override
+    {
+        saved.append(title + QLatin1Char('|') + name + QLatin1Char('|') + filters);
+        return saveAnswers.empty() ? QString() : saveAnswers.front();
+    }
     void ShellExecute(const QString& verb, const QString& path) override
     {
         shell.append(verb + QLatin1Char(' ') + path);
@@ -28,6 +33,8 @@ public:
     QStringList browsed; // "title|initial" of each browse dialog
     std::deque<QString> inputAnswers;
     std::deque<QString> browseAnswers;
+    QStringList saved;               // "title|name|filters" of each save dialog
+    std::deque<QString> saveAnswers; // the first is given every time
 };
 
 // Installs a RecordingDialogs for the life of the object.

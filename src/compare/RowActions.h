@@ -1,0 +1,46 @@
+#pragma once
+// What a result row's files can be used for: open either side's file or the
+// folder holding it, copy the two full paths, and for a row on both sides
+// run the external compare command (a command line with %1 and %2 for the
+// two paths, kept in the settings; none is assumed).
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+struct GridRow;
+class vSpr;
+
+// The two full paths of a row and the folders holding them; empty for a
+// side that has no file.
+struct RowPaths {
+    QString file1, file2;
+    QString folder1, folder2;
+};
+RowPaths PathsOf(const GridRow& r, const QString& sFld1, const QString& sFld2);
+// The compare command as program and arguments, %1 and %2 replaced by the
+// paths; empty when no command is set.
+QStringList CompareCommand(const QString& cmdLine, const QString& p1, const QString& p2);
+
+class RowActions : public QObject {
+    Q_OBJECT
+public:
+    explicit RowActions(vSpr& grid);
+    // The compared folders of the rows shown.
+    void SetFolders(const QString& sFld1, const QString& sFld2);
+    void SetCommand(const QString& cmdLine) { m_cmd = cmdLine; }
+    const QString& Command() const { return m_cmd; }
+
+    void OpenFile(int row, int side);
+    void OpenFolder(int row, int side);
+    void CopyPaths(int row);
+    // A double-click or Enter: the compare command for a row on both sides
+    // when one is set, otherwise the file there is (Folder 1's first).
+    void Activate(int row);
+    // The context menu of a row at a screen position.
+    void Menu(int row, const QPoint& at);
+
+private:
+    RowPaths Paths(int row) const;
+    vSpr& m_grid;
+    QString m_fld1, m_fld2, m_cmd;
+};
