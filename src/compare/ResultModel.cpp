@@ -5,6 +5,7 @@
 #include "env/NameBytes.h"
 
 #include <QColor>
+#include <QStringMatcher>
 
 namespace {
 bool IsCol(int col) { return col >= 0 && col < kGridCols; }
@@ -122,13 +123,20 @@ std::vector<int> ResultModel::Find(const QString& text) const
     std::vector<int> hits;
     if (!m_filled || text.isEmpty())
         return hits;
-    const QString shown = ShownName(text); // stray bytes are searched as shown
+    const QStringMatcher find(text, Qt::CaseInsensitive);
+    // a name holding stray bytes is searched as shown, with \xHH
+    const auto holds = [&](const QString& s) {
+        return find.indexIn(s) >= 0 || (HasEscapedByte(s) && find.indexIn(ShownName(s)) >= 0);
+    };
+    const QChar* lastFolder = nullptr;
+    bool folderHolds = false;
     for (int i = 0; i < int(m_rows.size()); ++i) {
         const GridRow& r = Row(i);
-        if (r.sFL.contains(text, Qt::CaseInsensitive) || r.sPh.contains(text, Qt::CaseInsensitive) ||
-            ((HasEscapedByte(r.sFL) || HasEscapedByte(r.sPh)) &&
-             (ShownName(r.sFL).contains(shown, Qt::CaseInsensitive) ||
-              ShownName(r.sPh).contains(shown, Qt::CaseInsensitive))))
+        if (r.sPh.constData() != lastFolder || r.sPh.isEmpty()) { // rows of one folder share one text
+            lastFolder = r.sPh.constData();
+            folderHolds = holds(r.sPh);
+        }
+        if (folderHolds || holds(r.sFL))
             hits.push_back(i);
     }
     return hits;

@@ -27,9 +27,43 @@ RowPaths PathsOf(const GridRow& r, const QString& sFld1, const QString& sFld2)
     return p;
 }
 
+namespace {
+// Words as a shell splits them: blanks separate, '...' and "..." quote, a
+// backslash outside single quotes takes the next character as it is.
+QStringList SplitWords(const QString& line)
+{
+    QStringList words;
+    QString w;
+    bool inWord = false;
+    QChar quote;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (quote.isNull() && (c == u' ' || c == u'\t')) {
+            if (inWord)
+                words << w;
+            w.clear();
+            inWord = false;
+            continue;
+        }
+        inWord = true;
+        if (c == u'\\' && quote != u'\'' && i + 1 < line.size())
+            w += line[++i];
+        else if (quote.isNull() && (c == u'\'' || c == u'"'))
+            quote = c;
+        else if (c == quote)
+            quote = QChar();
+        else
+            w += c;
+    }
+    if (inWord)
+        words << w;
+    return words;
+}
+} // namespace
+
 QStringList CompareCommand(const QString& cmdLine, const QString& p1, const QString& p2)
 {
-    QStringList args = QProcess::splitCommand(cmdLine);
+    QStringList args = SplitWords(cmdLine);
     for (QString& a : args) {
         QString out;
         for (qsizetype i = 0; i < a.size(); ++i) {

@@ -1,7 +1,7 @@
 #include "compare/SortKeys.h"
 
 #include <algorithm>
-#include <numeric>
+#include <utility>
 
 namespace {
 int Digits(QStringView t, int at)
@@ -33,18 +33,24 @@ qint64 NumberKey(const GridRow& r, int col)
     }
 }
 
+// Sorts the keys themselves beside their row numbers, not row numbers
+// looking their keys up: far fewer cache misses at a million rows.
 template <typename Key, typename Empty, typename Less>
-std::vector<int> Order(size_t n, const std::vector<Key>& keys, Empty empty, Less less, bool descending)
+std::vector<int> Order(size_t n, std::vector<Key>&& keys, Empty empty, Less less, bool descending)
 {
-    std::vector<int> order(n);
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const Key &ka = keys[size_t(a)], &kb = keys[size_t(b)];
-        const bool ea = empty(ka), eb = empty(kb);
+    std::vector<std::pair<Key, int>> items(n);
+    for (size_t i = 0; i < n; ++i)
+        items[i] = {std::move(keys[i]), int(i)};
+    keys = {};
+    std::stable_sort(items.begin(), items.end(), [&](const std::pair<Key, int>& a, const std::pair<Key, int>& b) {
+        const bool ea = empty(a.first), eb = empty(b.first);
         if (ea || eb)
             return !ea && eb; // empty cells last either way
-        return descending ? less(kb, ka) : less(ka, kb);
+        return descending ? less(b.first, a.first) : less(a.first, b.first);
     });
+    std::vector<int> order(n);
+    for (size_t i = 0; i < n; ++i)
+        order[i] = items[i].second;
     return order;
 }
 } // namespace
@@ -67,16 +73,45 @@ std::vector<int> SortedOrder(const std::vector<GridRow>& rows, int col, bool des
         for (size_t i = 0; i < rows.size(); ++i)
             keys[i] = NumberKey(rows[i], col);
         return Order(
-            rows.size(), keys, [](qint64 k) { return k < 0; }, std::less<qint64>(), descending);
+            rows.size(), std::move(keys), [](qint64 k) { return k < 0; }, std::less<qint64>(), descending);
     }
-    std::vector<QStringView> keys(rows.size());
-    for (size_t i = 0; i < rows.size(); ++i)
-        keys[i] = TextKey(rows[i], col);
+    // every text case-folded once into one buffer; its first eight
+    // characters packed into two numbers settle most comparisons
+    struct Folded {
+        quint64 head[2];
+        quint32 at, size;
+    };
+    std::vector<char16_t> buf;
+    std::vector<Folded> keys(rows.size());
+    QStringView last;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const QStringView t = TextKey(rows[i], col);
+        if (i > 0 && t.data() == last.data() && t.size() == last.size()) {
+            keys[i] = keys[i - 1]; // rows of one folder share their text
+            continue;
+        }
+        last = t;
+        Folded& k = keys[i];
+        k.at = quint32(buf.size());
+        for (QChar c : t) {
+            const char16_t u = c.unicode();
+            buf.push_back(u < 0x80 ? (u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u) : c.toCaseFolded().unicode());
+        }
+        k.size = quint32(buf.size() - k.at);
+        for (int h = 0; h < 2; ++h) {
+            k.head[h] = 0;
+            for (quint32 j = quint32(h) * 4; j < quint32(h) * 4 + 4; ++j)
+                k.head[h] = (k.head[h] << 16) | (j < k.size ? buf[k.at + j] : 0);
+        }
+    }
     return Order(
-        rows.size(), keys, [](QStringView k) { return k.isEmpty(); },
-        [](QStringView a, QStringView b) {
-            const int c = a.compare(b, Qt::CaseInsensitive);
-            return c != 0 ? c < 0 : a.compare(b) < 0;
+        rows.size(), std::move(keys), [](const Folded& k) { return k.size == 0; },
+        [&buf](const Folded& a, const Folded& b) {
+            if (a.head[0] != b.head[0])
+                return a.head[0] < b.head[0];
+            if (a.head[1] != b.head[1])
+                return a.head[1] < b.head[1];
+            return QStringView(buf.data() + a.at, a.size).compare(QStringView(buf.data() + b.at, b.size)) < 0;
         },
         descending);
 }

@@ -118,8 +118,10 @@ void fmCmpr::BuildPanes()
         {Label1[0]->sizeHint().height(), Twips::ToPx(kPaneH), Label1[1]->sizeHint().height(), Twips::ToPx(kPaneH)});
     connect(uTrD1, &uTrD::eRClick, this, [this] { Popup(0); });
     connect(uTrD2, &uTrD::eRClick, this, [this] { Popup(1); });
-    for (uTrD* t : {uTrD1, uTrD2})
+    for (uTrD* t : {uTrD1, uTrD2}) {
         connect(t, &uTrD::eCngDr, this, [this] { ShowStatus(); });
+        connect(t, &uTrD::eCngRt, this, [this] { ShowStatus(); });
+    }
 }
 
 void fmCmpr::BuildMenus()

@@ -45,6 +45,9 @@ vSpr::vSpr(QWidget* parent) : QTableView(parent), m_model(new ResultModel(this))
     for (int c = 1; c <= 8; ++c)
         SetColWidth(c, DesignWidths()[size_t(c - 1)]);
     horizontalHeader()->setSectionsClickable(true);
+    // a header click sorts; it does not select the column
+    disconnect(horizontalHeader(), &QHeaderView::sectionPressed, this, nullptr);
+    disconnect(horizontalHeader(), &QHeaderView::sectionEntered, this, nullptr);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int col) { HeaderClicked(col, QGuiApplication::keyboardModifiers() & Qt::ControlModifier); });
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& i) {

@@ -1,0 +1,322 @@
+// The result list as users work with it: sort, find, status line, row
+// actions, selection copy, saving, columns and shortcuts, on the real window.
+#include "WindowFixture.h"
+
+#include "compare/FindBar.h"
+#include "compare/ResultModel.h"
+#include "compare/RowActions.h"
+#include "compare/SortKeys.h"
+#include "compare/vSpr.h"
+#include "foldertree/uTrD.h"
+#include "support/Files.h"
+#include "support/Printers.h"
+
+#include <QAbstractItemModelTester>
+#include <QClipboard>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+const QDateTime T(QDate(2021, 4, 5), QTime(6, 7, 8));
+
+class List : public Window {
+protected:
+    // a.txt 1=2, B.cpp 1>2, sub/c.h 2>1, sub/big.bin 1-* (127,015,960
+    // bytes), zero 1-* (0 bytes), only2.md 2-*
+    fmCmpr& Compared()
+    {
+        dir.createFile("one/a.txt", "aa", T);
+        dir.createFile("two/a.txt", "aa", T);
+        dir.createFile("one/B.cpp", "bbb", T.addSecs(600));
+        dir.createFile("two/B.cpp", "b", T);
+        dir.createFile("one/sub/c.h", "c", T);
+        dir.createFile("two/sub/c.h", "cccc", T.addSecs(600));
+        const QString big = dir.createFile("one/sub/big.bin", "", T);
+        QFile f(big);
+        EXPECT_TRUE(f.open(QIODevice::ReadWrite) && f.resize(127015960));
+        f.close();
+        TestDir::setMTime(big, T);
+        dir.createFile("one/zero", "", T);
+        dir.createFile("two/only2.md", "m", T);
+        fmCmpr& w = Open();
+        w.uTrD1->SetRoot(dir.path("one"));
+        w.uTrD2->SetRoot(dir.path("two"));
+        w.mnCmpr[0]->trigger();
+        QApplication::setActiveWindow(&w); // for the window's shortcuts
+        w.Spr->setFocus();
+        return w;
+    }
+    QStringList Names(const ResultModel& m)
+    {
+        QStringList out;
+        for (int r = 0; r < m.rowCount(); ++r)
+            out << m.CellText(r, 1);
+        return out;
+    }
+    void ClickHeader(vSpr& g, int col, Qt::KeyboardModifiers mods = {})
+    {
+        QHeaderView* h = g.horizontalHeader();
+        const QPoint at(h->sectionViewportPosition(col) + h->sectionSize(col) / 2, h->height() * 3 / 4);
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, mods, at);
+    }
+};
+
+// Rows to sort: sizes with 0 and an absent side, dates across 1999/2000
+// and unconvertible, names differing in case, ties keeping their order.
+std::vector<GridRow> SortRows()
+{
+    return {
+        {"b", "x.TXT", "1=2", "99/12/31 23:59", "99/12/31 23:59", 5, 5},
+        {"A", "y.txt", "1-*", "00/01/01 00:00", "", 0, 0},
+        {"", "X.c", "2-*", "", "--/--/-- --:--", 0, 7},
+        {"a", "w", "1>2", "70/01/01 00:00", "69/12/31 23:59", 5, 1},
+    };
+}
+} // namespace
+
+TEST(SortKeys, SizesDatesAndTextsByTheirValueEmptyLast)
+{
+    const auto rows = SortRows();
+    const struct {
+        int col;
+        std::vector<int> asc, desc;
+    } cases[] = {
+        {0, {1, 3, 0, 2}, {0, 1, 3, 2}}, // folder regardless of case; empty last
+        {1, {3, 0, 2, 1}, {1, 0, 2, 3}}, // name part; x and X are one, in running order
+        {4, {1, 0, 3, 2}, {0, 3, 1, 2}}, // a 0-byte file is a size, an absent side is not
+        {5, {3, 0, 1, 2}, {1, 0, 3, 2}}, // 1970 < 1999 < 2000
+        {6, {3, 0, 2, 1}, {2, 0, 3, 1}}, // ties (5, 5) keep their running order
+        {7, {0, 3, 1, 2}, {3, 0, 1, 2}}, // 2069 after 1999; unshown times last
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SortedOrder(rows, c.col, false), c.asc) << "column " << c.col;
+        EXPECT_EQ(SortedOrder(rows, c.col, true), c.desc) << "column " << c.col;
+    }
+    EXPECT_EQ(DateKey(u"--/--/-- --:--"), -1);
+    EXPECT_LT(DateKey(u"99/12/31 23:59"), DateKey(u"00/01/01 00:00"));
+}
+
+// Header clicks: ascending, descending, the running order; Ctrl+click back
+// at once. The model stays sound throughout, the current row follows its
+// row, and the list copy follows the order shown.
+TEST_F(List, HeaderClicksSortAndTheCopyFollowsTheOrderShown)
+{
+    fmCmpr& w = Compared();
+    vSpr& g = *w.Spr;
+    ResultModel& m = g.Model();
+    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const QStringList running = Names(m);
+    ASSERT_EQ(running, QStringList({"B", "a", "zero", "big", "c", "only2"}));
+    g.setCurrentIndex(m.index(3, 1)); // big
+    ClickHeader(g, 4);
+    EXPECT_EQ(Names(m), QStringList({"zero", "c", "a", "B", "big", "only2"}));
+    EXPECT_EQ(m.CellText(g.currentIndex().row(), 1), "big");
+    ClickHeader(g, 4);
+    EXPECT_EQ(Names(m), QStringList({"big", "B", "a", "c", "zero", "only2"})); // empty still last
+    w.mnCmpr[1]->trigger();
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("sub\tbig\tbin\t1-*\t127,015,960"));
+    ClickHeader(g, 4);
+    EXPECT_EQ(Names(m), running);
+    ClickHeader(g, 1);
+    EXPECT_EQ(Names(m), QStringList({"a", "B", "big", "c", "only2", "zero"}));
+    ClickHeader(g, 1, Qt::ControlModifier);
+    EXPECT_EQ(Names(m), running);
+    ClickHeader(g, 3);
+    w.mnDisp[1]->trigger(); // a refill keeps the order chosen
+    EXPECT_EQ(Names(m), QStringList({"zero", "big", "B", "only2", "c"}));
+    EXPECT_FALSE(g.selectionModel()->isColumnSelected(3, {}));
+}
+
+TEST_F(List, FindBarCountsAndStepsThroughTheMatches)
+{
+    fmCmpr& w = Compared();
+    FindBar& f = *w.Find();
+    EXPECT_FALSE(f.isVisible());
+    QTest::keyClick(w.Spr, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(f.isVisible());
+    EXPECT_TRUE(f.Edit()->hasFocus());
+    QTest::keyClicks(f.Edit(), "SUB");
+    EXPECT_EQ(f.Matches(), 2); // in the folder, regardless of case
+    QTest::keyClick(f.Edit(), Qt::Key_Backspace);
+    QTest::keyClick(f.Edit(), Qt::Key_Backspace);
+    QTest::keyClick(f.Edit(), Qt::Key_Backspace);
+    QTest::keyClicks(f.Edit(), "b");
+    EXPECT_EQ(f.Matches(), 3); // B.cpp, sub/big.bin, sub/c.h
+    EXPECT_EQ(f.CountLabel()->text(), "3 件");
+    w.Spr->setCurrentIndex(w.Spr->model()->index(1, 0)); // a.txt
+    QStringList seen;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(f.Edit(), Qt::Key_F3);
+        seen << w.Spr->Model().CellText(w.Spr->currentIndex().row(), 1);
+    }
+    EXPECT_EQ(seen, QStringList({"big", "c", "B", "big"})); // round to the first
+    QTest::keyClick(f.Edit(), Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(w.Spr->Model().CellText(w.Spr->currentIndex().row(), 1), "B");
+    EXPECT_EQ(f.CountLabel()->text(), "1 / 3 件");
+    QTest::keyClick(f.Edit(), Qt::Key_F3, Qt::ShiftModifier); // round to the last
+    EXPECT_EQ(w.Spr->Model().CellText(w.Spr->currentIndex().row(), 1), "c");
+    QTest::keyClick(f.Edit(), Qt::Key_Escape);
+    EXPECT_FALSE(f.isVisible());
+}
+
+TEST_F(List, StatusLineNamesTheRunAndSaysWhenTheFoldersChanged)
+{
+    fmCmpr& w = Compared();
+    const QString s = w.StatusLine()->text();
+    EXPECT_TRUE(s.contains("ﾌｫﾙﾀﾞ1: " + dir.path("one"))) << s.toStdString();
+    EXPECT_TRUE(s.contains("表示 6 件 (1-* 2, 2-* 1, 1=2 1, 1>2 1, 2>1 1)")) << s.toStdString();
+    EXPECT_FALSE(s.contains("以前"));
+    w.mnDisp[2]->trigger();
+    EXPECT_TRUE(w.StatusLine()->text().contains("表示 2 件"));
+    dir.createDir("three");
+    w.uTrD2->SetRoot(dir.path("three"));
+    EXPECT_TRUE(w.StatusLine()->text().startsWith("※ 以前のﾌｫﾙﾀﾞの比較結果です"))
+        << w.StatusLine()->text().toStdString();
+}
+
+TEST_F(List, RowActionsOpenCopyAndRunTheCompareCommand)
+{
+    // the external compare command: a real program that records its arguments
+    const QString out = dir.path("args.txt");
+    WriteBytes(dir.path("usData/User.xml"),
+               ("<運用>\r\n   <比較ﾂｰﾙ>\r\n      <CMD>sh -c 'printf \"%s\\n\" \"$1\" \"$2\" > \"$3\"' sh %1 %2 '" +
+                out + "'</CMD>\r\n   </比較ﾂｰﾙ>\r\n</運用>\r\n")
+                   .toUtf8());
+    fmCmpr& w = Compared();
+    vSpr& g = *w.Spr;
+    g.setFocus();
+    g.setCurrentIndex(g.model()->index(0, 0)); // B.cpp, on both sides
+    QTest::keyClick(&g, Qt::Key_Return);
+    for (int i = 0; i < 100 && !QFile::exists(out); ++i)
+        QTest::qWait(20);
+    QTest::qWait(50);
+    EXPECT_EQ(ReadUtf8(out), dir.path("one/B.cpp") + "\n" + dir.path("two/B.cpp") + "\n");
+
+    g.setCurrentIndex(g.model()->index(5, 0)); // only2.md: opens the file there is
+    QTest::keyClick(&g, Qt::Key_Enter);
+    EXPECT_EQ(ds.dlg.shell, QStringList({"open " + dir.path("two/only2.md")}));
+
+    QStringList items;
+    QTimer::singleShot(100, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction* a : menu->actions())
+            items << a->text() + (a->isEnabled() ? "" : " -");
+        menu->actions()[2]->trigger(); // Folder 1's folder
+        menu->close();
+    });
+    g.setCurrentIndex(g.model()->index(3, 0)); // sub/big.bin, only in Folder 1
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5));
+    QApplication::sendEvent(g.viewport(), &key);
+    EXPECT_EQ(items,
+              QStringList({"ﾌｫﾙﾀﾞ1のﾌｧｲﾙを開く(&1)", "ﾌｫﾙﾀﾞ2のﾌｧｲﾙを開く(&2) -", "ﾌｫﾙﾀﾞ1のﾌｧｲﾙがあるﾌｫﾙﾀﾞを開く(&3)",
+                           "ﾌｫﾙﾀﾞ2のﾌｧｲﾙがあるﾌｫﾙﾀﾞを開く(&4) -", "2つのﾊﾟｽをｺﾋﾟｰ(&P)", "比較ﾂｰﾙで比較(&T) -"}));
+    EXPECT_EQ(ds.dlg.shell.value(1), "open " + dir.path("one/sub"));
+    w.Actions().CopyPaths(4); // sub/c.h
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), dir.path("one/sub/c.h") + "\n" + dir.path("two/sub/c.h") + "\n");
+}
+
+TEST(CompareCommand, QuotesAndPlaceholdersAsAShellSplitsThem)
+{
+    EXPECT_EQ(CompareCommand(R"(meld "%1" '%2' --label=a\ b)", "/p 1", "/q'2"),
+              QStringList({"meld", "/p 1", "/q'2", "--label=a b"}));
+    EXPECT_EQ(CompareCommand("diff%1%2 %3", "a", "b"), QStringList({"diffab", "%3"}));
+    EXPECT_TRUE(CompareCommand("   ", "a", "b").isEmpty());
+}
+
+TEST_F(List, CtrlACtrlCCopyTheSelectedRowsAsTheListCopyDoes)
+{
+    fmCmpr& w = Compared();
+    vSpr& g = *w.Spr;
+    g.setFocus();
+    QTest::keyClick(&g, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&g, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), g.Model().ClipboardText());
+    g.clearSelection();
+    g.selectionModel()->select(g.model()->index(1, 2), QItemSelectionModel::Select);
+    g.selectionModel()->select(g.model()->index(4, 6), QItemSelectionModel::Select);
+    QTest::keyClick(&g, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              "\ta\ttxt\t1=2\t2\t21/04/05 06:07\t2\t21/04/05 06:07\n"
+              "sub\tc\th\t2>1\t1\t21/04/05 06:07\t4\t21/04/05 06:17\n");
+}
+
+TEST_F(List, SavingTheListAsCsvOrTsvInTheOrderShown)
+{
+    fmCmpr& w = Compared();
+    ClickHeader(*w.Spr, 1, {});
+    ClickHeader(*w.Spr, 1, {}); // names descending
+    ASSERT_TRUE(w.mnSave->isEnabled());
+    ds.dlg.saveAnswers = {dir.path("list.csv")};
+    w.mnSave->trigger();
+    const QByteArray csv = ReadBytes(dir.path("list.csv"));
+    EXPECT_TRUE(csv.startsWith("\xef\xbb\xbf" + QString("ﾊﾟｽ,ﾌｧｲﾙ名,拡張子,比較,ﾌｫﾙﾀﾞ1 ｻｲｽﾞ").toUtf8()))
+        << csv.left(60).constData();
+    const QList<QByteArray> lines = csv.split('\n');
+    ASSERT_EQ(lines.size(), 8); // header, six rows, the end
+    EXPECT_TRUE(lines[1].startsWith(",zero,,1-*,,")) << lines[1].constData();
+    EXPECT_TRUE(lines[6].startsWith(",a,txt,1=2,2,")) << lines[6].constData();
+    EXPECT_TRUE(lines[1].endsWith('\r'));
+    EXPECT_TRUE(csv.contains("sub,big,bin,1-*,\"127,015,960\","));
+
+    ds.dlg.saveAnswers = {dir.path("list.tsv")};
+    w.mnSave->trigger();
+    const QByteArray tsv = ReadBytes(dir.path("list.tsv"));
+    EXPECT_FALSE(tsv.startsWith("\xef\xbb\xbf"));
+    EXPECT_TRUE(tsv.contains("\nsub\tbig\tbin\t1-*\t127,015,960\t"));
+
+    ds.dlg.saveAnswers = {dir.path("no/such/list.csv")};
+    w.mnSave->trigger();
+    ASSERT_EQ(ds.dlg.messages.size(), 1);
+    EXPECT_TRUE(ds.dlg.messages[0].startsWith("比較ﾘｽﾄを保存できませんでした"));
+    ds.dlg.saveAnswers.clear(); // cancelled: nothing happens
+    w.mnSave->trigger();
+    EXPECT_EQ(ds.dlg.messages.size(), 1);
+}
+
+TEST_F(List, AHiddenColumnComesBackHiddenAndSizesShowWhole)
+{
+    fmCmpr& w = Compared();
+    const int need = w.Spr->fontMetrics().horizontalAdvance("127,015,960");
+    EXPECT_GE(w.Spr->columnWidth(4), need); // widened for the largest size
+    w.Spr->SetColWidth(3, 0);
+    EXPECT_TRUE(w.Spr->isColumnHidden(2));
+    Close();
+    EXPECT_TRUE(ReadUtf8(Xml()).contains("<CLS_WD>29.75,19.5,0,"));
+    fmCmpr& again = Open();
+    EXPECT_TRUE(again.Spr->isColumnHidden(2));
+    EXPECT_EQ(again.Spr->ColWidth(3), 0);
+    EXPECT_FALSE(again.Spr->isColumnHidden(3));
+}
+
+TEST_F(List, ShortcutsRunCopyAndSwitchModesWithTheCaptionsUnchanged)
+{
+    dir.createFile("one/a.txt", "1", T);
+    dir.createFile("two/a.txt", "1", T.addSecs(600));
+    dir.createFile("two/b.txt", "1", T);
+    fmCmpr& w = Open();
+    w.uTrD1->SetRoot(dir.path("one"));
+    w.uTrD2->SetRoot(dir.path("two"));
+    EXPECT_EQ(w.mnCmpr[0]->text(), "ﾌｫﾙﾀﾞ1とﾌｫﾙﾀﾞ2のﾌｧｲﾙを比較する");
+    EXPECT_EQ(w.mnDisp[2]->text(), "同一ﾌｧｲﾙ名で属性が異なる分だけ表示");
+    QApplication::setActiveWindow(&w);
+    w.Spr->setFocus();
+    QTest::keyClick(w.Spr, Qt::Key_F5);
+    EXPECT_EQ(w.Spr->Model().rowCount(), 2);
+    QApplication::setActiveWindow(&w); // as the desktop does when the wait window goes
+    QTest::keyClick(w.Spr, Qt::Key_3, Qt::ControlModifier);
+    EXPECT_EQ(w.nDisp(), 2);
+    EXPECT_EQ(w.Spr->Model().rowCount(), 1);
+    QApplication::setActiveWindow(&w);
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(w.Spr, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("\ta\ttxt\t2>1"));
+    QTest::keyClick(w.Spr, Qt::Key_1, Qt::ControlModifier);
+    EXPECT_EQ(w.Spr->Model().rowCount(), 2);
+}
