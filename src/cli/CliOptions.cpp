@@ -1,5 +1,7 @@
 #include "cli/CliOptions.h"
 
+#include <algorithm>
+
 namespace {
 const char* const kHelp =
     "使い方: fldcmpr-cli [ｵﾌﾟｼｮﾝ...] [--] ﾌｫﾙﾀﾞ1 ﾌｫﾙﾀﾞ2\n"
@@ -11,6 +13,7 @@ const char* const kHelp =
     "比較ｺｰﾄﾞ:\n"
     "  1-*  ﾌｫﾙﾀﾞ1 にだけある      2-*  ﾌｫﾙﾀﾞ2 にだけある\n"
     "  1=2  更新日時が同じ(分まで) 1>2  ﾌｫﾙﾀﾞ1 の方が新しい  2>1  ﾌｫﾙﾀﾞ2 の方が新しい\n"
+    "  1≠2  更新日時は同じだがｻｲｽﾞか内容が違う(--size、--content のとき)\n"
     "\n"
     "ｵﾌﾟｼｮﾝ:\n"
     "  --mode 0|1|2       0: すべての行(既定)  1: 1=2 以外の行  2: 1>2 と 2>1 の行\n"
@@ -27,6 +30,12 @@ const char* const kHelp =
     "                       epoch は1970年からの秒数で、ﾌｧｲﾙのない側は null。\n"
     "                       名前が UTF-8 でないときは folder/name に \\xHH と書き、\n"
     "                       元のﾊﾞｲﾄを16進で folder_bytes/name_bytes に加えます。\n"
+    "  --size             更新日時が同じ(許容差の内)でもｻｲｽﾞが違えば 1≠2 とする\n"
+    "  --content          更新日時が同じ(許容差の内)でも内容が違えば 1≠2 とする(ｻｲｽﾞが\n"
+    "                     違えば読まずに 1≠2。同じｻｲｽﾞの組だけ内容を比べます)\n"
+    "  --tolerance 0|2s   2s: 更新日時の2秒までの違いを同じとみなす(FAT、exFAT 向け)\n"
+    "  --ignore-hours     2秒に加え、ちょうど1時間・2時間(±2秒)の違いも同じとみなす\n"
+    "                     (ﾀｲﾑｿﾞｰﾝや夏時間をまたいだﾃﾞｨｽｸ向け)\n"
     "  --header           tsv と csv の先頭に見出しの行を加える\n"
     "  --bytes            tsv と csv のｻｲｽﾞを桁区切りなしのﾊﾞｲﾄ数で書く(0 ﾊﾞｲﾄは 0、\n"
     "                     ﾌｧｲﾙのない側は空)\n"
@@ -58,11 +67,19 @@ const char* const kHint = "使い方: fldcmpr-cli [ｵﾌﾟｼｮﾝ...] [--] �
 QString Bad(const QString& what, const QString& arg) { return what + QStringLiteral(": ") + arg; }
 
 // Options that take a value, as "--name VALUE" or "--name=VALUE".
-bool TakesValue(const QString& name) { return name == u"--mode" || name == u"--format" || name == u"--db"; }
+bool TakesValue(const QString& name)
+{
+    return name == u"--mode" || name == u"--format" || name == u"--db" || name == u"--tolerance";
+}
 
 void SetValue(CliOptions& o, const QString& name, const QString& v)
 {
-    if (name == u"--db") {
+    if (name == u"--tolerance") {
+        if (v != u"0" && v != u"2s")
+            throw UsageError(Bad(QStringLiteral("--tolerance には 0 か 2s を指定して下さい"), v));
+        if (o.rule.tolerance != CmprRule::WholeHours)
+            o.rule.tolerance = v == u"2s" ? CmprRule::TwoSeconds : CmprRule::None;
+    } else if (name == u"--db") {
         if (v.isEmpty())
             throw UsageError(QStringLiteral("--db にﾌｧｲﾙ名がありません"));
         o.db = v;
@@ -79,6 +96,15 @@ void SetValue(CliOptions& o, const QString& name, const QString& v)
 
 bool SetFlag(CliOptions& o, const QString& a)
 {
+    if (a == u"--size" || a == u"--content") {
+        const auto c = a == u"--size" ? CmprRule::TimeSize : CmprRule::Content;
+        o.rule.criterion = std::max(o.rule.criterion, c);
+        return true;
+    }
+    if (a == u"--ignore-hours") {
+        o.rule.tolerance = CmprRule::WholeHours;
+        return true;
+    }
     bool* const flags[] = {&o.noStore, &o.header, &o.bytes, &o.bom,  &o.summary,
                            &o.quiet,   &o.quiet,  &o.help,  &o.help, &o.version};
     const char16_t* const names[] = {u"--no-store", u"--header", u"--bytes", u"--bom",  u"--summary",

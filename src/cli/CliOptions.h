@@ -1,5 +1,7 @@
 #pragma once
 // The command line of fldcmpr-cli: what it asks for, and its help.
+#include "compare/CmprRule.h"
+
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
@@ -14,6 +16,7 @@ struct CliOptions {
     bool header = false, bytes = false, bom = false;
     bool summary = false, quiet = false;
     bool help = false, version = false;
+    CmprRule rule;
     QStringList folders;
 };
 

@@ -85,7 +85,7 @@ bool PrintSink::Shown(const QString& code) const
     if (m_o.mode == 1)
         return code != CmprCd::Same;
     if (m_o.mode == 2)
-        return code == CmprCd::Newer1 || code == CmprCd::Newer2;
+        return code == CmprCd::Newer1 || code == CmprCd::Newer2 || code == CmprCd::Differ;
     return true;
 }
 
@@ -129,10 +129,10 @@ void PrintSink::End(const QString& sFld1, const QString& sFld2, const CmprCounts
 {
     const QString a1 = Absolute(sFld1), a2 = Absolute(sFld2);
     if (m_o.summary && m_o.format == OutFormat::Json)
-        m_out.Text() += SummaryJson(a1, a2, n);
+        m_out.Text() += SummaryJson(a1, a2, n, m_o.rule.criterion != CmprRule::Time);
     m_out.Flush();
     if (m_o.summary && m_o.format != OutFormat::Json)
-        std::fputs(SummaryText(a1, a2, n).toUtf8().constData(), stderr);
+        std::fputs(SummaryText(a1, a2, n, m_o.rule.criterion != CmprRule::Time).toUtf8().constData(), stderr);
 }
 
 namespace {
@@ -140,28 +140,33 @@ struct CodeCount {
     const QString& code;
     qint64 n;
 };
-std::array<CodeCount, 5> CodeCounts(const CmprCounts& n)
+// The codes of a summary: 1≠2 only where a size or content criterion is
+// in use, so the default summary is as it always was.
+std::vector<CodeCount> CodeCounts(const CmprCounts& n, bool withDiffer)
 {
-    return {{{CmprCd::Only1, n.only1},
-             {CmprCd::Only2, n.only2},
-             {CmprCd::Same, n.same},
-             {CmprCd::Newer1, n.newer1},
-             {CmprCd::Newer2, n.newer2}}};
+    std::vector<CodeCount> c = {{CmprCd::Only1, n.only1},
+                                {CmprCd::Only2, n.only2},
+                                {CmprCd::Same, n.same},
+                                {CmprCd::Newer1, n.newer1},
+                                {CmprCd::Newer2, n.newer2}};
+    if (withDiffer)
+        c.push_back({CmprCd::Differ, n.differ});
+    return c;
 }
 } // namespace
 
-QString SummaryText(const QString& sFld1, const QString& sFld2, const CmprCounts& n)
+QString SummaryText(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer)
 {
     QString t = QStringLiteral("ﾌｫﾙﾀﾞ1: ") + ShownName(sFld1) + QStringLiteral("\nﾌｫﾙﾀﾞ2: ") + ShownName(sFld2) +
                 QLatin1Char('\n');
-    for (const CodeCount& c : CodeCounts(n))
+    for (const CodeCount& c : CodeCounts(n, withDiffer))
         t += c.code + QStringLiteral(": ") + QString::number(c.n) + QLatin1Char('\n');
     t += QStringLiteral("行数: ") + QString::number(n.rows) + QLatin1Char('\n');
     t += QStringLiteral("読めなかったﾌｫﾙﾀﾞとﾌｧｲﾙ: ") + QString::number(n.skipped) + QLatin1Char('\n');
     return t;
 }
 
-QString SummaryJson(const QString& sFld1, const QString& sFld2, const CmprCounts& n)
+QString SummaryJson(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer)
 {
     QString t = QStringLiteral("{\"summary\":{");
     AppendNameMember(t, "folder1", sFld1);
@@ -169,7 +174,7 @@ QString SummaryJson(const QString& sFld1, const QString& sFld2, const CmprCounts
     AppendNameMember(t, "folder2", sFld2);
     t += QStringLiteral(",\"codes\":{");
     bool first = true;
-    for (const CodeCount& c : CodeCounts(n)) {
+    for (const CodeCount& c : CodeCounts(n, withDiffer)) {
         t += (first ? QString() : QStringLiteral(",")) + QLatin1Char('"') + c.code + QStringLiteral("\":") +
              QString::number(c.n);
         first = false;

@@ -22,5 +22,6 @@ private:
 // The summary: the two compared folders, the count of each code, the rows
 // and what could not be read. As "key: value" lines, or as one JSON object
 // {"summary": {...}} on a line.
-QString SummaryText(const QString& sFld1, const QString& sFld2, const CmprCounts& n);
-QString SummaryJson(const QString& sFld1, const QString& sFld2, const CmprCounts& n);
+// 1≠2 is counted `withDiffer`.
+QString SummaryText(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer);
+QString SummaryJson(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer);

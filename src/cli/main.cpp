@@ -44,7 +44,7 @@ int Status(const CmprCounts& n)
 
 int Run(const CliOptions& o)
 {
-    const CmprResult r = CmprEngine::Run(o.folders[0], o.folders[1]);
+    const CmprResult r = CmprEngine::Run(o.folders[0], o.folders[1], {}, nullptr, o.rule);
     for (const WalkSkip& s : r.Skipped())
         Err(QStringLiteral("読めないため除きました: ") + s.path + QStringLiteral(" (") + s.reason + QLatin1Char(')'));
     if (!o.noStore)

@@ -2,6 +2,7 @@
 
 #include "app/Usr.h"
 
+#include "compare/ContentCompare.h"
 #include "compare/DateText.h"
 #include "compare/Matcher.h"
 #include "compare/Walker.h"
@@ -60,13 +61,73 @@ const QString& SetCmprCd(qint64 mtime1, qint64 mtime2)
 namespace {
 // The codes of rows on both sides, in the order of the table index kept per
 // row; Only1 marks a Folder 1 file without partner.
-const QString* const kCodes[] = {&CmprCd::Only1, &CmprCd::Same, &CmprCd::Newer1, &CmprCd::Newer2};
+const QString* const kCodes[] = {&CmprCd::Only1, &CmprCd::Same, &CmprCd::Newer1, &CmprCd::Newer2, &CmprCd::Differ};
+enum : quint8 { kSame = 1, kNewer1 = 2, kNewer2 = 3, kDiffer = 4 };
 
-quint8 CodeIndex(const QString& code) { return code == CmprCd::Same ? 1 : code == CmprCd::Newer1 ? 2 : 3; }
+quint8 TimeCode(qint64 t1, qint64 t2, CmprRule::Tolerance tol)
+{
+    const int c = CompareMinutes(t1, t2);
+    if (c == 0 || WithinTolerance(t1, t2, tol))
+        return kSame;
+    return c > 0 ? kNewer1 : kNewer2;
+}
+
+QString FullPath(const QString& root, const QString& folder, const QString& name)
+{
+    return JoinPath(folder.isEmpty() ? root : JoinPath(root, folder), name);
+}
+
+// Runs the content compare on its threads, reporting the bytes meanwhile.
+ContentOutcome ContentsWithProgress(const std::vector<ContentPair>& pairs, const CmprEngine::Progress& cb,
+                                    const std::atomic<bool>* stop)
+{
+    std::atomic<qint64> bytes{0};
+    auto job = std::async(std::launch::async, [&] { return CompareContents(pairs, bytes, stop); });
+    while (cb && job.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+        cb(bytes.load());
+    return job.get();
+}
 } // namespace
 
+bool WithinTolerance(qint64 t1, qint64 t2, CmprRule::Tolerance tol)
+{
+    if (tol == CmprRule::None)
+        return false;
+    const qint64 d = t1 > t2 ? t1 - t2 : t2 - t1;
+    if (d <= 2)
+        return true;
+    return tol == CmprRule::WholeHours && ((d >= 3598 && d <= 3602) || (d >= 7198 && d <= 7202));
+}
+
+void CmprResult::CheckContents(const CmprRule& rule, const CmprEngine::Progress& bytes, const std::atomic<bool>* stop)
+{
+    const auto &w1 = m_1.w, &w2 = m_2.w;
+    std::vector<size_t> which;
+    std::vector<ContentPair> pairs;
+    for (size_t i = 0; i < w1.files.size(); ++i) {
+        if (m_code[i] != kSame)
+            continue;
+        const WalkFile& f = w1.files[i];
+        const WalkFile& g = w2.files[size_t(m_1.partner[i])];
+        if (f.size != g.size) { // a size difference decides without reading
+            m_code[i] = kDiffer;
+        } else if (rule.criterion == CmprRule::Content && f.size > 0) {
+            which.push_back(i);
+            pairs.push_back({FullPath(m_fld1, w1.folders[f.folder], f.name),
+                             FullPath(m_fld2, w2.folders[g.folder], g.name), f.size});
+        }
+    }
+    if (pairs.empty())
+        return;
+    ContentOutcome out = ContentsWithProgress(pairs, bytes, stop);
+    for (size_t k = 0; k < which.size(); ++k)
+        if (out.results[k] == ContentResult::Differ)
+            m_code[which[k]] = kDiffer;
+    m_contentSkipped = std::move(out.skipped);
+}
+
 CmprResult CmprEngine::Run(const QString& sFld1, const QString& sFld2, const Progress& progress,
-                           const std::atomic<bool>* stop)
+                           const std::atomic<bool>* stop, const CmprRule& rule, const Progress& bytes)
 {
     CheckFolder(sFld1, QStringLiteral("ﾌｫﾙﾀﾞ1"));
     CheckFolder(sFld2, QStringLiteral("ﾌｫﾙﾀﾞ2"));
@@ -85,22 +146,27 @@ CmprResult CmprEngine::Run(const QString& sFld1, const QString& sFld2, const Pro
         if (r.m_2.partner[j] != kNoMatch)
             r.m_1.partner[size_t(r.m_2.partner[j])] = int(j);
 
-    CmprCounts& n = r.m_n;
     r.m_code.resize(w1.size(), 0);
+    for (size_t i = 0; i < w1.size(); ++i)
+        if (const int j = r.m_1.partner[i]; j != kNoMatch)
+            r.m_code[i] = TimeCode(w1[i].mtime, w2[size_t(j)].mtime, rule.tolerance);
+    if (rule.criterion != CmprRule::Time)
+        r.CheckContents(rule, bytes, stop);
+
+    CmprCounts& n = r.m_n;
     for (size_t i = 0; i < w1.size(); ++i) {
-        const int j = r.m_1.partner[i];
-        if (j == kNoMatch) {
+        if (r.m_1.partner[i] == kNoMatch) {
             ++n.only1;
             continue;
         }
-        const quint8 c = CodeIndex(CmprCd::SetCmprCd(w1[i].mtime, w2[size_t(j)].mtime));
-        r.m_code[i] = c;
-        (c == 1 ? n.same : c == 2 ? n.newer1 : n.newer2)++;
+        const quint8 c = r.m_code[i];
+        (c == kSame ? n.same : c == kNewer1 ? n.newer1 : c == kNewer2 ? n.newer2 : n.differ)++;
     }
     n.only2 = qint64(std::count(r.m_2.partner.begin(), r.m_2.partner.end(), kNoMatch));
-    n.rows = n.only1 + n.only2 + n.same + n.newer1 + n.newer2;
+    n.rows = n.only1 + n.only2 + n.same + n.newer1 + n.newer2 + n.differ;
     r.m_skipped = r.m_1.w.skipped;
     r.m_skipped.insert(r.m_skipped.end(), r.m_2.w.skipped.begin(), r.m_2.w.skipped.end());
+    r.m_skipped.insert(r.m_skipped.end(), r.m_contentSkipped.begin(), r.m_contentSkipped.end());
     n.skipped = qint64(r.m_skipped.size());
     return r;
 }
@@ -136,9 +202,9 @@ void CmprResult::Emit(RowSink& sink) const
 }
 
 CmprCounts CmprEngine::Compare(const QString& sFld1, const QString& sFld2, RowSink& sink, const Progress& progress,
-                               const std::atomic<bool>* stop)
+                               const std::atomic<bool>* stop, const CmprRule& rule, const Progress& bytes)
 {
-    CmprResult r = Run(sFld1, sFld2, progress, stop);
+    CmprResult r = Run(sFld1, sFld2, progress, stop, rule, bytes);
     m_skipped = r.Skipped();
     r.Emit(sink);
     m_nCnt = r.nCnt();

@@ -3,6 +3,7 @@
 // walks both folders, matches Folder 2's files to Folder 1's, gives every
 // row its code and hands the rows in order to a sink (the result store, or
 // anything else).
+#include "compare/CmprRule.h"
 #include "compare/Walker.h"
 
 #include <QString>
@@ -25,6 +26,7 @@ struct CmprRow {
 struct CmprCounts {
     qint64 rows = 0;
     qint64 only1 = 0, only2 = 0, same = 0, newer1 = 0, newer2 = 0;
+    qint64 differ = 0;  // same time, other size or content
     qint64 skipped = 0; // folders and files that could not be read
 };
 
@@ -52,6 +54,9 @@ public:
 
 private:
     friend class CmprEngine;
+    // Pairs of the same time: other size, or under the content criterion
+    // other bytes, make them differ.
+    void CheckContents(const CmprRule& rule, const std::function<void(qint64)>& bytes, const std::atomic<bool>* stop);
     struct Side {
         WalkResult w;
         std::vector<int> partner; // the other side's index of each file, or -1
@@ -61,18 +66,21 @@ private:
     QString m_fld1, m_fld2;
     CmprCounts m_n;
     std::vector<WalkSkip> m_skipped;
+    std::vector<WalkSkip> m_contentSkipped;
 };
 
 class CmprEngine {
 public:
     using Progress = std::function<void(qint64 filesSeen)>;
-    // Walks, matches and classifies. Throws FcError; when `stop` is set the
-    // run ends soon with FcError(Stopped).
+    // Walks, matches and classifies by the rule; `bytes` follows a content
+    // compare. Throws FcError; when `stop` is set the run ends soon with
+    // FcError(Stopped).
     static CmprResult Run(const QString& sFld1, const QString& sFld2, const Progress& progress = {},
-                          const std::atomic<bool>* stop = nullptr);
+                          const std::atomic<bool>* stop = nullptr, const CmprRule& rule = {},
+                          const Progress& bytes = {});
     // Runs one whole comparison into the sink.
     CmprCounts Compare(const QString& sFld1, const QString& sFld2, RowSink& sink, const Progress& progress = {},
-                       const std::atomic<bool>* stop = nullptr);
+                       const std::atomic<bool>* stop = nullptr, const CmprRule& rule = {}, const Progress& bytes = {});
     // Of the last Compare: the running number of the last file met.
     qint64 nCnt() const { return m_nCnt; }
     // Of the last Compare: what could not be read, in walk order.
@@ -90,6 +98,8 @@ inline const QString Only2 = QStringLiteral("2-*");
 inline const QString Same = QStringLiteral("1=2");
 inline const QString Newer1 = QStringLiteral("1>2");
 inline const QString Newer2 = QStringLiteral("2>1");
+// On both sides, same time (under the tolerance), but another size or content.
+inline const QString Differ = QStringLiteral("1≠2");
 // Code of a file seen on both sides, from its two modification times.
 const QString& SetCmprCd(qint64 mtime1, qint64 mtime2);
 } // namespace CmprCd

@@ -2,6 +2,7 @@
 // The comparison and its list: runs a comparison into the store, fills the
 // grid under the display mode, switches the mode and copies the list.
 // Independent of the folder trees; the main window plugs it in.
+#include "compare/CmprRule.h"
 #include "compare/ResultStore.h"
 #include "compare/Walker.h"
 
@@ -44,6 +45,7 @@ public:
     void CmprFld(const QString& sFld1, const QString& sFld2);
 
     int nDisp = 0;
+    CmprRule rule; // how the copies of a file are compared
     bool bCmprd = false;
     qint64 nRun = 0; // the run whose rows the grid shows
 

@@ -142,14 +142,14 @@ std::vector<int> ResultModel::Find(const QString& text) const
     return hits;
 }
 
-std::array<qint64, 5> ResultModel::CodeCounts() const
+std::array<qint64, 6> ResultModel::CodeCounts() const
 {
-    std::array<qint64, 5> n{};
+    std::array<qint64, 6> n{};
     if (!m_filled)
         return n;
-    static const char16_t* const codes[5] = {u"1-*", u"2-*", u"1=2", u"1>2", u"2>1"};
+    static const char16_t* const codes[6] = {u"1-*", u"2-*", u"1=2", u"1>2", u"2>1", u"1≠2"};
     for (const GridRow& r : m_rows)
-        for (size_t c = 0; c < 5; ++c)
+        for (size_t c = 0; c < 6; ++c)
             if (r.sED == QStringView(codes[c])) {
                 ++n[c];
                 break;

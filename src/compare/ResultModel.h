@@ -43,8 +43,8 @@ public:
     // case, in shown order.
     std::vector<int> Find(const QString& text) const;
     // The number of shown rows of each code, in the order 1-*, 2-*, 1=2,
-    // 1>2, 2>1.
-    std::array<qint64, 5> CodeCounts() const;
+    // 1>2, 2>1, 1≠2.
+    std::array<qint64, 6> CodeCounts() const;
 
     // Header texts: the first header row (a group over columns 5-6 and 7-8,
     // otherwise the column's own header spanning both rows) and the second.

@@ -40,7 +40,7 @@ QString ModeQuery(int nDisp)
     if (nDisp == 1)
         q += QStringLiteral(" Where sED<>'1=2'");
     else if (nDisp == 2)
-        q += QStringLiteral(" Where sED In ('1>2','2>1')");
+        q += QStringLiteral(" Where sED In ('1>2','2>1','1≠2')");
     return q + QStringLiteral(" Order By nNo");
 }
 

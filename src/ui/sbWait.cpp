@@ -145,13 +145,20 @@ void sbWait::cEnd()
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void sbWait::ShowCount(qint64 n)
+void sbWait::ShowCount(qint64 n) { ShowProgress(QLocale(QLocale::C).toString(n) + QStringLiteral(" ﾌｧｲﾙ")); }
+
+void sbWait::ShowBytes(qint64 bytes)
+{
+    ShowProgress(QStringLiteral("内容 ") + QLocale(QLocale::C).toString(bytes / (1024 * 1024)) + QStringLiteral(" MB"));
+}
+
+void sbWait::ShowProgress(const QString& what)
 {
     if (m_lastPaint.isValid() && m_lastPaint.elapsed() < 100)
         return;
     if (m_stop && m_stop->load())
         return; // "中止しています" stays
-    SSPanel1->setText(m_text + QStringLiteral("  ") + QLocale(QLocale::C).toString(n) + QStringLiteral(" ﾌｧｲﾙ  ") +
+    SSPanel1->setText(m_text + QStringLiteral("  ") + what + QStringLiteral("  ") +
                       QString::number(m_started.elapsed() / 1000) + QStringLiteral(" 秒"));
     PumpPaint();
 }

@@ -21,6 +21,8 @@ public:
     // repaints at most every 100 ms. User input meanwhile is dropped, never
     // kept for later, except on the stop button.
     void ShowCount(qint64 n);
+    // The bytes a content compare has read so far, in MB.
+    void ShowBytes(qint64 bytes);
     // Shows the button "中止" (Esc too) until cEnd; it sets `flag`.
     void AllowStop(std::atomic<bool>* flag);
     QPushButton* StopButton() const { return cmStop; }
@@ -28,6 +30,7 @@ public:
     static QString DefaultText();
 
 private:
+    void ShowProgress(const QString& what);
     sbWait();
     void Form_Load();
     void ErrMsg(const QString& op, const QString& why);
