@@ -82,6 +82,8 @@ ContentOutcome ContentsWithProgress(const std::vector<ContentPair>& pairs, const
                                     const std::atomic<bool>* stop)
 {
     std::atomic<qint64> bytes{0};
+    if (cb)
+        cb(0); // the wait window says at once that contents are read
     auto job = std::async(std::launch::async, [&] { return CompareContents(pairs, bytes, stop); });
     while (cb && job.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
         cb(bytes.load());

@@ -154,6 +154,8 @@ void fmCmpr::BuildMenus()
     mnCmpr[0]->setShortcut(QKeySequence(Qt::Key_F5));
     mnCmpr[1]->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     mnJb1->addSeparator();
+    BuildRuleMenus(mnJb1);
+    mnJb1->addSeparator();
     mnSave = mnJb1->addAction(QStringLiteral("比較ﾘｽﾄをﾌｧｲﾙに保存..."), QKeySequence::Save, this,
                               guard([this] { m_list->SaveList(); }));
     mnSave->setEnabled(false);
@@ -177,6 +179,60 @@ void fmCmpr::BuildMenus()
         mnDisp[size_t(i)]->setShortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + i)));
     }
     m_list->SetMenus(mnDisp, mnCmpr[1], mnSave);
+}
+
+void fmCmpr::BuildRuleMenus(QMenu* parent)
+{
+    const char* const criteria[3] = {"更新日時(分まで)で比較", "更新日時とｻｲｽﾞで比較", "更新日時と内容で比較"};
+    const char* const tolerances[3] = {"許容差なし", "2秒までの違いは同じとみなす",
+                                       "2秒と、ちょうど1･2時間の違いは同じとみなす"};
+    QMenu* how = parent->addMenu(QStringLiteral("比較の方法"));
+    QMenu* tol = parent->addMenu(QStringLiteral("更新日時の許容差"));
+    for (int i = 0; i < 3; ++i) {
+        mnRule[size_t(i)] = how->addAction(QString::fromUtf8(criteria[i]));
+        mnTol[size_t(i)] = tol->addAction(QString::fromUtf8(tolerances[i]));
+        for (QAction* a : {mnRule[size_t(i)], mnTol[size_t(i)]})
+            a->setCheckable(true);
+        connect(mnRule[size_t(i)], &QAction::triggered, this, [this, i] {
+            m_list->rule.criterion = CmprRule::Criterion(i);
+            CheckRule();
+        });
+        connect(mnTol[size_t(i)], &QAction::triggered, this, [this, i] {
+            m_list->rule.tolerance = CmprRule::Tolerance(i);
+            CheckRule();
+        });
+    }
+    CheckRule();
+}
+
+void fmCmpr::CheckRule()
+{
+    for (int i = 0; i < 3; ++i) {
+        mnRule[size_t(i)]->setChecked(m_list->rule.criterion == i);
+        mnTol[size_t(i)]->setChecked(m_list->rule.tolerance == i);
+    }
+}
+
+// The comparison settings live in a section of their own, written only once
+// the user has chosen other than the defaults, so a settings file of the
+// plain program stays as it was.
+void fmCmpr::RuleSettings(bool bSave)
+{
+    yIni& ini = Usr::Ini();
+    const QString section = QStringLiteral("比較設定");
+    ini.GetGtx(section);
+    CmprRule& r = m_list->rule;
+    if (!bSave) {
+        r.criterion = CmprRule::Criterion(std::clamp(ToLong(ini.vGtVal(QStringLiteral("CRITERION"), 0)), 0, 2));
+        r.tolerance = CmprRule::Tolerance(std::clamp(ToLong(ini.vGtVal(QStringLiteral("TOLERANCE"), 0)), 0, 2));
+        CheckRule();
+        return;
+    }
+    if (ini.Section().isEmpty() && r.IsDefault())
+        return;
+    ini.SetVal(QStringLiteral("CRITERION"), int(r.criterion));
+    ini.SetVal(QStringLiteral("TOLERANCE"), int(r.tolerance));
+    ini.SetGtx();
 }
 
 // --- menu handlers ---
@@ -261,6 +317,7 @@ void fmCmpr::WinLayout(bool bSave)
         }
         ini.SetVal(QStringLiteral("DISP"), m_list->nDisp);
         ini.SetGtx();
+        RuleSettings(true);
         bool ok = false;
         ini.SetTxt(ok);
         return;
@@ -315,6 +372,7 @@ void fmCmpr::WinLayout(bool bSave)
     m_list->CheckDisp();
     ini.GetGtx(QStringLiteral("比較ﾂｰﾙ"));
     m_actions->SetCommand(ini.vGtVal(QStringLiteral("CMD"), none).toString());
+    RuleSettings(false);
     if (!cls.isEmpty()) {
         const QStringList parts = cls.split(QLatin1Char(','));
         for (int c = 1; c <= 8 && c <= parts.size(); ++c)

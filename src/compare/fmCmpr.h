@@ -41,6 +41,8 @@ public:
     std::array<QAction*, 2> mnFld1{}, mnFld2{}, mnCmpr{};
     std::array<QAction*, 3> mnDisp{};
     QAction* mnSave = nullptr;        // save the list to a file
+    std::array<QAction*, 3> mnRule{}; // time, time and size, content
+    std::array<QAction*, 3> mnTol{};  // no tolerance, 2 s, 2 s and whole hours
     std::array<QAction*, 3> mnFind{}; // find, find next, find previous
     FindBar* Find() const { return m_find; }
     QLabel* StatusLine() const { return m_status; }
@@ -69,6 +71,9 @@ private:
     void ApplyPane();
     void Popup(int tree);
     void ShowStatus();
+    void BuildRuleMenus(QMenu* parent);
+    void CheckRule();
+    void RuleSettings(bool bSave);
 
     QSplitter* m_split = nullptr;
     QSplitter* m_left = nullptr;

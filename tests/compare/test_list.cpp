@@ -320,3 +320,46 @@ TEST_F(List, ShortcutsRunCopyAndSwitchModesWithTheCaptionsUnchanged)
     QTest::keyClick(w.Spr, Qt::Key_1, Qt::ControlModifier);
     EXPECT_EQ(w.Spr->Model().rowCount(), 2);
 }
+
+// The comparison settings: chosen from the menu, shown by the display modes
+// that show differences, kept in a section of their own only once chosen.
+TEST_F(List, ComparisonSettingsFromTheMenuAreKeptInTheirOwnSection)
+{
+    dir.createFile("one/a.txt", "abc", T);
+    dir.createFile("two/a.txt", "abcd", T); // same time, other size
+    dir.createFile("one/b.txt", "x", T.addSecs(51));
+    dir.createFile("two/b.txt", "x", T.addSecs(53)); // a FAT copy, in the next minute
+    fmCmpr& w = Open();
+    w.uTrD1->SetRoot(dir.path("one"));
+    w.uTrD2->SetRoot(dir.path("two"));
+    EXPECT_TRUE(w.mnRule[0]->isChecked());
+    EXPECT_TRUE(w.mnTol[0]->isChecked());
+    w.mnCmpr[0]->trigger();
+    EXPECT_EQ(w.Spr->Model().CellText(0, 3), "1=2");
+    EXPECT_EQ(w.Spr->Model().CellText(1, 3), "2>1");
+    Close();
+    EXPECT_FALSE(ReadUtf8(Xml()).contains("比較設定")); // nothing chosen: nothing written
+
+    fmCmpr& w2 = Open();
+    w2.uTrD1->SetRoot(dir.path("one"));
+    w2.uTrD2->SetRoot(dir.path("two"));
+    w2.mnRule[2]->trigger();
+    w2.mnTol[1]->trigger();
+    EXPECT_TRUE(w2.mnRule[2]->isChecked());
+    EXPECT_FALSE(w2.mnRule[0]->isChecked());
+    w2.mnCmpr[0]->trigger();
+    EXPECT_EQ(w2.Spr->Model().CellText(0, 3), "1≠2");
+    EXPECT_EQ(w2.Spr->Model().CellText(1, 3), "1=2");
+    w2.mnDisp[2]->trigger();
+    ASSERT_EQ(w2.Spr->Model().rowCount(), 1);
+    EXPECT_EQ(w2.Spr->Model().CellText(0, 1), "a");
+    EXPECT_TRUE(w2.StatusLine()->text().contains("1≠2 1"));
+    Close();
+    const QString xml = ReadUtf8(Xml());
+    EXPECT_TRUE(xml.contains("<比較設定>\r\n      <CRITERION>2</CRITERION>\r\n      <TOLERANCE>1</TOLERANCE>"))
+        << xml.toStdString();
+    EXPECT_TRUE(xml.contains("<画面>"));
+    fmCmpr& w3 = Open();
+    EXPECT_TRUE(w3.mnRule[2]->isChecked());
+    EXPECT_TRUE(w3.mnTol[1]->isChecked());
+}

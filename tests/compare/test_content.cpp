@@ -1,0 +1,142 @@
+// Comparing by size and content, and the tolerances for other clocks, on
+// real files.
+#include "EngineFixture.h"
+
+#include "compare/CmprEngine.h"
+#include "compare/CmprRule.h"
+#include "env/Error.h"
+#include "support/Files.h"
+
+#include <QFile>
+#include <thread>
+
+namespace {
+class Content : public Engine {
+protected:
+    // name -> code of one run under a rule
+    std::map<QString, QString> Codes(const CmprRule& rule)
+    {
+        store.OpnDb();
+        StoreSink sink(store.Db());
+        counts = engine.Compare(one(), two(), sink, {}, nullptr, rule);
+        store.ClsDb();
+        std::map<QString, QString> out;
+        for (const Row& r : rows())
+            out[r.sFL] = r.sED;
+        return out;
+    }
+    void Pair(const QString& name, const QByteArray& a, const QByteArray& b, qint64 secs1, qint64 secs2)
+    {
+        file("one/" + name, a, T0.addSecs(secs1));
+        file("two/" + name, b, T0.addSecs(secs2));
+    }
+    CmprCounts counts;
+};
+
+CmprRule Rule(CmprRule::Criterion c, CmprRule::Tolerance t = CmprRule::None)
+{
+    CmprRule r;
+    r.criterion = c;
+    r.tolerance = t;
+    return r;
+}
+} // namespace
+
+// T0 is 09:41:59: one second later is another minute.
+TEST_F(Content, EachCriterionAndToleranceGivesItsCodes)
+{
+    Pair("size", "abc", "abcd", 0, 0);             // same time, other size
+    Pair("bytes", "abc", "abd", 0, 0);             // same time and size, other bytes
+    Pair("same", "abc", "abc", 0, 0);              // identical
+    Pair("fat", "abc", "abc", 0, 2);               // a FAT copy: 2 s later, another minute
+    Pair("hour", "abc", "abc", 0, 3601);           // a disk that crossed a zone: 1 h and a second
+    Pair("twohours", "abc", "abc", 7200, 0);       // 2 h the other way
+    Pair("threehours", "abc", "abc", 0, 3 * 3600); // not a zone shift
+    Pair("newer", "abc", "abx", 0, 600);           // differs in time: keeps its code
+    Pair("empty", "", "", 0, 0);
+    using C = CmprRule;
+    const std::map<QString, QString> byTime = {{"size", "1=2"},       {"bytes", "1=2"}, {"same", "1=2"},
+                                               {"fat", "2>1"},        {"hour", "2>1"},  {"twohours", "1>2"},
+                                               {"threehours", "2>1"}, {"newer", "2>1"}, {"empty", "1=2"}};
+    EXPECT_EQ(Codes(CmprRule()), byTime);
+    EXPECT_EQ(counts.differ, 0);
+    auto bySize = byTime;
+    bySize["size"] = "1≠2";
+    EXPECT_EQ(Codes(Rule(C::TimeSize)), bySize);
+    auto byContent = bySize;
+    byContent["bytes"] = "1≠2";
+    EXPECT_EQ(Codes(Rule(C::Content)), byContent);
+    EXPECT_EQ(counts.differ, 2);
+    EXPECT_EQ(counts.rows, 9);
+    auto twoSec = byContent;
+    twoSec["fat"] = "1=2";
+    EXPECT_EQ(Codes(Rule(C::Content, C::TwoSeconds)), twoSec);
+    auto hours = twoSec;
+    hours["hour"] = "1=2";
+    hours["twohours"] = "1=2";
+    EXPECT_EQ(Codes(Rule(C::Content, C::WholeHours)), hours);
+    // a tolerance alone never looks at sizes
+    auto timeHours = byTime;
+    timeHours["fat"] = timeHours["hour"] = timeHours["twohours"] = "1=2";
+    EXPECT_EQ(Codes(Rule(C::Time, C::WholeHours)), timeHours);
+}
+
+TEST(Tolerance, TwoSecondsAndWholeHoursEitherWay)
+{
+    using C = CmprRule;
+    EXPECT_FALSE(WithinTolerance(0, 1, C::None));
+    EXPECT_TRUE(WithinTolerance(100, 98, C::TwoSeconds));
+    EXPECT_FALSE(WithinTolerance(100, 97, C::TwoSeconds));
+    EXPECT_FALSE(WithinTolerance(0, 3600, C::TwoSeconds));
+    for (qint64 d : {3598, 3600, 3602, 7198, 7202, -3600, -7201})
+        EXPECT_TRUE(WithinTolerance(1000000, 1000000 + d, C::WholeHours)) << d;
+    for (qint64 d : {3597, 3603, 5400, 10800})
+        EXPECT_FALSE(WithinTolerance(1000000, 1000000 + d, C::WholeHours)) << d;
+}
+
+// Large pairs differing only in their last byte, or not at all; an
+// unreadable file is recorded and keeps its time code.
+TEST_F(Content, BigFilesToTheLastByteAndAnUnreadableFile)
+{
+    QByteArray big(3 * 1024 * 1024 + 17, 'q');
+    QByteArray other = big;
+    other[other.size() - 1] = 'r';
+    for (int i = 0; i < 6; ++i)
+        Pair(QString("same%1").arg(i), big, big, 0, 0);
+    Pair("last", big, other, 0, 0);
+    Pair("locked", "abc", "abd", 0, 0);
+    QFile::setPermissions(dir.path("two/locked"), QFileDevice::Permissions());
+    const bool root = QFile(dir.path("two/locked")).open(QIODevice::ReadOnly);
+    auto codes = Codes(Rule(CmprRule::Content));
+    EXPECT_EQ(codes["last"], "1≠2");
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(codes[QString("same%1").arg(i)], "1=2");
+    if (root)
+        GTEST_SKIP() << "needs a user without root rights: an unreadable file";
+    EXPECT_EQ(codes["locked"], "1=2");
+    ASSERT_EQ(engine.Skipped().size(), 1u);
+    EXPECT_EQ(engine.Skipped()[0].path, dir.path("two/locked"));
+    EXPECT_EQ(counts.skipped, 1);
+}
+
+// Stopping inside the content compare ends the run at once with the store
+// unchanged.
+TEST_F(Content, StoppingAContentRunChangesNothing)
+{
+    Pair("a", "x", "x", 0, 0);
+    Codes(CmprRule());
+    const auto before = rows();
+    QByteArray big(8 * 1024 * 1024, 'z');
+    for (int i = 0; i < 40; ++i)
+        Pair(QString("big%1").arg(i), big, big, 0, 0);
+    std::atomic<bool> stop{false};
+    store.OpnDb();
+    {
+        StoreSink sink(store.Db());
+        EXPECT_THROW(
+            engine.Compare(one(), two(), sink, {}, &stop, Rule(CmprRule::Content), [&](qint64) { stop = true; }),
+            FcError);
+    }
+    store.ClsDb();
+    EXPECT_EQ(rows().size(), before.size());
+}
