@@ -194,6 +194,36 @@ class Formats(Trees):
         self.assertEqual(got, self.expected())
 
 
+class Criteria(Trees):
+    def test_size_content_and_tolerance_switches(self):
+        make(os.path.join(self.one, b'size'), b'abc')
+        make(os.path.join(self.two, b'size'), b'abcd')
+        make(os.path.join(self.one, b'bytes'), b'abc')
+        make(os.path.join(self.two, b'bytes'), b'abd')
+        make(os.path.join(self.one, b'fat'), mtime=T + 59)
+        make(os.path.join(self.two, b'fat'), mtime=T + 61)
+        make(os.path.join(self.one, b'zone'), mtime=T)
+        make(os.path.join(self.two, b'zone'), mtime=T + 3600)
+
+        def codes(*opts):
+            r = run('--no-store', '--format', 'json', *opts, self.one, self.two)
+            return r.returncode, {o['name']: o['code'] for o in map(json.loads, r.stdout.decode().splitlines())}
+
+        self.assertEqual(codes(), (1, {'size': '1=2', 'bytes': '1=2', 'fat': '2>1', 'zone': '2>1'}))
+        self.assertEqual(codes('--size')[1]['size'], '1≠2')
+        self.assertEqual(codes('--content')[1], {'size': '1≠2', 'bytes': '1≠2', 'fat': '2>1', 'zone': '2>1'})
+        self.assertEqual(codes('--tolerance', '2s')[1]['fat'], '1=2')
+        self.assertEqual(codes('--tolerance=2s', '--ignore-hours')[1], {'size': '1=2', 'bytes': '1=2', 'fat': '1=2',
+                                                                       'zone': '1=2'})
+        self.assertEqual(codes('--ignore-hours')[0], 0)  # no differences under that rule
+        self.assertEqual(codes('--content', '--ignore-hours')[0], 1)  # 1≠2 is a difference
+        r = run('--no-store', '--content', '--summary', '-q', self.one, self.two)
+        self.assertIn('1≠2: 2', r.stderr.decode())
+        self.assertEqual(run('--no-store', '--tolerance', '5s', self.one, self.two).returncode, 2)
+        two = run('--no-store', '--mode', '2', '--content', self.one, self.two).stdout.decode()
+        self.assertEqual(sorted(line.split('\t')[1] for line in two.splitlines()), ['bytes', 'fat', 'size', 'zone'])
+
+
 class Manual(unittest.TestCase):
     def test_the_manual_page_names_every_option_of_the_help(self):
         import re
