@@ -212,7 +212,7 @@ TEST_F(List, RowActionsOpenCopyAndRunTheCompareCommand)
         menu->close();
     });
     g.setCurrentIndex(g.model()->index(3, 0)); // sub/big.bin, only in Folder 1
-    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5));
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5), g.viewport()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(g.viewport(), &key);
     EXPECT_EQ(items,
               QStringList({"ﾌｫﾙﾀﾞ1のﾌｧｲﾙを開く(&1)", "ﾌｫﾙﾀﾞ2のﾌｧｲﾙを開く(&2) -", "ﾌｫﾙﾀﾞ1のﾌｧｲﾙがあるﾌｫﾙﾀﾞを開く(&3)",
