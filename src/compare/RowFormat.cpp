@@ -45,20 +45,10 @@ QString ModeQuery(int nDisp)
 }
 
 namespace {
-// A spreadsheet takes a pasted cell holding a tab, a line break or a double
-// quote whole when it is quoted, inner quotes doubled.
-void AppendClipboardCell(QString& out, QStringView cell)
+// The cell, in double quotes with inner quotes doubled when `quote`; an
+// escaped byte as \xHH.
+void AppendQuotedCell(QString& out, QStringView cell, bool quote)
 {
-    bool quote = false, escapes = false;
-    for (QChar c : cell) {
-        quote = quote || c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r') ||
-                c == QLatin1Char('"');
-        escapes = escapes || IsEscapedByte(c);
-    }
-    if (!quote && !escapes) {
-        out += cell;
-        return;
-    }
     if (quote)
         out += QLatin1Char('"');
     for (QChar c : cell) {
@@ -71,6 +61,22 @@ void AppendClipboardCell(QString& out, QStringView cell)
     }
     if (quote)
         out += QLatin1Char('"');
+}
+
+// A spreadsheet takes a pasted cell holding a tab, a line break or a double
+// quote whole when it is quoted, inner quotes doubled.
+void AppendClipboardCell(QString& out, QStringView cell)
+{
+    bool quote = false, escapes = false;
+    for (QChar c : cell) {
+        quote = quote || c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r') ||
+                c == QLatin1Char('"');
+        escapes = escapes || IsEscapedByte(c);
+    }
+    if (!quote && !escapes)
+        out += cell;
+    else
+        AppendQuotedCell(out, cell, quote);
 }
 
 // One line per row for scripts: backslash, tab, line feed and carriage
@@ -91,6 +97,7 @@ void AppendTsvCell(QString& out, QStringView cell)
         }
     }
 }
+
 // RFC 4180: a cell holding a comma, quote or line break is quoted, inner
 // quotes doubled; an escaped byte is written as \xHH, as UTF-8 has none.
 void AppendCsvCell(QString& out, QStringView cell)
@@ -99,18 +106,7 @@ void AppendCsvCell(QString& out, QStringView cell)
     for (QChar c : cell)
         quote =
             quote || c == QLatin1Char(',') || c == QLatin1Char('"') || c == QLatin1Char('\n') || c == QLatin1Char('\r');
-    if (quote)
-        out += QLatin1Char('"');
-    for (QChar c : cell) {
-        if (IsEscapedByte(c))
-            AppendByteText(out, c);
-        else if (c == QLatin1Char('"'))
-            out += QStringLiteral("\"\"");
-        else
-            out += c;
-    }
-    if (quote)
-        out += QLatin1Char('"');
+    AppendQuotedCell(out, cell, quote);
 }
 
 template <typename Cells>
