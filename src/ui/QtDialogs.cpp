@@ -29,12 +29,14 @@ QString Shown(const QString& text)
 
 void QtDialogs::MsgBox(const QString& text)
 {
-    QMessageBox::information(Owner(), Usr::AppTitle(), Shown(text), QMessageBox::Ok);
+    // a plain box: the title, the text and OK, no icon
+    QMessageBox box(QMessageBox::NoIcon, Usr::AppTitle(), Shown(text), QMessageBox::Ok, Owner());
+    box.exec();
 }
 
 void QtDialogs::MsgList(const QString& text, const QString& list)
 {
-    QMessageBox box(QMessageBox::Information, Usr::AppTitle(), Shown(text), QMessageBox::Ok, Owner());
+    QMessageBox box(QMessageBox::NoIcon, Usr::AppTitle(), Shown(text), QMessageBox::Ok, Owner());
     box.setTextFormat(Qt::PlainText);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     QPushButton* copy = box.addButton(QStringLiteral("ｺﾋﾟｰ"), QMessageBox::ActionRole);

@@ -106,6 +106,21 @@ TEST_F(Env, SpecialFoldersAndSendTo)
     qunsetenv("XDG_DATA_HOME");
 }
 
+// A shortcut's command line survives every character a path may hold, as
+// the desktop entry rules read it: quoted, ", `, $ and \ escaped, % doubled,
+// and the string escapes of the file on top.
+TEST_F(Env, ShortcutCommandLinesAreEscapedForDesktopEntries)
+{
+    const QString target = "/opt/p100% a\"b`c$d\\e";
+    SaveShortcut(dir.path("odd.lnk"), target);
+    const QString body = ReadUtf8(dir.path("odd.desktop"));
+    EXPECT_TRUE(body.contains(R"(Exec="/opt/p100%% a\\"b\\`c\\$d\\\\e" %F)"
+                              "\n"))
+        << body.toStdString();
+    SaveShortcut(dir.path("web.lnk"), "https://example.org/a%20b");
+    EXPECT_TRUE(ReadUtf8(dir.path("web.desktop")).contains("URL=https://example.org/a%20b\n"));
+}
+
 TEST_F(Env, BrowseHandsBackFlagsAndClearsAMissingStart)
 {
     QString start = dir.path();

@@ -49,13 +49,14 @@ TEST(BrowseDialog, WithoutAStartFolderOKGivesOnlyWhatTheUserChose)
 TEST(ListMessage, CopyPutsTheWholeListOnTheClipboardAndKeepsTheBoxOpen)
 {
     QGuiApplication::clipboard()->clear();
-    bool openAfterCopy = false;
+    bool openAfterCopy = false, plain = false;
     QString text;
     QTimer::singleShot(200, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box)
             return;
         text = box->text();
+        plain = box->icon() == QMessageBox::NoIcon && box->windowTitle() == "FldCmpr";
         for (QAbstractButton* b : box->buttons())
             if (b->text() == "ｺﾋﾟｰ")
                 b->click();
@@ -67,7 +68,25 @@ TEST(ListMessage, CopyPutsTheWholeListOnTheClipboardAndKeepsTheBoxOpen)
     QtDialogs().MsgList("2 件", "/a/x\tPermission denied\n" + odd + "\tPermission denied\n");
     EXPECT_EQ(text, "2 件");
     EXPECT_TRUE(openAfterCopy);
+    EXPECT_TRUE(plain);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "/a/x\tPermission denied\n/a/b\\xFF\tPermission denied\n");
+}
+
+TEST(MessageBox, PlainWithTheTitleTheTextAndOK)
+{
+    QString seen;
+    QTimer::singleShot(200, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen = QString("%1|%2|%3|%4")
+                   .arg(box->windowTitle(), box->text())
+                   .arg(box->icon() == QMessageBox::NoIcon)
+                   .arg(box->buttons().size());
+        box->button(QMessageBox::Ok)->click();
+    });
+    QtDialogs().MsgBox("比較できませんでした\rﾌｫﾙﾀﾞ");
+    EXPECT_EQ(seen, "FldCmpr|比較できませんでした\nﾌｫﾙﾀﾞ|1|1");
 }
 
 // Restored rectangles land on the screens there are.
