@@ -30,19 +30,23 @@ QString CheckFolder(const QString& path, const QString& side)
 }
 
 // Walks both folders at once, reporting the running count meanwhile.
-std::pair<KeyedWalk, KeyedWalk> WalkBoth(const QString& f1, const QString& f2, const CmprEngine::Progress& cb,
-                                         const std::atomic<bool>* stop)
+std::pair<WalkResult, WalkResult> WalkBoth(const QString& f1, const QString& f2, const CmprEngine::Progress& cb,
+                                           const std::atomic<bool>* stop, const WalkOptions& opt)
 {
     std::atomic<qint64> seen{0};
-    // the keys are made on the walking threads too
-    auto a = std::async(std::launch::async, [&] { return KeyWalk(WalkFolder(f1, seen, stop)); });
-    auto b = std::async(std::launch::async, [&] { return KeyWalk(WalkFolder(f2, seen, stop)); });
+    auto walk = [&](const QString& f) {
+        WalkResult w = WalkFolder(f, seen, stop, opt);
+        KeyWalk(w); // where the walker has not made the keys, they are made on its thread
+        return w;
+    };
+    auto a = std::async(std::launch::async, [&] { return walk(f1); });
+    auto b = std::async(std::launch::async, [&] { return walk(f2); });
     while (cb && (a.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready ||
                   b.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready))
         cb(seen.load());
     b.wait();
-    KeyedWalk r1 = a.get(); // the first failure is reported
-    KeyedWalk r2 = b.get();
+    WalkResult r1 = a.get(); // the first failure is reported
+    WalkResult r2 = b.get();
     if (cb)
         cb(seen.load());
     return {std::move(r1), std::move(r2)};
@@ -115,8 +119,8 @@ void CmprResult::CheckContents(const CmprRule& rule, const CmprEngine::Progress&
             m_code[i] = kDiffer;
         } else if (rule.criterion == CmprRule::Content && f.size > 0) {
             which.push_back(i);
-            pairs.push_back({FullPath(m_fld1, w1.folders[f.folder], f.name),
-                             FullPath(m_fld2, w2.folders[g.folder], g.name), f.size});
+            pairs.push_back({FullPath(m_fld1, w1.Folder(f), w1.Name(f)), FullPath(m_fld2, w2.Folder(g), w2.Name(g)),
+                             f.size});
         }
     }
     if (pairs.empty())
@@ -129,19 +133,22 @@ void CmprResult::CheckContents(const CmprRule& rule, const CmprEngine::Progress&
 }
 
 CmprResult CmprEngine::Run(const QString& sFld1, const QString& sFld2, const Progress& progress,
-                           const std::atomic<bool>* stop, const CmprRule& rule, const Progress& bytes)
+                           const std::atomic<bool>* stop, const CmprRule& rule, const Progress& bytes,
+                           const WalkOptions& walk)
 {
     CheckFolder(sFld1, QStringLiteral("ﾌｫﾙﾀﾞ1"));
     CheckFolder(sFld2, QStringLiteral("ﾌｫﾙﾀﾞ2"));
-    auto [k1, k2] = WalkBoth(sFld1, sFld2, progress, stop);
+    auto [k1, k2] = WalkBoth(sFld1, sFld2, progress, stop, walk);
     if (stop && stop->load())
         ThrowStopped(); // stopped before any row went out: no sink is touched
     CmprResult r;
     r.m_fld1 = sFld1;
     r.m_fld2 = sFld2;
     r.m_2.partner = MatchFiles(k1, k2);
-    r.m_1.w = std::move(k1.w);
-    r.m_2.w = std::move(k2.w);
+    r.m_1.w = std::move(k1);
+    r.m_2.w = std::move(k2);
+    for (CmprResult::Side* s : {&r.m_1, &r.m_2})
+        std::vector<size_t>().swap(s->w.keys); // used up by the match
     const auto &w1 = r.m_1.w.files, &w2 = r.m_2.w.files;
     r.m_1.partner.assign(w1.size(), kNoMatch);
     for (size_t j = 0; j < w2.size(); ++j)
@@ -186,18 +193,19 @@ void CmprResult::Emit(RowSink& sink) const
         const QString& sPh = w1.folders[f.folder];
         const int j = m_1.partner[size_t(i)];
         if (j == kNoMatch) {
-            sink.Row({base + i + 1, sPh, f.name, DateText(f.mtime), QString(), f.size, 0, CmprCd::Only1, f.mtime, 0});
+            sink.Row({base + i + 1, sPh, w1.Name(f), DateText(f.mtime), QString(), f.size, 0, CmprCd::Only1, f.mtime,
+                      0});
             continue;
         }
         const WalkFile& g = w2.files[size_t(j)];
-        sink.Row({base + i + 1, sPh, f.name, DateText(f.mtime), DateText(g.mtime), f.size, g.size,
+        sink.Row({base + i + 1, sPh, w1.Name(f), DateText(f.mtime), DateText(g.mtime), f.size, g.size,
                   *kCodes[m_code[size_t(i)]], f.mtime, g.mtime});
     }
     for (size_t j = 0; j < w2.files.size(); ++j) {
         if (m_2.partner[j] != kNoMatch)
             continue;
         const WalkFile& g = w2.files[j];
-        sink.Row({base + n1 + qint64(j) + 1, w2.folders[g.folder], g.name, QString(), DateText(g.mtime), 0, g.size,
+        sink.Row({base + n1 + qint64(j) + 1, w2.Folder(g), w2.Name(g), QString(), DateText(g.mtime), 0, g.size,
                   CmprCd::Only2, 0, g.mtime});
     }
     sink.End(m_fld1, m_fld2, m_n);

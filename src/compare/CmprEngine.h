@@ -16,7 +16,7 @@
 struct CmprRow {
     qint64 nNo;
     const QString& sPh;
-    const QString& sFL;
+    QString sFL;
     QString sU1, sU2;
     qint64 nS1, nS2;
     const QString& sED;
@@ -77,7 +77,7 @@ public:
     // FcError(Stopped).
     static CmprResult Run(const QString& sFld1, const QString& sFld2, const Progress& progress = {},
                           const std::atomic<bool>* stop = nullptr, const CmprRule& rule = {},
-                          const Progress& bytes = {});
+                          const Progress& bytes = {}, const WalkOptions& walk = {});
     // Runs one whole comparison into the sink.
     CmprCounts Compare(const QString& sFld1, const QString& sFld2, RowSink& sink, const Progress& progress = {},
                        const std::atomic<bool>* stop = nullptr, const CmprRule& rule = {}, const Progress& bytes = {});

@@ -3,44 +3,73 @@
 #include "env/NameBytes.h"
 
 #include <QHash>
+#include <algorithm>
+#include <cstring>
 
 namespace {
 // Whether two files have the same relative folder and name regardless of case.
 bool SameKey(const WalkResult& w1, const WalkFile& a, const WalkResult& w2, const WalkFile& b)
 {
-    return SameNameIgnoringCase(a.name, b.name) && SameNameIgnoringCase(w1.folders[a.folder], w2.folders[b.folder]);
+    return SameNameIgnoringCase(w1.Name(a), w2.Name(b)) && SameNameIgnoringCase(w1.Folder(a), w2.Folder(b));
 }
 
 bool SameSpelling(const WalkResult& w1, const WalkFile& a, const WalkResult& w2, const WalkFile& b)
 {
-    return a.name == b.name && w1.folders[a.folder] == w2.folders[b.folder];
+    return std::strcmp(w1.NameBytes(a), w2.NameBytes(b)) == 0 && w1.Folder(a) == w2.Folder(b);
+}
+
+bool IsAscii(QByteArrayView s)
+{
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
 }
 } // namespace
 
-KeyedWalk KeyWalk(WalkResult w)
+QString FolderKey(const QString& relFolder) { return FoldName(relFolder) + QChar(0); }
+
+size_t FileKey(QString& buf, const QString& folded, QByteArrayView name)
 {
-    KeyedWalk k{std::move(w), {}};
+    if (!IsAscii(name)) {
+        buf = folded + FoldName(DecodeName(name.data(), name.size()));
+        return qHash(buf, 0);
+    }
+    // an ASCII name folds letter by letter, without a decoded copy
+    buf.resize(folded.size() + name.size());
+    QChar* out = buf.data();
+    std::copy(folded.begin(), folded.end(), out);
+    out += folded.size();
+    for (char c : name)
+        *out++ = QLatin1Char(c >= 'A' && c <= 'Z' ? char(c + 32) : c);
+    return qHash(buf, 0);
+}
+
+void KeyWalk(WalkResult& w)
+{
+    if (w.keys.size() == w.files.size())
+        return;
     std::vector<QString> folded;
-    folded.reserve(k.w.folders.size());
-    for (const QString& f : k.w.folders)
-        folded.push_back(FoldName(f) + QChar(0));
-    k.keys.reserve(k.w.files.size());
-    for (const WalkFile& f : k.w.files)
-        k.keys.push_back(qHash(QString(folded[f.folder] + FoldName(f.name)), 0));
-    return k;
+    folded.reserve(w.folders.size());
+    for (const QString& f : w.folders)
+        folded.push_back(FolderKey(f));
+    QString buf;
+    w.keys.clear();
+    w.keys.reserve(w.files.size());
+    for (const WalkFile& f : w.files)
+        w.keys.push_back(FileKey(buf, folded[f.folder], QByteArrayView(w.NameBytes(f))));
 }
 
 // Exact spellings claim their rows first; every row is claimed at most once.
-std::vector<int> MatchFiles(const KeyedWalk& k1, const KeyedWalk& k2)
+std::vector<int> MatchFiles(const WalkResult& w1, const WalkResult& w2)
 {
-    const WalkResult &w1 = k1.w, &w2 = k2.w;
     QHash<size_t, int> first; // files whose keys hash alike are chained
     first.reserve(qsizetype(w1.files.size()));
     std::vector<int> next(w1.files.size(), kNoMatch), last(w1.files.size(), kNoMatch);
     for (size_t i = 0; i < w1.files.size(); ++i) {
-        auto it = first.find(k1.keys[i]);
+        auto it = first.find(w1.keys[i]);
         if (it == first.end()) {
-            first.insert(k1.keys[i], int(i));
+            first.insert(w1.keys[i], int(i));
             last[i] = int(i);
         } else {
             next[size_t(last[size_t(it.value())])] = int(i);
@@ -61,7 +90,7 @@ std::vector<int> MatchFiles(const KeyedWalk& k1, const KeyedWalk& k2)
         }
     };
     for (size_t j = 0; j < w2.files.size(); ++j) {
-        head[j] = first.value(k2.keys[j], kNoMatch);
+        head[j] = first.value(w2.keys[j], kNoMatch);
         claim(j, [&](const WalkFile& g, const WalkFile& f) { return SameSpelling(w1, g, w2, f); });
     }
     for (size_t j = 0; j < w2.files.size(); ++j) {

@@ -1,5 +1,32 @@
 #include "compare/Walker.h"
 
 #include "env/Error.h"
+#include "env/NameBytes.h"
+
+#include <algorithm>
+#include <thread>
 
 void ThrowStopped() { throw FcError(ErrKind::Stopped, QStringLiteral("比較を中止しました")); }
+
+QString WalkResult::Name(const WalkFile& f) const { return DecodeName(NameBytes(f)); }
+
+void WalkResult::AddFolder(const QString& rel)
+{
+    folders.push_back(rel);
+    folderNames.push_back(names.size());
+}
+
+void WalkResult::AddFile(QByteArrayView name, qint64 size, qint64 mtime)
+{
+    const quint64 off = names.size() - folderNames.back();
+    names.insert(names.end(), name.begin(), name.end());
+    names.push_back(0);
+    files.push_back({size, mtime, quint32(folders.size() - 1), quint32(off)});
+}
+
+int WalkReaders(const WalkOptions& opt)
+{
+    if (opt.readers > 0)
+        return opt.readers;
+    return int(std::clamp(std::thread::hardware_concurrency() * 2, 2u, 8u));
+}

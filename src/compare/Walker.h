@@ -4,15 +4,16 @@
 // followed, but each physical folder is walked once, by the first path that
 // reaches it, so links leading back up end and time stays linear. A folder
 // or file below that cannot be read is passed over and recorded.
+#include <QByteArrayView>
 #include <QString>
 #include <atomic>
 #include <vector>
 
 struct WalkFile {
-    quint32 folder; // index into WalkResult::folders
-    QString name;
     qint64 size;
-    qint64 mtime; // seconds since the epoch
+    qint64 mtime;   // seconds since the epoch
+    quint32 folder; // index into WalkResult::folders
+    quint32 name;   // offset of the name from its folder's first name
 };
 
 // A folder or file the walk could not read.
@@ -21,16 +22,36 @@ struct WalkSkip {
     QString reason;
 };
 
+// The files of a walk, held compactly: names as the system gave them, all
+// in one buffer, each ended by a zero byte.
 struct WalkResult {
-    std::vector<QString> folders; // relative folder of each folder walked
+    std::vector<QString> folders;     // relative folder of each folder walked
+    std::vector<quint64> folderNames; // offset in `names` of each folder's first name
+    std::vector<char> names;
     std::vector<WalkFile> files;
+    std::vector<size_t> keys; // each file's match key (see Matcher.h), made while walking
     std::vector<WalkSkip> skipped;
+
+    const char* NameBytes(const WalkFile& f) const { return names.data() + folderNames[f.folder] + f.name; }
+    QString Name(const WalkFile& f) const;
+    const QString& Folder(const WalkFile& f) const { return folders[f.folder]; }
+    // Builds the result: a folder, then its files in order.
+    void AddFolder(const QString& rel);
+    void AddFile(QByteArrayView name, qint64 size, qint64 mtime);
+};
+
+// How many folders of one side are read at a time (0: chosen by the cores).
+struct WalkOptions {
+    int readers = 0;
 };
 
 // Throws FcError(FileSystem) only when the compared folder itself cannot be
 // read.
 // `seen` is raised by one for every file met, as it is met. When `stop` is
 // set the walk ends soon after with FcError(Stopped).
-WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen, const std::atomic<bool>* stop = nullptr);
+WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen, const std::atomic<bool>* stop = nullptr,
+                      const WalkOptions& opt = {});
+// The readers a walk uses for opt.
+int WalkReaders(const WalkOptions& opt);
 // The error a stopped walk ends with.
 [[noreturn]] void ThrowStopped();

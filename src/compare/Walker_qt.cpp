@@ -1,6 +1,7 @@
 #include "compare/Walker.h"
 
 #include "env/Error.h"
+#include "env/NameBytes.h"
 #include "env/PathRules.h"
 
 #include <QDateTime>
@@ -82,12 +83,11 @@ private:
         SortByCode(files);
         SortByCode(dirs);
 
-        const quint32 fi = quint32(result.folders.size());
-        result.folders.push_back(RelPath(path, m_root));
+        result.AddFolder(RelPath(path, m_root));
         for (const Entry& e : files) {
             qint64 size = 0, mtime = 0;
             Stamp(e.info, size, mtime);
-            result.files.push_back({fi, e.info.fileName(), size, mtime});
+            result.AddFile(EncodeName(e.info.fileName()), size, mtime);
         }
         for (const Entry& d : dirs)
             Folder(JoinPath(path, d.info.fileName()));
@@ -100,7 +100,9 @@ private:
 };
 } // namespace
 
-WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen, const std::atomic<bool>* stop)
+// This walker reads on one thread; opt.readers is not used.
+WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen, const std::atomic<bool>* stop,
+                      const WalkOptions&)
 {
     Walk w(folder, seen, stop);
     w.Run();

@@ -7,18 +7,19 @@
 #include <gtest/gtest.h>
 
 namespace {
-// A walk made by hand: "folder|name" per file, folders in first-seen order.
-KeyedWalk Walk(const QStringList& files)
+// A walk made by hand: "folder|name" per file; a folder starts where the
+// folder of the file before differs.
+WalkResult Walk(const QStringList& files)
 {
     WalkResult w;
     for (const QString& f : files) {
         const QString folder = f.section('|', 0, 0), name = f.section('|', 1);
-        auto it = std::find(w.folders.begin(), w.folders.end(), folder);
-        if (it == w.folders.end())
-            it = w.folders.insert(w.folders.end(), folder);
-        w.files.push_back({quint32(it - w.folders.begin()), name, 1, 0});
+        if (w.folders.empty() || w.folders.back() != folder)
+            w.AddFolder(folder);
+        w.AddFile(EncodeName(name), 1, 0);
     }
-    return KeyWalk(std::move(w));
+    KeyWalk(w);
+    return w;
 }
 
 // Rows kept in memory: the engine needs no store.
@@ -33,8 +34,8 @@ public:
 
 TEST(Matcher, ExactSpellingFirstThenCaseEachFileOnce)
 {
-    const KeyedWalk one = Walk({"|a.txt", "|A.TXT", "d|x", "D|y", "|only1", "|caf" + DecodeName("\xe9")});
-    const KeyedWalk two = Walk({"|A.TXT", "|a.txt", "|a.Txt", "d|X", "d|Y", "|CAF" + DecodeName("\xe9"), "|new"});
+    const WalkResult one = Walk({"|a.txt", "|A.TXT", "d|x", "D|y", "|only1", "|caf" + DecodeName("\xe9")});
+    const WalkResult two = Walk({"|A.TXT", "|a.txt", "|a.Txt", "d|X", "d|Y", "|CAF" + DecodeName("\xe9"), "|new"});
     const std::vector<int> m = MatchFiles(one, two);
     // A.TXT and a.txt each find their own spelling; a.Txt finds no row left
     EXPECT_EQ(m, (std::vector<int>{1, 0, kNoMatch, 2, 3, 5, kNoMatch}));
@@ -42,8 +43,8 @@ TEST(Matcher, ExactSpellingFirstThenCaseEachFileOnce)
 
 TEST(Matcher, StrayByteNamesMatchOnlyTheSameBytes)
 {
-    const KeyedWalk one = Walk({"|" + DecodeName("caf\xc9"), "|" + DecodeName("\xc3\x84")});
-    const KeyedWalk two = Walk({"|" + DecodeName("caf\xe9"), "|" + DecodeName("\xc3\xa4")});
+    const WalkResult one = Walk({"|" + DecodeName("caf\xc9"), "|" + DecodeName("\xc3\x84")});
+    const WalkResult two = Walk({"|" + DecodeName("caf\xe9"), "|" + DecodeName("\xc3\xa4")});
     EXPECT_EQ(MatchFiles(one, two), (std::vector<int>{kNoMatch, 1})); // É is not é in Latin-1; Ä is ä in UTF-8
 }
 

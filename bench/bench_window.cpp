@@ -1,0 +1,33 @@
+// The window's whole comparison of two folders: the main window opened on
+// a fresh user data folder, the run (walk, store) and the grid filled, then
+// the program ends. bench_speed.py times the process and reads its peak
+// memory, against fldcmpr-cli's on the same folders.
+//   bench_window ONE TWO
+#include "app/Usr.h"
+#include "compare/CmprList.h"
+#include "compare/ResultModel.h"
+#include "compare/fmCmpr.h"
+#include "compare/vSpr.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: bench_window ONE TWO\n");
+        return 2;
+    }
+    QTemporaryDir dir;
+    Usr::sUsrFld = dir.path() + "/";
+    fmCmpr& w = fmCmpr::Instance();
+    w.show();
+    QApplication::processEvents();
+    w.List().CmprFld(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+    QApplication::processEvents();
+    std::printf("rows %d\n", w.Spr->Model().DataRows());
+    fmCmpr::Discard();
+    return 0;
+}
