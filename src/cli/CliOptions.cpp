@@ -36,6 +36,8 @@ const char* const kHelp =
     "  --tolerance 0|2s   2s: 更新日時の2秒までの違いを同じとみなす(FAT、exFAT 向け)\n"
     "  --ignore-hours     2秒に加え、ちょうど1時間・2時間(±2秒)の違いも同じとみなす\n"
     "                     (ﾀｲﾑｿﾞｰﾝや夏時間をまたいだﾃﾞｨｽｸ向け)\n"
+    "  --threads N        片側につき同時に読むﾌｫﾙﾀﾞの数(1 から 64。既定: CPU のｺｱ数の\n"
+    "                     2倍、2 から 8)\n"
     "  --header           tsv と csv の先頭に見出しの行を加える\n"
     "  --bytes            tsv と csv のｻｲｽﾞを桁区切りなしのﾊﾞｲﾄ数で書く(0 ﾊﾞｲﾄは 0、\n"
     "                     ﾌｧｲﾙのない側は空)\n"
@@ -69,12 +71,19 @@ QString Bad(const QString& what, const QString& arg) { return what + QStringLite
 // Options that take a value, as "--name VALUE" or "--name=VALUE".
 bool TakesValue(const QString& name)
 {
-    return name == u"--mode" || name == u"--format" || name == u"--db" || name == u"--tolerance";
+    return name == u"--mode" || name == u"--format" || name == u"--db" || name == u"--tolerance" ||
+           name == u"--threads";
 }
 
 void SetValue(CliOptions& o, const QString& name, const QString& v)
 {
-    if (name == u"--tolerance") {
+    if (name == u"--threads") {
+        bool ok = false;
+        const int n = v.toInt(&ok);
+        if (!ok || n < 1 || n > 64)
+            throw UsageError(Bad(QStringLiteral("--threads には 1 から 64 の数を指定して下さい"), v));
+        o.walk.readers = n;
+    } else if (name == u"--tolerance") {
         if (v != u"0" && v != u"2s")
             throw UsageError(Bad(QStringLiteral("--tolerance には 0 か 2s を指定して下さい"), v));
         if (o.rule.tolerance != CmprRule::WholeHours)

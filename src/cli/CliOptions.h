@@ -1,6 +1,7 @@
 #pragma once
 // The command line of fldcmpr-cli: what it asks for, and its help.
 #include "compare/CmprRule.h"
+#include "compare/Walker.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,7 @@ struct CliOptions {
     bool summary = false, quiet = false;
     bool help = false, version = false;
     CmprRule rule;
+    WalkOptions walk; // readers per side
     QStringList folders;
 };
 

@@ -14,6 +14,8 @@
 #include <QCoreApplication>
 #include <csignal>
 #include <cstdio>
+#include <future>
+#include <optional>
 
 namespace {
 // diff's exit status
@@ -21,19 +23,73 @@ constexpr int kSame = 0, kDiffer = 1, kTrouble = 2;
 
 void Err(const QString& text) { std::fprintf(stderr, "fldcmpr-cli: %s\n", ShownName(text).toUtf8().constData()); }
 
-void Store(const CliOptions& o, const CmprResult& r)
-{
-    QString db = o.db;
-    if (db.isEmpty()) {
-        Usr::Ini().W_UserData(0);
-        db = ResultStore::DefaultPath();
+// The rows go into the store on a thread of their own while they are
+// printed. Printing waits until the store has taken its write lock, so a
+// store that cannot be opened or is held by another program fails the run
+// before any row is printed.
+class Storing {
+public:
+    Storing(const CliOptions& o, const CmprResult& r) : m_store(StorePath(o))
+    {
+        m_store.OpnDb();
+        m_job = std::async(std::launch::async, [this, &r] {
+            StoreSink sink(m_store.Db());
+            Started started(sink, m_begun);
+            r.Emit(started);
+        });
+        try {
+            m_begun.get_future().get();
+        } catch (...) {
+            m_job.wait();
+            throw;
+        }
     }
-    ResultStore store(db);
-    store.OpnDb();
-    StoreSink sink(store.Db());
-    r.Emit(sink);
-    store.ClsDb();
-}
+    // Waits for the rows to be committed; throws what went wrong.
+    void Finish()
+    {
+        m_job.get();
+        m_store.ClsDb();
+    }
+    ~Storing()
+    {
+        if (m_job.valid())
+            m_job.wait();
+    }
+
+private:
+    class Started : public RowSink {
+    public:
+        Started(RowSink& in, std::promise<void>& begun) : m_in(in), m_begun(begun) {}
+        void Begin() override
+        {
+            try {
+                m_in.Begin();
+            } catch (...) {
+                m_begun.set_exception(std::current_exception());
+                throw;
+            }
+            m_begun.set_value();
+        }
+        void Row(const CmprRow& r) override { m_in.Row(r); }
+        void End(const QString& a, const QString& b, const CmprCounts& n) override { m_in.End(a, b, n); }
+
+    private:
+        RowSink& m_in;
+        std::promise<void>& m_begun;
+    };
+
+    static QString StorePath(const CliOptions& o)
+    {
+        if (!o.db.isEmpty())
+            return o.db;
+        Usr::Ini().W_UserData(0);
+        return ResultStore::DefaultPath();
+    }
+
+    ResultStore m_store;
+    std::promise<void> m_begun;
+    std::future<void> m_job;
+};
 
 int Status(const CmprCounts& n)
 {
@@ -44,11 +100,12 @@ int Status(const CmprCounts& n)
 
 int Run(const CliOptions& o)
 {
-    const CmprResult r = CmprEngine::Run(o.folders[0], o.folders[1], {}, nullptr, o.rule);
+    const CmprResult r = CmprEngine::Run(o.folders[0], o.folders[1], {}, nullptr, o.rule, {}, o.walk);
     for (const WalkSkip& s : r.Skipped())
         Err(QStringLiteral("読めないため除きました: ") + s.path + QStringLiteral(" (") + s.reason + QLatin1Char(')'));
+    std::optional<Storing> store;
     if (!o.noStore)
-        Store(o, r);
+        store.emplace(o, r);
     const int status = Status(r.Counts());
     Output out(stdout);
     PrintSink print(o, out);
@@ -57,6 +114,8 @@ int Run(const CliOptions& o)
     } catch (const OutputClosed&) {
         // the reader has what it wanted: the status still tells the result
     }
+    if (store)
+        store->Finish();
     return status;
 }
 } // namespace

@@ -10,18 +10,19 @@ void ThrowStopped() { throw FcError(ErrKind::Stopped, QStringLiteral("比較を�
 
 QString WalkResult::Name(const WalkFile& f) const { return DecodeName(NameBytes(f)); }
 
-void WalkResult::AddFolder(const QString& rel)
+void WalkResult::AddFolder(const QString& rel, std::vector<char> folderNames)
 {
     folders.push_back(rel);
-    folderNames.push_back(names.size());
+    names.push_back(std::move(folderNames));
 }
 
 void WalkResult::AddFile(QByteArrayView name, qint64 size, qint64 mtime)
 {
-    const quint64 off = names.size() - folderNames.back();
-    names.insert(names.end(), name.begin(), name.end());
-    names.push_back(0);
-    files.push_back({size, mtime, quint32(folders.size() - 1), quint32(off)});
+    std::vector<char>& buf = names.back();
+    const quint32 off = quint32(buf.size());
+    buf.insert(buf.end(), name.begin(), name.end());
+    buf.push_back(0);
+    files.push_back({size, mtime, quint32(folders.size() - 1), off});
 }
 
 int WalkReaders(const WalkOptions& opt)

@@ -13,7 +13,7 @@ struct WalkFile {
     qint64 size;
     qint64 mtime;   // seconds since the epoch
     quint32 folder; // index into WalkResult::folders
-    quint32 name;   // offset of the name from its folder's first name
+    quint32 name;   // offset of the name in its folder's names
 };
 
 // A folder or file the walk could not read.
@@ -22,21 +22,20 @@ struct WalkSkip {
     QString reason;
 };
 
-// The files of a walk, held compactly: names as the system gave them, all
-// in one buffer, each ended by a zero byte.
+// The files of a walk, held compactly: names as the system gave them, in
+// one buffer per folder, each ended by a zero byte.
 struct WalkResult {
-    std::vector<QString> folders;     // relative folder of each folder walked
-    std::vector<quint64> folderNames; // offset in `names` of each folder's first name
-    std::vector<char> names;
+    std::vector<QString> folders;           // relative folder of each folder walked
+    std::vector<std::vector<char>> names;   // the file names of each folder
     std::vector<WalkFile> files;
     std::vector<size_t> keys; // each file's match key (see Matcher.h), made while walking
     std::vector<WalkSkip> skipped;
 
-    const char* NameBytes(const WalkFile& f) const { return names.data() + folderNames[f.folder] + f.name; }
+    const char* NameBytes(const WalkFile& f) const { return names[f.folder].data() + f.name; }
     QString Name(const WalkFile& f) const;
     const QString& Folder(const WalkFile& f) const { return folders[f.folder]; }
     // Builds the result: a folder, then its files in order.
-    void AddFolder(const QString& rel);
+    void AddFolder(const QString& rel, std::vector<char> names = {});
     void AddFile(QByteArrayView name, qint64 size, qint64 mtime);
 };
 

@@ -1,10 +1,12 @@
 // The walk reads folders on a small pool of threads, so that several reads
 // are in flight (a cold disk answers them together) and the work of a big
-// tree spreads over the cores. Each folder read becomes a node of a tree in
-// memory; the result is then put together from that tree in walk order, so
-// the order, the skipped paths and which path reaches a folder first are
-// those of a walk on one thread. Links to folders are read when their turn
-// comes in that order, since only then is it known whether the folder they
+// tree spreads over the cores. Each folder read becomes a node of a tree;
+// the walk's own thread takes the nodes in walk order as they are read,
+// reading a folder itself when no reader has taken it yet, so the order,
+// the skipped paths and which path reaches a folder first are those of a
+// walk on one thread. The readers stay a bounded number of files ahead, so
+// memory holds little more than the result. Links to folders are read when
+// their turn comes, since only then is it known whether the folder they
 // lead to was walked already.
 #include "compare/Matcher.h"
 #include "compare/Walker.h"
@@ -20,6 +22,7 @@
 #include <dirent.h>
 #include <exception>
 #include <fcntl.h>
+#include <malloc.h>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -56,7 +59,8 @@ struct Node {
     QString path;      // as shown in messages
     std::string rel;   // the bytes below the compared folder; empty for it
     bool link = false; // reached through a link to a folder
-    bool read = false;
+    enum { Waiting, Reading, Read } state = Waiting; // under the walk's lock
+    bool queued = false;                             // in the queue, under the walk's lock
     bool gone = false;               // vanished: nothing to list or report
     std::optional<WalkSkip> opening; // could not be opened: reported at its place
     bool listed = false;             // opened and listed (perhaps not to the end)
@@ -96,68 +100,82 @@ public:
                                                    ErrText(errno) + QLatin1Char(')'));
         Node root;
         root.path = open;
-        for (int i = 1; i < m_readers; ++i)
-            m_threads.emplace_back([this] { Work(nullptr); });
-        Drain(&root);
-        Reserve(root);
-        Assemble(root);
+        if (m_readers > 1)
+            for (int i = 0; i < m_readers; ++i)
+                m_threads.emplace_back([this] { Work(); });
+        try {
+            Assemble(root);
+        } catch (...) {
+            Shutdown(); // no reader may touch the tree once it is gone
+            throw;
+        }
+        Shutdown();
     }
 
     WalkResult result;
 
 private:
-    // Reads `start` and every folder below it that is not behind a link,
-    // with the pool's help; returns when all are read.
-    void Drain(Node* start)
-    {
-        {
-            std::lock_guard lk(m_mx);
-            m_queue.push_back(start);
-        }
-        m_cv.notify_all();
-        Work(start);
-        std::exception_ptr err;
-        {
-            std::lock_guard lk(m_mx);
-            std::swap(err, m_err);
-            m_failed = false;
-        }
-        if (err)
-            std::rethrow_exception(err);
-    }
+    // How many files read but not yet taken the readers may hold.
+    static constexpr size_t kAhead = 1 << 16;
 
-    // Takes folders from the queue until none is left and none is being
-    // read. With `start` (the caller's own round) it returns then; a pool
-    // thread waits for the next round or the end.
-    void Work(Node* start)
+    // A pool thread: reads queued folders while the walk is not too far
+    // behind, until the walk ends.
+    void Work()
     {
         std::unique_lock lk(m_mx);
         for (;;) {
-            m_cv.wait(lk, [&] { return m_end || !m_queue.empty() || (start && m_busy == 0); });
-            if (m_end || (m_queue.empty() && start))
+            m_cv.wait(lk, [&] { return m_end || (!m_queue.empty() && m_ahead < kAhead); });
+            if (m_end)
                 return;
             Node* n = m_queue.back();
             m_queue.pop_back();
-            ++m_busy;
-            lk.unlock();
-            std::vector<Node*> more;
-            try {
-                if (!m_failed.load())
-                    Read(*n, more);
-            } catch (...) {
-                std::lock_guard g(m_mx);
-                if (!m_err)
-                    m_err = std::current_exception();
-                m_failed = true;
-            }
-            lk.lock();
-            if (!m_failed.load())
-                m_queue.insert(m_queue.end(), more.rbegin(), more.rend());
-            else
-                m_queue.clear();
-            --m_busy;
-            m_cv.notify_all();
+            n->queued = false;
+            ReadLocked(*n, lk);
         }
+    }
+
+    // Reads a waiting folder with the lock released; its subfolders join
+    // the queue, the first on top.
+    void ReadLocked(Node& n, std::unique_lock<std::mutex>& lk)
+    {
+        n.state = Node::Reading;
+        lk.unlock();
+        std::vector<Node*> more;
+        std::exception_ptr err;
+        try {
+            if (!m_failed.load())
+                Read(n, more);
+        } catch (...) {
+            err = std::current_exception();
+        }
+        lk.lock();
+        if (err && !m_err)
+            m_err = err;
+        m_failed = m_failed || bool(err);
+        for (auto it = more.rbegin(); it != more.rend(); ++it) {
+            (*it)->queued = true;
+            m_queue.push_back(*it);
+        }
+        m_ahead += n.files.size();
+        n.state = Node::Read;
+        m_cv.notify_all();
+    }
+
+    // The node read, by this thread when no reader has taken it.
+    void Await(Node& n)
+    {
+        std::unique_lock lk(m_mx);
+        if (n.state == Node::Waiting) {
+            if (n.queued) // taken out, so no reader meets it once it is freed
+                m_queue.erase(std::find(m_queue.rbegin(), m_queue.rend(), &n).base() - 1);
+            n.queued = false;
+            ReadLocked(n, lk);
+        }
+        m_cv.wait(lk, [&] { return n.state == Node::Read || m_failed.load(); });
+        if (m_err)
+            std::rethrow_exception(m_err);
+        if (m_failed)
+            ThrowStopped();
     }
 
     void Shutdown()
@@ -206,7 +224,6 @@ private:
 
     void Read(Node& n, std::vector<Node*>& more)
     {
-        n.read = true;
         const int fd = OpenRel(n.rel);
         if (fd < 0) {
             if (Vanished(errno) && !n.rel.empty())
@@ -243,7 +260,7 @@ private:
             c->path = JoinPath(n.path, DecodeName(sub.name.data(), qsizetype(sub.name.size())));
             c->rel = n.rel.empty() ? std::move(sub.name) : n.rel + '/' + sub.name;
             c->link = sub.link;
-            if (!c->link)
+            if (!c->link) // a link waits for its turn
                 more.push_back(c.get());
             n.subs.push_back(std::move(c));
         }
@@ -306,41 +323,27 @@ private:
                S_ISLNK(st.st_mode);
     }
 
-    // Room for the files read so far, so the result is not copied as it grows.
-    void Reserve(const Node& root)
-    {
-        size_t files = 0, names = 0, folders = 0;
-        std::vector<const Node*> todo{&root};
-        while (!todo.empty()) {
-            const Node* n = todo.back();
-            todo.pop_back();
-            files += n->files.size();
-            names += n->names.size();
-            ++folders;
-            for (const auto& s : n->subs)
-                todo.push_back(s.get());
-        }
-        result.files.reserve(files);
-        result.keys.reserve(files);
-        result.names.reserve(names);
-        result.folders.reserve(folders);
-        result.folderNames.reserve(folders);
-    }
-
     // Adds a folder and those below it to the result in walk order, freeing
     // each node once it is taken.
     void Assemble(Node& n)
     {
-        if (!n.read)
-            Drain(&n); // a link to a folder, read now that its turn has come
+        Await(n);
+        {
+            std::lock_guard lk(m_mx);
+            m_ahead -= n.files.size();
+        }
+        m_cv.notify_all();
         if (n.gone)
             return;
         if (n.opening) {
             result.skipped.push_back(std::move(*n.opening));
             return;
         }
-        if (!m_walked.insert(n.id).second)
-            return; // reached before by another path
+        if (!m_walked.insert(n.id).second) { // reached before by another path
+            for (auto& sub : n.subs)
+                Discard(*sub);
+            return;
+        }
         for (WalkSkip& s : n.skips)
             result.skipped.push_back(std::move(s));
         if (n.listed)
@@ -351,17 +354,34 @@ private:
         }
     }
 
+    // The names stay in the buffer they were read into.
+    // A folder below one walked before: out of the queue, or waited for when
+    // a reader has it, and so with those below it, before it is freed.
+    void Discard(Node& n)
+    {
+        {
+            std::unique_lock lk(m_mx);
+            if (n.queued)
+                m_queue.erase(std::find(m_queue.rbegin(), m_queue.rend(), &n).base() - 1);
+            n.queued = false;
+            m_cv.wait(lk, [&] { return n.state != Node::Reading; });
+            if (n.state == Node::Read)
+                m_ahead -= n.files.size();
+        }
+        m_cv.notify_all();
+        for (auto& sub : n.subs)
+            Discard(*sub);
+    }
+
     void Take(Node& n)
     {
-        result.AddFolder(n.relShown);
+        result.AddFolder(n.relShown, std::move(n.names));
         const quint32 fi = quint32(result.folders.size() - 1);
         for (WalkFile f : n.files) {
             f.folder = fi;
             result.files.push_back(f);
         }
-        result.names.insert(result.names.end(), n.names.begin(), n.names.end());
         result.keys.insert(result.keys.end(), n.keys.begin(), n.keys.end());
-        std::vector<char>().swap(n.names);
         std::vector<WalkFile>().swap(n.files);
         std::vector<size_t>().swap(n.keys);
     }
@@ -376,7 +396,7 @@ private:
     std::mutex m_mx;
     std::condition_variable m_cv;
     std::vector<Node*> m_queue;
-    int m_busy = 0;
+    size_t m_ahead = 0; // files read, not yet taken
     std::atomic<bool> m_failed{false};
     bool m_end = false;
     std::exception_ptr m_err;
@@ -387,7 +407,16 @@ private:
 WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen, const std::atomic<bool>* stop,
                       const WalkOptions& opt)
 {
-    Walk w(folder, seen, stop, WalkReaders(opt));
-    w.Run();
-    return std::move(w.result);
+    WalkResult r;
+    {
+        Walk w(folder, seen, stop, WalkReaders(opt));
+        w.Run();
+        r = std::move(w.result);
+    }
+#ifdef __GLIBC__
+    // what the readers freed in their own heaps goes back to the system, or
+    // it would stay counted beside what the comparison allocates next
+    malloc_trim(0);
+#endif
+    return r;
 }

@@ -220,6 +220,10 @@ class Criteria(Trees):
         r = run('--no-store', '--content', '--summary', '-q', self.one, self.two)
         self.assertIn('1≠2: 2', r.stderr.decode())
         self.assertEqual(run('--no-store', '--tolerance', '5s', self.one, self.two).returncode, 2)
+        for bad in ('0', '65', 'x'):
+            self.assertEqual(run('--no-store', '--threads', bad, self.one, self.two).returncode, 2)
+        rows = [run('--no-store', '--threads', n, self.one, self.two).stdout for n in ('1', '7')]
+        self.assertEqual(rows[0], rows[1])
         two = run('--no-store', '--mode', '2', '--content', self.one, self.two).stdout.decode()
         self.assertEqual(sorted(line.split('\t')[1] for line in two.splitlines()), ['bytes', 'fat', 'size', 'zone'])
 
