@@ -33,11 +33,13 @@ void CmprList::ShwLst()
 {
     QString msg = QStringLiteral("比較結果を表にｾｯﾄしています");
     sbWait::Instance().cMsg(msg);
-    std::vector<GridRow> all;
+    RowTable all;
     FetchRows(m_store.Db(), nDisp, kChunk, [&](std::vector<GridRow>& chunk) {
-        all.insert(all.end(), std::make_move_iterator(chunk.begin()), std::make_move_iterator(chunk.end()));
+        for (const GridRow& r : chunk)
+            all.Add(r);
     });
-    m_grid.Model().SetRows(std::move(all));
+    all.Done();
+    m_grid.Model().SetTable(std::move(all));
     for (QAction* a : {m_copy, m_save})
         if (a)
             a->setEnabled(true);

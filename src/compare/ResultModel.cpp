@@ -57,7 +57,16 @@ QVariant ResultModel::headerData(int section, Qt::Orientation o, int role) const
     return sub.isEmpty() ? TopHeader(section) : sub;
 }
 
-void ResultModel::SetRows(std::vector<GridRow>&& rows)
+void ResultModel::SetRows(const std::vector<GridRow>& rows)
+{
+    RowTable t;
+    for (const GridRow& r : rows)
+        t.Add(r);
+    t.Done();
+    SetTable(std::move(t));
+}
+
+void ResultModel::SetTable(RowTable&& rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
@@ -125,18 +134,19 @@ std::vector<int> ResultModel::Find(const QString& text) const
         return hits;
     const QStringMatcher find(text, Qt::CaseInsensitive);
     // a name holding stray bytes is searched as shown, with \xHH
-    const auto holds = [&](const QString& s) {
-        return find.indexIn(s) >= 0 || (HasEscapedByte(s) && find.indexIn(ShownName(s)) >= 0);
+    const auto holds = [&](QStringView s) {
+        return find.indexIn(s) >= 0 || (HasEscapedByte(s) && find.indexIn(ShownName(s.toString())) >= 0);
     };
     const QChar* lastFolder = nullptr;
     bool folderHolds = false;
     for (int i = 0; i < int(m_rows.size()); ++i) {
-        const GridRow& r = Row(i);
-        if (r.sPh.constData() != lastFolder || r.sPh.isEmpty()) { // rows of one folder share one text
-            lastFolder = r.sPh.constData();
-            folderHolds = holds(r.sPh);
+        const size_t src = size_t(Source(i));
+        const QString& folder = m_rows.Folder(src);
+        if (folder.constData() != lastFolder || folder.isEmpty()) { // rows of one folder share one text
+            lastFolder = folder.constData();
+            folderHolds = holds(folder);
         }
-        if (folderHolds || holds(r.sFL))
+        if (folderHolds || holds(m_rows.Name(src)))
             hits.push_back(i);
     }
     return hits;
@@ -148,9 +158,9 @@ std::array<qint64, 6> ResultModel::CodeCounts() const
     if (!m_filled)
         return n;
     static const char16_t* const codes[6] = {u"1-*", u"2-*", u"1=2", u"1>2", u"2>1", u"1≠2"};
-    for (const GridRow& r : m_rows)
+    for (size_t i = 0; i < m_rows.size(); ++i)
         for (size_t c = 0; c < 6; ++c)
-            if (r.sED == QStringView(codes[c])) {
+            if (m_rows.Code(i) == QStringView(codes[c])) {
                 ++n[c];
                 break;
             }

@@ -3,6 +3,7 @@
 // designed colours per column. Holds 20 empty rows until the first fill.
 #include "compare/GridColumns.h"
 #include "compare/RowFormat.h"
+#include "compare/RowTable.h"
 
 #include <QAbstractTableModel>
 #include <array>
@@ -23,12 +24,14 @@ public:
 
     // Replaces the rows; afterwards exactly these rows are shown, in the
     // order of the column sorted by, if any.
-    void SetRows(std::vector<GridRow>&& rows);
+    void SetTable(RowTable&& rows);
+    void SetRows(const std::vector<GridRow>& rows);
     bool Filled() const { return m_filled; }
     int DataRows() const { return rowCount(); }
     // The text of a cell of a shown row (rows counted as shown).
     QString CellText(int row, int col) const;
-    const GridRow& Row(int row) const { return m_rows[size_t(Source(row))]; }
+    GridRow Row(int row) const { return m_rows.At(size_t(Source(row))); }
+    const RowTable& Table() const { return m_rows; }
     // The rows as shown, as lines of tab-separated cells.
     QString ClipboardText() const;
     // Some shown rows (in the order given) as lines of a style.
@@ -57,7 +60,7 @@ public:
 private:
     int Source(int row) const { return m_order.empty() ? row : m_order[size_t(row)]; }
     void ApplyOrder(std::vector<int>&& order);
-    std::vector<GridRow> m_rows;
+    RowTable m_rows;
     std::vector<int> m_order; // shown row -> index into m_rows; empty: running order
     int m_sortCol = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

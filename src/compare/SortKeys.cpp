@@ -12,24 +12,24 @@ int Digits(QStringView t, int at)
     return (a - u'0') * 10 + (b - u'0');
 }
 
-QStringView TextKey(const GridRow& r, int col)
+QStringView TextKey(const RowTable& t, size_t i, int col)
 {
     switch (col) {
-    case 0: return r.sPh;
-    case 1: return SplitNameView(r.sFL).name;
-    case 2: return SplitNameView(r.sFL).ext;
-    default: return r.sED;
+    case 0: return t.Folder(i);
+    case 1: return SplitNameView(t.Name(i)).name;
+    case 2: return SplitNameView(t.Name(i)).ext;
+    default: return t.Code(i);
     }
 }
 
 // Sizes and dates: -1 where the cell is empty.
-qint64 NumberKey(const GridRow& r, int col)
+qint64 NumberKey(const RowTable& t, size_t i, int col)
 {
     switch (col) {
-    case 4: return r.sED == u"2-*" ? -1 : r.nS1;
-    case 5: return DateKey(r.sU1);
-    case 6: return r.sED == u"1-*" ? -1 : r.nS2;
-    default: return DateKey(r.sU2);
+    case 4: return t.Code(i) == u"2-*" ? -1 : t.S1(i);
+    case 5: return DateKey(t.At(i).sU1);
+    case 6: return t.Code(i) == u"1-*" ? -1 : t.S2(i);
+    default: return DateKey(t.At(i).sU2);
     }
 }
 
@@ -66,12 +66,12 @@ qint64 DateKey(QStringView t)
     return (((year * 12 + mo) * 31 + d) * 24 + h) * 60 + mi;
 }
 
-std::vector<int> SortedOrder(const std::vector<GridRow>& rows, int col, bool descending)
+std::vector<int> SortedOrder(const RowTable& rows, int col, bool descending)
 {
     if (col == 4 || col == 5 || col == 6 || col == 7) {
         std::vector<qint64> keys(rows.size());
         for (size_t i = 0; i < rows.size(); ++i)
-            keys[i] = NumberKey(rows[i], col);
+            keys[i] = NumberKey(rows, i, col);
         return Order(
             rows.size(), std::move(keys), [](qint64 k) { return k < 0; }, std::less<qint64>(), descending);
     }
@@ -85,7 +85,7 @@ std::vector<int> SortedOrder(const std::vector<GridRow>& rows, int col, bool des
     std::vector<Folded> keys(rows.size());
     QStringView last;
     for (size_t i = 0; i < rows.size(); ++i) {
-        const QStringView t = TextKey(rows[i], col);
+        const QStringView t = TextKey(rows, i, col);
         if (i > 0 && t.data() == last.data() && t.size() == last.size()) {
             keys[i] = keys[i - 1]; // rows of one folder share their text
             continue;

@@ -120,8 +120,8 @@ void vSpr::FitSizeColumns()
     const ResultModel& m = *m_model;
     for (int col : {4, 6}) {
         qint64 largest = 0;
-        for (int r = 0; r < m.DataRows() && m.Filled(); ++r)
-            largest = std::max(largest, col == 4 ? m.Row(r).nS1 : m.Row(r).nS2);
+        for (size_t r = 0; m.Filled() && r < m.Table().size(); ++r)
+            largest = std::max(largest, col == 4 ? m.Table().S1(r) : m.Table().S2(r));
         if (largest == 0 || isColumnHidden(col))
             continue;
         const int need = fontMetrics().horizontalAdvance(SizeText(largest)) + kPad;

@@ -7,6 +7,7 @@
 #include "compare/RowActions.h"
 #include "compare/SortKeys.h"
 #include "compare/vSpr.h"
+#include "env/NameBytes.h"
 #include "foldertree/uTrD.h"
 #include "support/Files.h"
 #include "support/Printers.h"
@@ -20,6 +21,7 @@
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <tuple>
 
 namespace {
 const QDateTime T(QDate(2021, 4, 5), QTime(6, 7, 8));
@@ -79,9 +81,39 @@ std::vector<GridRow> SortRows()
 }
 } // namespace
 
+// Rows come back from the compact table exactly as they went in: dates of
+// the usual form and odd ones, empty cells, a name longer than a block of
+// text, stray bytes, any code; a folder's text is held once.
+TEST(RowTable, RowsComeBackAsTheyWentIn)
+{
+    std::vector<GridRow> in = SortRows();
+    in.push_back({"b", QString(600000, QChar(u'n')), "1\u22602", "1999/12/31", "ab/cd/ef gh:ij", -1, 1LL << 40});
+    in.push_back({"b", "", "", "", "", 0, 0});
+    in.push_back({DecodeName("d\xff"), DecodeName("f\xfe.t"), "2>1", "07/03/05 09:41", "00/00/00 00:00", 1, 2});
+    for (int i = 0; i < 50000; ++i)
+        in.push_back({QString("f%1").arg(i % 7), QString("name%1.txt").arg(i), "1=2", "21/01/01 00:00", "", i, i});
+    RowTable t;
+    for (const GridRow& r : in)
+        t.Add(r);
+    t.Done();
+    ASSERT_EQ(t.size(), in.size());
+    for (size_t i = 0; i < in.size(); ++i) {
+        const GridRow r = t.At(i);
+        ASSERT_EQ(std::tie(r.sPh, r.sFL, r.sED, r.sU1, r.sU2, r.nS1, r.nS2),
+                  std::tie(in[i].sPh, in[i].sFL, in[i].sED, in[i].sU1, in[i].sU2, in[i].nS1, in[i].nS2))
+            << i;
+    }
+    EXPECT_EQ(t.Folder(0).constData(), t.Folder(4).constData()); // "b" held once
+    ResultModel m;
+    m.SetTable(std::move(t));
+    EXPECT_EQ(m.CellText(4, 5), "1999/12/31");
+}
+
 TEST(SortKeys, SizesDatesAndTextsByTheirValueEmptyLast)
 {
-    const auto rows = SortRows();
+    RowTable rows;
+    for (const GridRow& r : SortRows())
+        rows.Add(r);
     const struct {
         int col;
         std::vector<int> asc, desc;
