@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 QString& ProgramFolderOverride()
@@ -43,6 +45,38 @@ QString ProgramBaseName(const QString& exeBaseName)
     if (exeBaseName.right(3).toLower() == QLatin1String("_dv"))
         return exeBaseName.left(exeBaseName.size() - 3);
     return exeBaseName;
+}
+
+namespace {
+bool WritableFolder(const QString& path)
+{
+    const QFileInfo f(path);
+    return f.isDir() && f.isWritable();
+}
+
+// The base of per-user data: $XDG_DATA_HOME, or ~/.local/share.
+QString PerUserData()
+{
+#ifdef Q_OS_WIN
+    return WithTrailingSep(
+        QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)));
+#else
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    if (xdg.startsWith(QLatin1Char('/')))
+        return WithTrailingSep(xdg);
+    return WithTrailingSep(QDir::homePath()) + QStringLiteral(".local/share/");
+#endif
+}
+} // namespace
+
+QString UserDataFolder()
+{
+    const QChar sep = PathSep();
+    const QString prg = ProgramFolder();
+    const QString beside = prg + QStringLiteral("usData") + sep;
+    if (WritableFolder(beside) || (!QFileInfo::exists(beside) && WritableFolder(prg)))
+        return beside; // portable: the data travels with the program
+    return PerUserData() + QStringLiteral("FldCmpr") + sep + QStringLiteral("usData") + sep;
 }
 
 QString ProgramFolder()

@@ -32,6 +32,10 @@ QString ProgramBaseName(const QString& exeBaseName);
 // The program's own folder, ending with the separator. Tests may point it
 // at a temporary folder with SetProgramFolder.
 QString ProgramFolder();
+// Where the user data folder is: usData beside the program when that can
+// be written, otherwise FldCmpr/usData in the per-user data folder
+// ($XDG_DATA_HOME, by default ~/.local/share). Ends with the separator.
+QString UserDataFolder();
 void SetProgramFolder(const QString& folder);
 // The command-line arguments as one text, joined with single spaces.
 QString ArgText(const QStringList& args);

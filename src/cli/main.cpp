@@ -136,6 +136,9 @@ int main(int argc, char** argv)
     }
     if (o.help || o.version) {
         std::fputs(o.help ? CliHelp() : "fldcmpr-cli " FLDCMPR_VERSION "\n", stdout);
+        if (o.help)
+            std::printf("\n既定の比較結果ﾌｧｲﾙ: %s\n",
+                        ShownName(Usr::UserDataFolder() + QStringLiteral("Cmpr.mdb")).toUtf8().constData());
         return std::fflush(stdout) == 0 ? kSame : kTrouble;
     }
     try {

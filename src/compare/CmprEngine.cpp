@@ -119,8 +119,8 @@ void CmprResult::CheckContents(const CmprRule& rule, const CmprEngine::Progress&
             m_code[i] = kDiffer;
         } else if (rule.criterion == CmprRule::Content && f.size > 0) {
             which.push_back(i);
-            pairs.push_back({FullPath(m_fld1, w1.Folder(f), w1.Name(f)), FullPath(m_fld2, w2.Folder(g), w2.Name(g)),
-                             f.size});
+            pairs.push_back(
+                {FullPath(m_fld1, w1.Folder(f), w1.Name(f)), FullPath(m_fld2, w2.Folder(g), w2.Name(g)), f.size});
         }
     }
     if (pairs.empty())
@@ -193,8 +193,8 @@ void CmprResult::Emit(RowSink& sink) const
         const QString& sPh = w1.folders[f.folder];
         const int j = m_1.partner[size_t(i)];
         if (j == kNoMatch) {
-            sink.Row({base + i + 1, sPh, w1.Name(f), DateText(f.mtime), QString(), f.size, 0, CmprCd::Only1, f.mtime,
-                      0});
+            sink.Row(
+                {base + i + 1, sPh, w1.Name(f), DateText(f.mtime), QString(), f.size, 0, CmprCd::Only1, f.mtime, 0});
             continue;
         }
         const WalkFile& g = w2.files[size_t(j)];

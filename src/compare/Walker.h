@@ -25,8 +25,8 @@ struct WalkSkip {
 // The files of a walk, held compactly: names as the system gave them, in
 // one buffer per folder, each ended by a zero byte.
 struct WalkResult {
-    std::vector<QString> folders;           // relative folder of each folder walked
-    std::vector<std::vector<char>> names;   // the file names of each folder
+    std::vector<QString> folders;         // relative folder of each folder walked
+    std::vector<std::vector<char>> names; // the file names of each folder
     std::vector<WalkFile> files;
     std::vector<size_t> keys; // each file's match key (see Matcher.h), made while walking
     std::vector<WalkSkip> skipped;

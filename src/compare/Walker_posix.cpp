@@ -56,14 +56,14 @@ struct DirCloser {
 // One folder as read: its sorted files and subfolders, and what could not
 // be read in it, in the order they were met.
 struct Node {
-    QString path;      // as shown in messages
-    std::string rel;   // the bytes below the compared folder; empty for it
-    bool link = false; // reached through a link to a folder
+    QString path;                                    // as shown in messages
+    std::string rel;                                 // the bytes below the compared folder; empty for it
+    bool link = false;                               // reached through a link to a folder
     enum { Waiting, Reading, Read } state = Waiting; // under the walk's lock
     bool queued = false;                             // in the queue, under the walk's lock
-    bool gone = false;               // vanished: nothing to list or report
-    std::optional<WalkSkip> opening; // could not be opened: reported at its place
-    bool listed = false;             // opened and listed (perhaps not to the end)
+    bool gone = false;                               // vanished: nothing to list or report
+    std::optional<WalkSkip> opening;                 // could not be opened: reported at its place
+    bool listed = false;                             // opened and listed (perhaps not to the end)
     DirId id{};
     std::vector<WalkSkip> skips;
     QString relShown;
@@ -319,8 +319,7 @@ private:
     static bool IsLink(int dfd, const dirent* e)
     {
         struct stat st;
-        return e->d_type == DT_UNKNOWN && fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-               S_ISLNK(st.st_mode);
+        return e->d_type == DT_UNKNOWN && fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
     }
 
     // Adds a folder and those below it to the result in walk order, freeing

@@ -46,7 +46,7 @@ void yIni::W_UserData(quintptr nWhnd)
     QChar sep = PathSep();
     Usr::sAppFld = prg + QStringLiteral("apData") + sep;
     Usr::ChkFso();
-    Usr::sUsrFld = prg + QStringLiteral("usData") + sep;
+    Usr::sUsrFld = Usr::UserDataFolder();
     if (!Usr::ChkFso().FolderExists(Usr::sUsrFld))
         F_CreateFld(Usr::sUsrFld);
 }

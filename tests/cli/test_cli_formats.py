@@ -282,6 +282,35 @@ class Store(unittest.TestCase):
         finally:
             shutil.rmtree(d)
 
+    @unittest.skipIf(os.geteuid() == 0, 'needs a user without root rights: a folder root cannot write into')
+    def test_a_program_folder_that_cannot_be_written_puts_the_store_in_the_users_data_folder(self):
+        d = tempfile.mkdtemp()
+        try:
+            bin_ = os.path.join(d, 'bin')
+            os.makedirs(bin_)
+            shutil.copy(CLI, bin_)
+            make(os.path.join(d, 'one', 'a'))
+            os.makedirs(os.path.join(d, 'two'))
+            os.chmod(bin_, 0o555)
+            home = os.path.join(d, 'home')
+            os.makedirs(home)
+            env = {k: v for k, v in os.environ.items() if k != 'XDG_DATA_HOME'}
+            env['HOME'] = home
+            cli = os.path.join(bin_, 'fldcmpr-cli')
+            args = [cli, os.path.join(d, 'one'), os.path.join(d, 'two')]
+            r = subprocess.run(args, capture_output=True, env=env)
+            self.assertEqual(r.returncode, 1, r.stderr)
+            store = os.path.join(home, '.local', 'share', 'FldCmpr', 'usData', 'Cmpr.mdb')
+            self.assertTrue(os.path.isfile(store))
+            self.assertEqual(os.listdir(bin_), ['fldcmpr-cli'])
+            self.assertIn(store, subprocess.run([cli, '--help'], capture_output=True, env=env).stdout.decode())
+            env['XDG_DATA_HOME'] = os.path.join(d, 'xdg')
+            self.assertEqual(subprocess.run(args, capture_output=True, env=env).returncode, 1)
+            self.assertTrue(os.path.isfile(os.path.join(d, 'xdg', 'FldCmpr', 'usData', 'Cmpr.mdb')))
+        finally:
+            os.chmod(os.path.join(d, 'bin'), 0o755)
+            shutil.rmtree(d)
+
 
 if __name__ == '__main__':
     CLI, MAKE_TREES, MANUAL = (os.path.abspath(a) for a in sys.argv[1:4])
