@@ -4,6 +4,7 @@
 #include "env/NameBytes.h"
 #include "ui/Dialogs.h"
 #include "ui/QtDialogs.h"
+#include "ui/QtLang.h"
 
 #include <QFont>
 #include <QMessageBox>
@@ -11,6 +12,7 @@
 int main(int argc, char** argv)
 {
     FcApplication app(argc, argv);
+    LoadQtTranslations();
     QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
                                {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
                                 QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")});

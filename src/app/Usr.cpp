@@ -74,7 +74,9 @@ QString UserDataFolder()
     const QChar sep = PathSep();
     const QString prg = ProgramFolder();
     const QString beside = prg + QStringLiteral("usData") + sep;
-    if (WritableFolder(beside) || (!QFileInfo::exists(beside) && WritableFolder(prg)))
+    // installed: the desktop entry lies in the prefix beside the programs
+    const bool installed = QFileInfo::exists(prg + QStringLiteral("../share/applications/jp.example.fldcmpr.desktop"));
+    if (!installed && (WritableFolder(beside) || (!QFileInfo::exists(beside) && WritableFolder(prg))))
         return beside; // portable: the data travels with the program
     return PerUserData() + QStringLiteral("FldCmpr") + sep + QStringLiteral("usData") + sep;
 }

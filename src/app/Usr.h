@@ -33,8 +33,9 @@ QString ProgramBaseName(const QString& exeBaseName);
 // at a temporary folder with SetProgramFolder.
 QString ProgramFolder();
 // Where the user data folder is: usData beside the program when that can
-// be written, otherwise FldCmpr/usData in the per-user data folder
-// ($XDG_DATA_HOME, by default ~/.local/share). Ends with the separator.
+// be written and the program is not installed (portable use), otherwise
+// FldCmpr/usData in the per-user data folder ($XDG_DATA_HOME, by default
+// ~/.local/share). Ends with the separator.
 QString UserDataFolder();
 void SetProgramFolder(const QString& folder);
 // The command-line arguments as one text, joined with single spaces.

@@ -9,6 +9,7 @@
 
 #include <sys/stat.h>
 
+#include <QDir>
 #include <QFile>
 #include <QtEndian>
 #include <gtest/gtest.h>
@@ -161,4 +162,32 @@ TEST_F(LaunchArg, UnreadableFileIsReportedNotFatal)
     EXPECT_FALSE(Usr::bLnch);
     ASSERT_EQ(ds.dlg.messages.size(), 1);
     EXPECT_TRUE(ds.dlg.messages[0].contains(f));
+}
+
+// The user data folder: beside a portable program that can write there;
+// for an installed program, or one whose folder cannot be written, the
+// per-user data folder.
+TEST(Usr, UserDataBesideAPortableProgramElseInTheUsersDataFolder)
+{
+    TestDir dir;
+    const QByteArray xdg = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path("xdg")));
+    const QString bin = dir.createDir("bin") + "/";
+    const QString perUser = dir.path("xdg") + "/FldCmpr/usData/";
+    Usr::SetProgramFolder(bin);
+    EXPECT_EQ(Usr::UserDataFolder(), bin + "usData/");
+    dir.createDir("bin/usData");
+    EXPECT_EQ(Usr::UserDataFolder(), bin + "usData/");
+    if (geteuid() != 0) {
+        ::chmod(QFile::encodeName(bin + "usData").constData(), 0555); // shipped read-only
+        EXPECT_EQ(Usr::UserDataFolder(), perUser);
+        ::chmod(QFile::encodeName(bin + "usData").constData(), 0755);
+    }
+    dir.createFile("share/applications/jp.example.fldcmpr.desktop");
+    EXPECT_EQ(Usr::UserDataFolder(), perUser); // installed, even where root could write
+    qunsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(Usr::UserDataFolder(), QDir::homePath() + "/.local/share/FldCmpr/usData/");
+    if (!xdg.isNull())
+        qputenv("XDG_DATA_HOME", xdg);
+    Usr::SetProgramFolder(QString());
 }

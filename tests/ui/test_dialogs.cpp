@@ -1,4 +1,5 @@
 #include "ui/QtDialogs.h"
+#include "ui/QtLang.h"
 #include "ui/ScreenFit.h"
 
 #include "support/Printers.h"
@@ -10,6 +11,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -106,4 +108,27 @@ TEST(ScreenFit, HugeAndOffScreenRectanglesComeBackOntoAScreen)
     for (const auto& c : cases)
         EXPECT_EQ(FitOnScreens(c.want, two), c.got) << c.want.x() << "," << c.want.y();
     EXPECT_EQ(FitOnScreens(QRect(1, 2, 3, 4), {}), QRect(1, 2, 3, 4));
+}
+
+// Qt's texts follow the environment's language; where it names none, they
+// are Japanese like the program's own.
+TEST(QtLang, TheEnvironmentsLanguageOrJapanese)
+{
+    EXPECT_EQ(QtTextLocale("", "", "").language(), QLocale::Japanese);
+    EXPECT_EQ(QtTextLocale("", "", "C.UTF-8").language(), QLocale::Japanese);
+    EXPECT_EQ(QtTextLocale("POSIX", "de_DE.UTF-8", "").language(), QLocale::Japanese);
+    EXPECT_EQ(QtTextLocale("", "de_DE.UTF-8", "ja_JP.UTF-8").language(), QLocale::German);
+    EXPECT_EQ(QtTextLocale("", "", "fr_FR@euro").language(), QLocale::French);
+    EXPECT_EQ(QtTextLocale("", "", "ja_JP.eucJP").language(), QLocale::Japanese);
+
+    qunsetenv("LC_ALL");
+    qunsetenv("LC_MESSAGES");
+    const QByteArray lang = qgetenv("LANG");
+    qputenv("LANG", "C.UTF-8");
+    QTranslator* t = LoadQtTranslations();
+    qputenv("LANG", lang);
+    ASSERT_NE(t, nullptr) << "Qt's Japanese translation (qt6-translations-l10n) is missing";
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("キャンセル"));
+    QCoreApplication::removeTranslator(t);
+    delete t;
 }
