@@ -7,6 +7,7 @@
 #include "compare/Walker.h"
 
 #include <QString>
+#include <array>
 #include <atomic>
 #include <functional>
 #include <vector>
@@ -100,6 +101,8 @@ inline const QString Newer1 = QStringLiteral("1>2");
 inline const QString Newer2 = QStringLiteral("2>1");
 // On both sides, same time (under the tolerance), but another size or content.
 inline const QString Differ = QStringLiteral("1≠2");
+// Every code, in the order counts of them are shown.
+inline const std::array<const QString*, 6> kAll = {&Only1, &Only2, &Same, &Newer1, &Newer2, &Differ};
 // Code of a file seen on both sides, from its two modification times.
 const QString& SetCmprCd(qint64 mtime1, qint64 mtime2);
 } // namespace CmprCd

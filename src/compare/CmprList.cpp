@@ -131,11 +131,10 @@ QString CmprList::StatusText(const QString& cur1, const QString& cur2) const
     t += QStringLiteral("ﾌｫﾙﾀﾞ1: ") + m_fld1 + QStringLiteral("　ﾌｫﾙﾀﾞ2: ") + m_fld2 + QStringLiteral("　比較日時: ") +
          m_when.toString(QStringLiteral("yy/MM/dd hh:mm:ss")) + QStringLiteral("　表示 ") +
          QString::number(m_grid.Model().DataRows()) + QStringLiteral(" 件 (");
-    static const char* const codes[6] = {"1-*", "2-*", "1=2", "1>2", "2>1", "1≠2"};
     const auto n = m_grid.Model().CodeCounts();
     for (size_t i = 0; i < 6; ++i)
         if (i < 5 || n[i] > 0) // the code of other sizes or contents only where there are such rows
-            t += (i ? QStringLiteral(", ") : QString()) + QString::fromUtf8(codes[i]) + QLatin1Char(' ') +
+            t += (i ? QStringLiteral(", ") : QString()) + *CmprCd::kAll[i] + QLatin1Char(' ') +
                  QString::number(n[i]);
     return t + QLatin1Char(')');
 }

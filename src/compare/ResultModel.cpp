@@ -1,5 +1,6 @@
 #include "compare/ResultModel.h"
 
+#include "compare/CmprEngine.h"
 #include "compare/GridColumns.h"
 #include "compare/SortKeys.h"
 #include "env/NameBytes.h"
@@ -157,10 +158,9 @@ std::array<qint64, 6> ResultModel::CodeCounts() const
     std::array<qint64, 6> n{};
     if (!m_filled)
         return n;
-    static const char16_t* const codes[6] = {u"1-*", u"2-*", u"1=2", u"1>2", u"2>1", u"1≠2"};
     for (size_t i = 0; i < m_rows.size(); ++i)
         for (size_t c = 0; c < 6; ++c)
-            if (m_rows.Code(i) == QStringView(codes[c])) {
+            if (m_rows.Code(i) == *CmprCd::kAll[c]) {
                 ++n[c];
                 break;
             }
