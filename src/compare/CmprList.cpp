@@ -134,8 +134,7 @@ QString CmprList::StatusText(const QString& cur1, const QString& cur2) const
     const auto n = m_grid.Model().CodeCounts();
     for (size_t i = 0; i < 6; ++i)
         if (i < 5 || n[i] > 0) // the code of other sizes or contents only where there are such rows
-            t += (i ? QStringLiteral(", ") : QString()) + *CmprCd::kAll[i] + QLatin1Char(' ') +
-                 QString::number(n[i]);
+            t += (i ? QStringLiteral(", ") : QString()) + *CmprCd::kAll[i] + QLatin1Char(' ') + QString::number(n[i]);
     return t + QLatin1Char(')');
 }
 
