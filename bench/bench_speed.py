@@ -22,19 +22,14 @@ of K runs, each run of the tools alternating:
 """
 import argparse, os, shutil, statistics, subprocess, sys, tempfile, time
 
+import bench_compare  # the cached trees of make-trees
+
 HERE = os.path.dirname(os.path.abspath(__file__))
-MAKE_TREES = os.path.join(HERE, '..', 'tests', 'tools', 'make-trees')
 DROP = '/proc/sys/vm/drop_caches'
 
 
 def trees(n):
-    dest = '/tmp/fldcmpr-bench/%d' % n
-    stats = os.path.join(dest, 'stats.txt')
-    if not os.path.exists(stats):
-        os.makedirs(dest, exist_ok=True)
-        out = subprocess.run([sys.executable, MAKE_TREES, dest, str(n)], check=True,
-                             stdout=subprocess.PIPE).stdout.decode().strip().splitlines()[-1]
-        open(stats, 'w').write(out)
+    dest = bench_compare.trees(n)[0]
     return os.path.join(dest, 'one'), os.path.join(dest, 'two')
 
 
