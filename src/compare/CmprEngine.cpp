@@ -68,9 +68,9 @@ namespace {
 const QString* const kCodes[] = {&CmprCd::Only1, &CmprCd::Same, &CmprCd::Newer1, &CmprCd::Newer2, &CmprCd::Differ};
 enum : quint8 { kSame = 1, kNewer1 = 2, kNewer2 = 3, kDiffer = 4 };
 
-quint8 TimeCode(qint64 t1, qint64 t2, CmprRule::Tolerance tol)
+quint8 TimeCode(LocalTime& local, qint64 t1, qint64 t2, CmprRule::Tolerance tol)
 {
-    const int c = CompareMinutes(t1, t2);
+    const int c = local.CompareMinutes(t1, t2);
     if (c == 0 || WithinTolerance(t1, t2, tol))
         return kSame;
     return c > 0 ? kNewer1 : kNewer2;
@@ -156,9 +156,10 @@ CmprResult CmprEngine::Run(const QString& sFld1, const QString& sFld2, const Pro
             r.m_1.partner[size_t(r.m_2.partner[j])] = int(j);
 
     r.m_code.resize(w1.size(), 0);
+    LocalTime local;
     for (size_t i = 0; i < w1.size(); ++i)
         if (const int j = r.m_1.partner[i]; j != kNoMatch)
-            r.m_code[i] = TimeCode(w1[i].mtime, w2[size_t(j)].mtime, rule.tolerance);
+            r.m_code[i] = TimeCode(local, w1[i].mtime, w2[size_t(j)].mtime, rule.tolerance);
     if (rule.criterion != CmprRule::Time)
         r.CheckContents(rule, bytes, stop);
 
@@ -187,6 +188,7 @@ void CmprResult::Emit(RowSink& sink) const
     const qint64 base = 1000;
     const auto &w1 = m_1.w, &w2 = m_2.w;
     const qint64 n1 = qint64(w1.files.size());
+    LocalTime local;
     sink.Begin();
     for (qint64 i = 0; i < n1; ++i) {
         const WalkFile& f = w1.files[size_t(i)];
@@ -194,18 +196,18 @@ void CmprResult::Emit(RowSink& sink) const
         const int j = m_1.partner[size_t(i)];
         if (j == kNoMatch) {
             sink.Row(
-                {base + i + 1, sPh, w1.Name(f), DateText(f.mtime), QString(), f.size, 0, CmprCd::Only1, f.mtime, 0});
+                {base + i + 1, sPh, w1.Name(f), local.Text(f.mtime), QString(), f.size, 0, CmprCd::Only1, f.mtime, 0});
             continue;
         }
         const WalkFile& g = w2.files[size_t(j)];
-        sink.Row({base + i + 1, sPh, w1.Name(f), DateText(f.mtime), DateText(g.mtime), f.size, g.size,
+        sink.Row({base + i + 1, sPh, w1.Name(f), local.Text(f.mtime), local.Text(g.mtime), f.size, g.size,
                   *kCodes[m_code[size_t(i)]], f.mtime, g.mtime});
     }
     for (size_t j = 0; j < w2.files.size(); ++j) {
         if (m_2.partner[j] != kNoMatch)
             continue;
         const WalkFile& g = w2.files[j];
-        sink.Row({base + n1 + qint64(j) + 1, w2.Folder(g), w2.Name(g), QString(), DateText(g.mtime), 0, g.size,
+        sink.Row({base + n1 + qint64(j) + 1, w2.Folder(g), w2.Name(g), QString(), local.Text(g.mtime), 0, g.size,
                   CmprCd::Only2, 0, g.mtime});
     }
     sink.End(m_fld1, m_fld2, m_n);

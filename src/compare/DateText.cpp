@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <ctime>
+#include <limits>
 
 namespace {
-qint64 FloorMinute(qint64 s) { return s >= 0 ? s / 60 : -((-s + 59) / 60); }
+qint64 FloorDiv(qint64 a, qint64 b) { return a / b - (a % b < 0 ? 1 : 0); }
+qint64 FloorMinute(qint64 s) { return FloorDiv(s, 60); }
 
 void Two(char16_t* p, int v)
 {
@@ -43,13 +45,36 @@ qint64 MinuteKey(const std::tm& tm)
 {
     return ((((qint64(tm.tm_year) + 1900) * 12 + tm.tm_mon) * 31 + tm.tm_mday) * 24 + tm.tm_hour) * 60 + tm.tm_min;
 }
-} // namespace
 
-QString DateText(qint64 secsSinceEpoch)
+constexpr qint64 kDay = 86400;
+constexpr size_t kDays = 4096; // days remembered, by day number modulo this
+constexpr qint64 kNoDay = std::numeric_limits<qint64>::min();
+constexpr qint64 kCachedRange = qint64(1) << 56; // far beyond any calendar, far within 64 bits
+
+// The calendar fields of a count of seconds from 1970-01-01 00:00 on a
+// clock without zone (days to civil date after H. Hinnant's algorithm).
+void CivilFields(qint64 secs, std::tm& tm)
 {
-    std::tm tm{};
-    if (!Local(secsSinceEpoch, tm))
-        return QStringLiteral("--/--/-- --:--");
+    const qint64 days = FloorDiv(secs, kDay);
+    const qint64 rest = secs - days * kDay;
+    const qint64 z = days + 719468;
+    const qint64 era = FloorDiv(z, 146097);
+    const qint64 doe = z - era * 146097;
+    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const qint64 mp = (5 * doy + 2) / 153;
+    const qint64 month = mp < 10 ? mp + 3 : mp - 9;
+    const qint64 year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+    tm.tm_year = int(year - 1900);
+    tm.tm_mon = int(month - 1);
+    tm.tm_mday = int(doy - (153 * mp + 2) / 5 + 1);
+    tm.tm_hour = int(rest / 3600);
+    tm.tm_min = int(rest / 60 % 60);
+    tm.tm_sec = int(rest % 60);
+}
+
+QString TextOf(const std::tm& tm)
+{
     char16_t buf[14] = {0, 0, u'/', 0, 0, u'/', 0, 0, u' ', 0, 0, u':', 0, 0};
     int yy = (tm.tm_year + 1900) % 100;
     Two(buf, yy < 0 ? yy + 100 : yy);
@@ -60,20 +85,65 @@ QString DateText(qint64 secsSinceEpoch)
     return QString(reinterpret_cast<const QChar*>(buf), 14);
 }
 
+// The minutes the date texts show, so a code never contradicts them (zones
+// whose offset is not whole minutes, clocks set back); UTC minutes where
+// the times have no local fields.
+int MinuteOrder(qint64 secs1, qint64 secs2, const std::tm* a, const std::tm* b)
+{
+    const qint64 ka = a ? MinuteKey(*a) : FloorMinute(secs1);
+    const qint64 kb = a ? MinuteKey(*b) : FloorMinute(secs2);
+    return ka == kb ? 0 : (ka > kb ? 1 : -1);
+}
+
+const QString kNoDate = QStringLiteral("--/--/-- --:--");
+} // namespace
+
+LocalTime::LocalTime() : m_days(kDays, Day{kNoDay, 0}) {}
+
+bool LocalTime::Fields(qint64 secs, std::tm& tm)
+{
+    if (secs <= -kCachedRange || secs >= kCachedRange)
+        return Local(secs, tm);
+    const qint64 day = FloorDiv(secs, kDay);
+    Day& d = m_days[size_t(day) % kDays];
+    if (d.day == day) {
+        CivilFields(secs + d.offset, tm);
+        return true;
+    }
+    if (!Local(secs, tm))
+        return false;
+    const long off = OffsetOf(tm, secs);
+    std::tm first{}, last{};
+    if (Local(day * kDay, first) && Local(day * kDay + kDay - 1, last) && OffsetOf(first, day * kDay) == off &&
+        OffsetOf(last, day * kDay + kDay - 1) == off)
+        d = {day, off};
+    return true;
+}
+
+QString LocalTime::Text(qint64 secs)
+{
+    std::tm tm{};
+    return Fields(secs, tm) ? TextOf(tm) : kNoDate;
+}
+
+int LocalTime::CompareMinutes(qint64 secs1, qint64 secs2)
+{
+    std::tm a{}, b{};
+    const bool local = Fields(secs1, a) && Fields(secs2, b);
+    return MinuteOrder(secs1, secs2, local ? &a : nullptr, &b);
+}
+
+QString DateText(qint64 secsSinceEpoch)
+{
+    std::tm tm{};
+    return Local(secsSinceEpoch, tm) ? TextOf(tm) : kNoDate;
+}
+
 int CompareMinutes(qint64 secs1, qint64 secs2)
 {
-    // the minutes the date texts show, so a code never contradicts them
-    // (zones whose offset is not whole minutes, clocks set back)
     std::tm a{}, b{};
-    qint64 ka, kb;
-    if (Local(secs1, a) && Local(secs2, b)) {
-        ka = MinuteKey(a);
-        kb = MinuteKey(b);
-    } else {
-        ka = FloorMinute(secs1);
-        kb = FloorMinute(secs2);
-    }
-    return ka == kb ? 0 : (ka > kb ? 1 : -1);
+    const bool local = Local(secs1, a) && Local(secs2, b);
+    return MinuteOrder(secs1, secs2, local ? &a : nullptr, &b);
 }
 
 QString IsoLocalTime(qint64 secsSinceEpoch)

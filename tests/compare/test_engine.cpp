@@ -13,8 +13,10 @@
 
 #include <QDir>
 #include <QFile>
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <limits>
 #include <thread>
 #include <unistd.h>
 
@@ -438,4 +440,50 @@ TEST(DateText, CodesAgreeWithTheShownMinutesInEveryZone)
     // beyond what local time can show: a clear text and still a sound code
     EXPECT_EQ(DateText(qint64(1) << 60), "--/--/-- --:--");
     EXPECT_EQ(CompareMinutes(qint64(1) << 60, 0), 1);
+}
+
+// The conversion a pass uses, which remembers each day's offset, gives the
+// system's text and order for every time: across changes of offset, in zones
+// of odd offsets, before 1970, and after the zone itself was changed.
+TEST(DateText, APassGivesTheSystemsTextsInEveryZone)
+{
+    const char* zones[] = {"Europe/Berlin",
+                           "Australia/Lord_Howe",
+                           "Asia/Kathmandu",
+                           "Europe/Amsterdam",
+                           "America/St_Johns",
+                           "Pacific/Apia",
+                           "UTC"};
+    for (const char* zone : zones) {
+        if (!QFile::exists(QString("/usr/share/zoneinfo/") + zone))
+            GTEST_SKIP() << "needs the time zone data (tzdata)";
+        Zone z(zone);
+        LocalTime pass;
+        int differ = 0;
+        // every 7 hours and 7 seconds over 1910-2040 and every 10 minutes and 7
+        // seconds through 2023, each twice: the second time finds the days
+        // already looked up
+        const struct {
+            qint64 from, to, step;
+        } spans[] = {{-1893456000, 2208988800, 25207}, {1672531200, 1704067200, 607}};
+        for (int round = 0; round < 2; ++round)
+            for (const auto& span : spans)
+                for (qint64 s = span.from; s < span.to; s += span.step) {
+                    differ += pass.Text(s) != DateText(s);
+                    differ += pass.CompareMinutes(s, s + 59) != CompareMinutes(s, s + 59);
+                }
+        EXPECT_EQ(differ, 0) << zone;
+    }
+    LocalTime pass;
+    {
+        Zone z("Asia/Tokyo");
+        EXPECT_EQ(LocalTime().Text(0), "70/01/01 09:00");
+    }
+    {
+        Zone z("America/New_York");
+        EXPECT_EQ(LocalTime().Text(0), "69/12/31 19:00"); // a new pass sees the new zone
+    }
+    EXPECT_EQ(pass.Text(std::numeric_limits<qint64>::min()), "--/--/-- --:--");
+    EXPECT_EQ(pass.Text(std::numeric_limits<qint64>::max()), "--/--/-- --:--");
+    EXPECT_EQ(pass.CompareMinutes(std::numeric_limits<qint64>::min(), 0), -1);
 }
