@@ -32,7 +32,26 @@
 #include <unistd.h>
 #include <unordered_set>
 
+// An address sanitizer brings its own allocator: glibc's, which
+// malloc_trim works on, is then never set up.
+#if defined(__SANITIZE_ADDRESS__)
+#define FLDCMPR_OWN_ALLOCATOR 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define FLDCMPR_OWN_ALLOCATOR 1
+#endif
+#endif
+
 namespace {
+// What the readers freed in their own heaps goes back to the system, or it
+// would stay counted beside what the comparison allocates next.
+void ReturnFreedMemory()
+{
+#if defined(__GLIBC__) && !defined(FLDCMPR_OWN_ALLOCATOR)
+    malloc_trim(0);
+#endif
+}
+
 struct DirId {
     dev_t dev;
     ino_t ino;
@@ -412,10 +431,6 @@ WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen, const st
         w.Run();
         r = std::move(w.result);
     }
-#ifdef __GLIBC__
-    // what the readers freed in their own heaps goes back to the system, or
-    // it would stay counted beside what the comparison allocates next
-    malloc_trim(0);
-#endif
+    ReturnFreedMemory();
     return r;
 }
