@@ -31,7 +31,7 @@ void Output::Flush()
 {
     if (!m_text.isEmpty()) {
         const QByteArray b = m_text.toUtf8();
-        m_text.clear();
+        m_text.resize(0); // its room is kept for the next piece
         Write(b.constData(), size_t(b.size()));
     }
     if (std::fflush(m_f) != 0)

@@ -11,8 +11,7 @@ void ResultStore::Prepare(SqlDb& db)
     db.Exec(QStringLiteral(
         "PRAGMA page_size=32768; PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768;"
         "CREATE TABLE IF NOT EXISTS tbCmpr (nNo INTEGER PRIMARY KEY, sPh TEXT COLLATE NOCASE,"
-        " sFL TEXT COLLATE NOCASE, sU1 TEXT, sU2 TEXT, nS1 INTEGER, nS2 INTEGER, sED TEXT);"
-        "CREATE INDEX IF NOT EXISTS ixPhFL ON tbCmpr (sPh, sFL);"));
+        " sFL TEXT COLLATE NOCASE, sU1 TEXT, sU2 TEXT, nS1 INTEGER, nS2 INTEGER, sED TEXT);"));
     RunLog::Prepare(db);
 }
 

@@ -45,20 +45,37 @@ QString ModeQuery(int nDisp)
 }
 
 namespace {
+// Appends the cell, each run of characters that stand as they are in one go
+// (this runs for every cell of every row); `write` gives the characters
+// `special` picks their written form.
+template <typename Special, typename Write>
+void AppendCell(QString& out, QStringView cell, Special special, Write write)
+{
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < cell.size(); ++i) {
+        if (!special(cell[i]))
+            continue;
+        out += cell.mid(run, i - run);
+        write(out, cell[i]);
+        run = i + 1;
+    }
+    out += cell.mid(run);
+}
+
 // The cell, in double quotes with inner quotes doubled when `quote`; an
 // escaped byte as \xHH.
 void AppendQuotedCell(QString& out, QStringView cell, bool quote)
 {
     if (quote)
         out += QLatin1Char('"');
-    for (QChar c : cell) {
-        if (IsEscapedByte(c))
-            AppendByteText(out, c);
-        else if (c == QLatin1Char('"'))
-            out += QStringLiteral("\"\"");
-        else
-            out += c;
-    }
+    AppendCell(
+        out, cell, [](QChar c) { return IsEscapedByte(c) || c == QLatin1Char('"'); },
+        [](QString& o, QChar c) {
+            if (IsEscapedByte(c))
+                AppendByteText(o, c);
+            else
+                o += QStringLiteral("\"\"");
+        });
     if (quote)
         out += QLatin1Char('"');
 }
@@ -83,19 +100,21 @@ void AppendClipboardCell(QString& out, QStringView cell)
 // return are written as \\, \t, \n, \r, an escaped byte as \xHH.
 void AppendTsvCell(QString& out, QStringView cell)
 {
-    for (QChar c : cell) {
-        switch (c.unicode()) {
-        case '\\': out += QStringLiteral("\\\\"); break;
-        case '\t': out += QStringLiteral("\\t"); break;
-        case '\n': out += QStringLiteral("\\n"); break;
-        case '\r': out += QStringLiteral("\\r"); break;
-        default:
-            if (IsEscapedByte(c))
-                AppendByteText(out, c);
-            else
-                out += c;
-        }
-    }
+    AppendCell(
+        out, cell,
+        [](QChar c) {
+            const char16_t u = c.unicode();
+            return u == '\\' || u == '\t' || u == '\n' || u == '\r' || IsEscapedByte(c);
+        },
+        [](QString& o, QChar c) {
+            switch (c.unicode()) {
+            case '\\': o += QStringLiteral("\\\\"); break;
+            case '\t': o += QStringLiteral("\\t"); break;
+            case '\n': o += QStringLiteral("\\n"); break;
+            case '\r': o += QStringLiteral("\\r"); break;
+            default: AppendByteText(o, c);
+            }
+        });
 }
 
 // RFC 4180: a cell holding a comma, quote or line break is quoted, inner

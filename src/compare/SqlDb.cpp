@@ -50,9 +50,14 @@ void SqlStmt::Bind(int i, QStringView v)
     if (m_utf8.size() <= size_t(i))
         m_utf8.resize(size_t(i) + 1);
     QByteArray& buf = m_utf8[size_t(i)];
-    buf.clear();
+    buf.resize(0); // its room is kept for the next row
     AppendEncodedName(buf, v);
     Check(sqlite3_bind_text(m_st, i, buf.constData(), int(buf.size()), SQLITE_STATIC));
+}
+
+void SqlStmt::BindBytes(int i, const QByteArray& utf8)
+{
+    Check(sqlite3_bind_text(m_st, i, utf8.constData(), int(utf8.size()), SQLITE_STATIC));
 }
 
 void SqlStmt::BindNull(int i) { Check(sqlite3_bind_null(m_st, i)); }
@@ -85,6 +90,10 @@ QString SqlStmt::Text(int col) const
 
 SqlDb::SqlDb(const QString& path) : m_path(path)
 {
+    // No statistics of SQLite's memory are read here; counting them takes a
+    // global lock on every allocation. Only possible before SQLite starts.
+    static const bool configured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+    (void)configured;
     QByteArray f = EncodeName(path);
     int rc = sqlite3_open_v2(f.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {

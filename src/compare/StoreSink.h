@@ -21,6 +21,8 @@ public:
 private:
     SqlDb& m_db;
     std::unique_ptr<SqlStmt> m_ins;
+    QString m_ph;         // the folder of the last row
+    QByteArray m_phBytes; // and its stored form
     bool m_open = false;
     qint64 m_nRun = 0;
 };

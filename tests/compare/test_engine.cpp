@@ -318,6 +318,33 @@ TEST_F(Engine, FoldersReachedByManyLinksAreWalkedOnce)
     EXPECT_EQ(c.same, 14);
 }
 
+// A store an earlier version made, with its index on folder and name, is
+// read and replaced as any other; the index, of use to no query, goes. The
+// folder of each row is stored with its own bytes, though rows of one
+// folder pass the same text in turn.
+TEST_F(Engine, AStoreWithTheOldIndexIsReplacedAndLosesIt)
+{
+    file("one/a/x.txt");
+    file("one/a/y.txt");
+    file("one/b/x.txt");
+    file("one/x.txt");
+    file("two/a/x.txt");
+    store.OpnDb();
+    store.Db().Exec(
+        "CREATE INDEX ixPhFL ON tbCmpr (sPh, sFL); Insert Into tbCmpr (nNo, sPh, sFL) Values (1, 'old', 'old')");
+    store.ClsDb();
+    run(one(), two());
+    const std::vector<Row> r = rows();
+    ASSERT_EQ(r.size(), 4u);
+    const char* folders[] = {"", "a", "a", "b"};
+    for (size_t i = 0; i < r.size(); ++i)
+        EXPECT_EQ(r[i].sPh, folders[i]) << i;
+    store.OpnDb();
+    SqlStmt st = store.Db().Prepare("Select count(*) From sqlite_master Where type = 'index' And name = 'ixPhFL'");
+    ASSERT_TRUE(st.Step());
+    EXPECT_EQ(st.Int(0), 0);
+}
+
 TEST_F(Engine, CompactionKeepsRowsAndRemovesAStaleCopy)
 {
     file("one/a.txt");
