@@ -161,3 +161,16 @@ QString IsoLocalTime(qint64 secsSinceEpoch)
         n += std::snprintf(buf + n, sizeof buf - size_t(n), ":%02ld", a % 60);
     return QString::fromLatin1(buf, n);
 }
+
+bool ReadDateText(QStringView t, std::array<int, 5>& fields)
+{
+    if (t.size() != 14 || t[2] != u'/' || t[5] != u'/' || t[8] != u' ' || t[11] != u':')
+        return false;
+    for (int k = 0; k < 5; ++k) {
+        const char16_t a = t[k * 3].unicode(), b = t[k * 3 + 1].unicode();
+        if (a < u'0' || a > u'9' || b < u'0' || b > u'9')
+            return false;
+        fields[size_t(k)] = (a - u'0') * 10 + (b - u'0');
+    }
+    return true;
+}

@@ -2,6 +2,7 @@
 // A file's last-modified time as "yy/mm/dd hh:mm" in local time.
 #include <QString>
 
+#include <array>
 #include <ctime>
 #include <vector>
 
@@ -38,3 +39,6 @@ QString DateText(qint64 secsSinceEpoch);
 // as in some zones before 1940); empty where it cannot be converted.
 QString IsoLocalTime(qint64 secsSinceEpoch);
 int CompareMinutes(qint64 secs1, qint64 secs2);
+// The five numbers of a text of the form "yy/mm/dd hh:mm"; false for any
+// other text (empty, "--/--/-- --:--", damaged).
+bool ReadDateText(QStringView text, std::array<int, 5>& fields);

@@ -158,12 +158,13 @@ std::array<qint64, 6> ResultModel::CodeCounts() const
     std::array<qint64, 6> n{};
     if (!m_filled)
         return n;
+    std::vector<qint64> per(m_rows.Codes().size());
     for (size_t i = 0; i < m_rows.size(); ++i)
+        ++per[m_rows.CodeNumber(i)];
+    for (size_t k = 0; k < per.size(); ++k)
         for (size_t c = 0; c < 6; ++c)
-            if (m_rows.Code(i) == *CmprCd::kAll[c]) {
-                ++n[c];
-                break;
-            }
+            if (m_rows.Codes()[k] == *CmprCd::kAll[c])
+                n[c] += per[k];
     return n;
 }
 

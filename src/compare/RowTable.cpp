@@ -1,18 +1,12 @@
 #include "compare/RowTable.h"
 
+#include "compare/DateText.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace {
 constexpr qsizetype kBlock = qsizetype(1) << 19; // characters
-
-int Two(const QString& t, int at)
-{
-    const char16_t a = t[at].unicode(), b = t[at + 1].unicode();
-    if (a < u'0' || a > u'9' || b < u'0' || b > u'9')
-        return -1;
-    return (a - u'0') * 10 + (b - u'0');
-}
 } // namespace
 
 void RowTable::Clear()
@@ -29,17 +23,9 @@ RowTable::Date RowTable::Pack(const QString& t)
 {
     if (t.isEmpty())
         return {kNone, 0, 0, 0, 0};
-    if (t.size() == 14 && t[2] == u'/' && t[5] == u'/' && t[8] == u' ' && t[11] == u':') {
-        Date d{};
-        bool ok = true;
-        for (int k = 0; k < 5; ++k) {
-            const int v = Two(t, k * 3);
-            ok = ok && v >= 0;
-            d[size_t(k)] = quint8(v);
-        }
-        if (ok)
-            return d;
-    }
+    std::array<int, 5> f;
+    if (ReadDateText(t, f))
+        return {quint8(f[0]), quint8(f[1]), quint8(f[2]), quint8(f[3]), quint8(f[4])};
     return {kText, 0, 0, 0, 0};
 }
 

@@ -26,6 +26,9 @@ public:
     qint64 S1(size_t i) const { return m_rows[i].s1; }
     qint64 S2(size_t i) const { return m_rows[i].s2; }
     const QString& Code(size_t i) const { return m_codes[m_rows[i].code]; }
+    // The code texts met, and a row's as a number into them.
+    const std::vector<QString>& Codes() const { return m_codes; }
+    size_t CodeNumber(size_t i) const { return m_rows[i].code; }
     const QString& Folder(size_t i) const { return m_folders[m_rows[i].folder]; }
     QStringView Name(size_t i) const { return {m_rows[i].text, qsizetype(m_rows[i].nameLen)}; }
 

@@ -1,17 +1,11 @@
 #include "compare/SortKeys.h"
 
+#include "compare/DateText.h"
+
 #include <algorithm>
 #include <utility>
 
 namespace {
-int Digits(QStringView t, int at)
-{
-    const char16_t a = t[at].unicode(), b = t[at + 1].unicode();
-    if (a < u'0' || a > u'9' || b < u'0' || b > u'9')
-        return -1;
-    return (a - u'0') * 10 + (b - u'0');
-}
-
 QStringView TextKey(const RowTable& t, size_t i, int col)
 {
     switch (col) {
@@ -57,13 +51,11 @@ std::vector<int> Order(size_t n, std::vector<Key>&& keys, Empty empty, Less less
 
 qint64 DateKey(QStringView t)
 {
-    if (t.size() != 14)
+    std::array<int, 5> f;
+    if (!ReadDateText(t, f))
         return -1;
-    const int yy = Digits(t, 0), mo = Digits(t, 3), d = Digits(t, 6), h = Digits(t, 9), mi = Digits(t, 12);
-    if (yy < 0 || mo < 0 || d < 0 || h < 0 || mi < 0)
-        return -1;
-    const qint64 year = yy >= 70 ? 1900 + yy : 2000 + yy;
-    return (((year * 12 + mo) * 31 + d) * 24 + h) * 60 + mi;
+    const qint64 year = f[0] >= 70 ? 1900 + f[0] : 2000 + f[0];
+    return (((year * 12 + f[1]) * 31 + f[2]) * 24 + f[3]) * 60 + f[4];
 }
 
 std::vector<int> SortedOrder(const RowTable& rows, int col, bool descending)

@@ -131,6 +131,8 @@ TEST(SortKeys, SizesDatesAndTextsByTheirValueEmptyLast)
     }
     EXPECT_EQ(DateKey(u"--/--/-- --:--"), -1);
     EXPECT_LT(DateKey(u"99/12/31 23:59"), DateKey(u"00/01/01 00:00"));
+    for (const char16_t* odd : {u"99-12-31 23:59", u"99/12/31 2359 ", u"99/1a/31 23:59", u""})
+        EXPECT_EQ(DateKey(odd), -1); // a damaged store's text sorts with the unshown times
 }
 
 // Header clicks: ascending, descending, the running order; Ctrl+click back
