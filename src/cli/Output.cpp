@@ -37,3 +37,10 @@ void Output::Flush()
     if (std::fflush(m_f) != 0)
         Failed();
 }
+
+QByteArray Output::Take()
+{
+    QByteArray b = m_text.toUtf8();
+    m_text.resize(0);
+    return b;
+}

@@ -10,6 +10,7 @@ struct OutputClosed {};
 
 class Output {
 public:
+    // With no file, the text is only gathered, for Take.
     explicit Output(std::FILE* f) : m_f(f) {}
     // Text of the rows so far; Flush or Put writes it out when it is big.
     QString& Text() { return m_text; }
@@ -17,10 +18,12 @@ public:
     // Writes what is gathered once it passes a piece's size.
     void Spill()
     {
-        if (m_text.size() >= kPiece)
+        if (m_f && m_text.size() >= kPiece)
             Flush();
     }
     void Flush();
+    // The text gathered, as UTF-8, and none left.
+    QByteArray Take();
 
 private:
     static constexpr qsizetype kPiece = 1 << 16;

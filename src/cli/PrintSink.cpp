@@ -7,6 +7,8 @@
 #include <QDir>
 #include <array>
 #include <cstdio>
+#include <deque>
+#include <future>
 
 namespace {
 // A JSON string: quote, backslash and control characters escaped; a byte
@@ -133,6 +135,40 @@ void PrintSink::End(const QString& sFld1, const QString& sFld2, const CmprCounts
     m_out.Flush();
     if (m_o.summary && m_o.format != OutFormat::Json)
         std::fputs(SummaryText(a1, a2, n, m_o.rule.criterion != CmprRule::Time).toUtf8().constData(), stderr);
+}
+
+void PrintRows(const CliOptions& o, const CmprResult& r, Output& out, int threads)
+{
+    PrintSink print(o, out);
+    if (threads <= 1) {
+        r.Emit(print);
+        return;
+    }
+    constexpr size_t kPlaces = 4096; // rows a piece: a few hundred KiB of text
+    const size_t n = r.Places();
+    size_t next = 0;
+    std::deque<std::future<QByteArray>> pieces;
+    auto start = [&] {
+        const size_t from = next;
+        next = std::min(n, next + kPlaces);
+        pieces.push_back(std::async(std::launch::async, [&o, &r, from, to = next] {
+            Output text(nullptr);
+            PrintSink piece(o, text);
+            r.EmitRows(piece, from, to);
+            return text.Take();
+        }));
+    };
+    print.Begin();
+    while (next < n && pieces.size() < size_t(threads))
+        start();
+    while (!pieces.empty()) {
+        const QByteArray text = pieces.front().get();
+        pieces.pop_front();
+        if (next < n)
+            start();
+        out.Put(text);
+    }
+    print.End(r.Folder1(), r.Folder2(), r.Counts());
 }
 
 namespace {

@@ -19,6 +19,11 @@ private:
     Output& m_out;
 };
 
+// All of a result printed: header, rows, summary. With more than one
+// thread the rows are formatted a piece at a time on that many threads and
+// written in order, the same text as one thread writes.
+void PrintRows(const CliOptions& o, const CmprResult& r, Output& out, int threads);
+
 // The summary: the two compared folders, the count of each code, the rows
 // and what could not be read. As "key: value" lines, or as one JSON object
 // {"summary": {...}} on a line.

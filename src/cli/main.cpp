@@ -12,10 +12,12 @@
 #include "env/yIni.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <future>
 #include <optional>
+#include <thread>
 
 namespace {
 // diff's exit status
@@ -91,6 +93,8 @@ private:
     std::future<void> m_job;
 };
 
+int PrintThreads() { return int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u)); }
+
 int Status(const CmprCounts& n)
 {
     if (n.skipped > 0)
@@ -108,9 +112,10 @@ int Run(const CliOptions& o)
         store.emplace(o, r);
     const int status = Status(r.Counts());
     Output out(stdout);
-    PrintSink print(o, out);
     try {
-        r.Emit(print);
+        // with a store, its thread has the other core; without, the rows
+        // are all the work left
+        PrintRows(o, r, out, o.noStore && o.walk.readers != 1 ? PrintThreads() : 1);
     } catch (const OutputClosed&) {
         // the reader has what it wanted: the status still tells the result
     }

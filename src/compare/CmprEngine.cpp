@@ -185,32 +185,37 @@ qint64 CmprResult::nCnt() const { return 1000 + qint64(m_1.w.files.size() + m_2.
 
 void CmprResult::Emit(RowSink& sink) const
 {
+    sink.Begin();
+    EmitRows(sink, 0, Places());
+    sink.End(m_fld1, m_fld2, m_n);
+}
+
+void CmprResult::EmitRows(RowSink& sink, size_t from, size_t to) const
+{
     const qint64 base = 1000;
     const auto &w1 = m_1.w, &w2 = m_2.w;
-    const qint64 n1 = qint64(w1.files.size());
+    const size_t n1 = w1.files.size();
     LocalTime local;
-    sink.Begin();
-    for (qint64 i = 0; i < n1; ++i) {
-        const WalkFile& f = w1.files[size_t(i)];
+    for (size_t i = from; i < std::min(to, n1); ++i) {
+        const WalkFile& f = w1.files[i];
         const QString& sPh = w1.folders[f.folder];
-        const int j = m_1.partner[size_t(i)];
+        const int j = m_1.partner[i];
+        const qint64 nNo = base + qint64(i) + 1;
         if (j == kNoMatch) {
-            sink.Row(
-                {base + i + 1, sPh, w1.Name(f), local.Text(f.mtime), QString(), f.size, 0, CmprCd::Only1, f.mtime, 0});
+            sink.Row({nNo, sPh, w1.Name(f), local.Text(f.mtime), QString(), f.size, 0, CmprCd::Only1, f.mtime, 0});
             continue;
         }
         const WalkFile& g = w2.files[size_t(j)];
-        sink.Row({base + i + 1, sPh, w1.Name(f), local.Text(f.mtime), local.Text(g.mtime), f.size, g.size,
-                  *kCodes[m_code[size_t(i)]], f.mtime, g.mtime});
+        sink.Row({nNo, sPh, w1.Name(f), local.Text(f.mtime), local.Text(g.mtime), f.size, g.size, *kCodes[m_code[i]],
+                  f.mtime, g.mtime});
     }
-    for (size_t j = 0; j < w2.files.size(); ++j) {
+    for (size_t j = std::max(from, n1) - n1; j + n1 < to; ++j) {
         if (m_2.partner[j] != kNoMatch)
             continue;
         const WalkFile& g = w2.files[j];
-        sink.Row({base + n1 + qint64(j) + 1, w2.Folder(g), w2.Name(g), QString(), local.Text(g.mtime), 0, g.size,
+        sink.Row({base + qint64(n1 + j) + 1, w2.Folder(g), w2.Name(g), QString(), local.Text(g.mtime), 0, g.size,
                   CmprCd::Only2, 0, g.mtime});
     }
-    sink.End(m_fld1, m_fld2, m_n);
 }
 
 CmprCounts CmprEngine::Compare(const QString& sFld1, const QString& sFld2, RowSink& sink, const Progress& progress,

@@ -46,12 +46,20 @@ public:
 class CmprResult {
 public:
     const CmprCounts& Counts() const { return m_n; }
+    const QString& Folder1() const { return m_fld1; }
+    const QString& Folder2() const { return m_fld2; }
     // What could not be read (Folder 1's first), in walk order.
     const std::vector<WalkSkip>& Skipped() const { return m_skipped; }
     // The running number of the last file (1000 + files of both sides).
     qint64 nCnt() const;
     // Begin, every row in running-number order, End.
     void Emit(RowSink& sink) const;
+    // The places rows come from, in running-number order: each file of
+    // Folder 1, then each of Folder 2 (a row where it has no partner).
+    size_t Places() const { return m_1.w.files.size() + m_2.w.files.size(); }
+    // The rows of places [from, to), in order, without Begin or End: parts
+    // of one run may be handed out on several threads at once.
+    void EmitRows(RowSink& sink, size_t from, size_t to) const;
 
 private:
     friend class CmprEngine;

@@ -259,6 +259,13 @@ class Summary(unittest.TestCase):
             self.assertEqual(int(lines['読めなかったﾌｫﾙﾀﾞとﾌｧｲﾙ']), 0)
             j = run('--no-store', '--summary', '-q', '--format', 'json', one, two)
             self.assertEqual(json.loads(j.stdout)['summary']['codes'], want)
+            # without a store the rows are formatted in pieces on several
+            # threads: the same bytes as on one, pieces of hidden rows too
+            for args in (['--header'], ['--format', 'json', '--mode', '1', '--summary'], ['--format', 'csv', '--mode', '2']):
+                many, one_thread = (run('--no-store', *args, *t, one, two) for t in ([], ['--threads', '1']))
+                self.assertEqual(many.stdout, one_thread.stdout, args)
+                self.assertEqual(many.stderr, one_thread.stderr, args)
+            self.assertEqual(len(run('--no-store', one, two).stdout.splitlines()), sum(want.values()))
         finally:
             shutil.rmtree(d)
 
