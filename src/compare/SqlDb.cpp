@@ -57,6 +57,9 @@ void SqlStmt::Bind(int i, QStringView v)
 
 void SqlStmt::BindBytes(int i, const QByteArray& utf8)
 {
+    if (m_utf8.size() <= size_t(i))
+        m_utf8.resize(size_t(i) + 1);
+    m_utf8[size_t(i)] = utf8; // shared, and so kept until the step
     Check(sqlite3_bind_text(m_st, i, utf8.constData(), int(utf8.size()), SQLITE_STATIC));
 }
 

@@ -20,7 +20,8 @@ public:
     void Bind(int i, qint64 v);
     void Bind(int i, QStringView v);
     void BindNull(int i);
-    // Text already in the stored form; the bytes must stay until the step.
+    // Text already in the stored form, kept by the statement until the next
+    // bind of that place.
     void BindBytes(int i, const QByteArray& utf8);
     // Runs one step: true while a row is available.
     bool Step();

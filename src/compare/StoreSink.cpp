@@ -22,9 +22,16 @@ void StoreSink::Begin()
     // on folder and name serves any query; one left by an earlier version
     // would only slow every run down.
     m_db.Exec(QStringLiteral("DROP INDEX IF EXISTS ixPhFL; Delete From tbCmpr"));
-    m_ins = std::make_unique<SqlStmt>(
-        m_db.Handle(),
-        QStringLiteral("Insert Into tbCmpr (nNo, sPh, sFL, sU1, sU2, nS1, nS2, sED) Values (?,?,?,?,?,?,?,?)"));
+    m_ins = Statement(kBatch);
+    m_pending.reserve(kBatch);
+}
+
+std::unique_ptr<SqlStmt> StoreSink::Statement(int rows) const
+{
+    QString sql = QStringLiteral("Insert Into tbCmpr (nNo, sPh, sFL, sU1, sU2, nS1, nS2, sED) Values ");
+    for (int k = 0; k < rows; ++k)
+        sql += k == 0 ? QStringLiteral("(?,?,?,?,?,?,?,?)") : QStringLiteral(",(?,?,?,?,?,?,?,?)");
+    return std::make_unique<SqlStmt>(m_db.Handle(), sql);
 }
 
 void StoreSink::Row(const CmprRow& r)
@@ -33,15 +40,35 @@ void StoreSink::Row(const CmprRow& r)
         m_ph = r.sPh;
         m_phBytes = EncodeName(m_ph);
     }
-    SqlPrm(*m_ins, {r.nNo, SqlVal(), r.sFL, r.sU1, r.sU2, r.nS1, r.nS2, r.sED});
-    m_ins->BindBytes(2, m_phBytes);
-    m_ins->Step();
-    m_ins->Reset();
+    m_pending.push_back({r.nNo, r.nS1, r.nS2, m_phBytes, r.sFL, r.sU1, r.sU2, r.sED});
+    if (int(m_pending.size()) == kBatch)
+        Insert(*m_ins, kBatch);
+}
+
+void StoreSink::Insert(SqlStmt& st, int rows)
+{
+    for (int k = 0; k < rows; ++k) {
+        const Pending& p = m_pending[size_t(k)];
+        const int at = k * 8;
+        st.Bind(at + 1, p.nNo);
+        st.BindBytes(at + 2, p.ph);
+        st.Bind(at + 3, p.fl);
+        st.Bind(at + 4, p.u1);
+        st.Bind(at + 5, p.u2);
+        st.Bind(at + 6, p.nS1);
+        st.Bind(at + 7, p.nS2);
+        st.Bind(at + 8, p.ed);
+    }
+    st.Step();
+    st.Reset();
+    m_pending.clear();
 }
 
 void StoreSink::End(const QString& sFld1, const QString& sFld2, const CmprCounts& n)
 {
     m_ins.reset();
+    if (!m_pending.empty())
+        Insert(*Statement(int(m_pending.size())), int(m_pending.size()));
     m_nRun = RunLog::Record(m_db, sFld1, sFld2, n);
     m_db.Exec(QStringLiteral("COMMIT"));
     m_open = false;

@@ -7,6 +7,7 @@
 #include "compare/SqlDb.h"
 
 #include <memory>
+#include <vector>
 
 class StoreSink : public RowSink {
 public:
@@ -19,8 +20,20 @@ public:
     qint64 nRun() const { return m_nRun; }
 
 private:
+    // Rows go in by the statement-full: far less work a row for SQLite than
+    // one statement each.
+    static constexpr int kBatch = 64;
+    struct Pending {
+        qint64 nNo, nS1, nS2;
+        QByteArray ph; // the folder's stored form, shared by its rows
+        QString fl, u1, u2, ed;
+    };
+    void Insert(SqlStmt& st, int rows);
+    std::unique_ptr<SqlStmt> Statement(int rows) const;
+
     SqlDb& m_db;
-    std::unique_ptr<SqlStmt> m_ins;
+    std::unique_ptr<SqlStmt> m_ins; // kBatch rows
+    std::vector<Pending> m_pending;
     QString m_ph;         // the folder of the last row
     QByteArray m_phBytes; // and its stored form
     bool m_open = false;

@@ -345,6 +345,28 @@ TEST_F(Engine, AStoreWithTheOldIndexIsReplacedAndLosesIt)
     EXPECT_EQ(st.Int(0), 0);
 }
 
+// Rows go into the store many to a statement: every row arrives whole and
+// in place, however many statements it takes and whatever is left over.
+TEST_F(Engine, EveryRowIsStoredWholeWhateverTheCount)
+{
+    for (int n : {63, 64, 65, 200}) {
+        for (int i = 0; i < n; ++i)
+            file(QString("%1/one/d%2/f%3.txt").arg(n).arg(i % 7).arg(i, 3, 10, QChar('0')), QByteArray(i, 'x'));
+        dir.createDir(QString("%1/two").arg(n));
+        run(dir.path(QString("%1/one").arg(n)), dir.path(QString("%1/two").arg(n)));
+        const std::vector<Row> r = rows();
+        ASSERT_EQ(r.size(), size_t(n));
+        for (size_t k = 0; k < r.size(); ++k) {
+            EXPECT_EQ(r[k].nNo, qint64(1001 + k));
+            const int i = r[k].sFL.mid(1, 3).toInt();
+            EXPECT_EQ(r[k].sPh, QString("d%1").arg(i % 7));
+            EXPECT_EQ(r[k].nS1, i);
+            EXPECT_EQ(r[k].sED, "1-*");
+            EXPECT_EQ(r[k].sU2, "");
+        }
+    }
+}
+
 TEST_F(Engine, CompactionKeepsRowsAndRemovesAStaleCopy)
 {
     file("one/a.txt");
