@@ -80,16 +80,7 @@ QString Absolute(const QString& path) { return QDir::cleanPath(QDir::current().a
 LineStyle StyleOf(OutFormat f) { return f == OutFormat::Csv ? LineStyle::Csv : LineStyle::Tsv; }
 } // namespace
 
-bool PrintSink::Shown(const QString& code) const
-{
-    if (m_o.quiet)
-        return false;
-    if (m_o.mode == 1)
-        return code != CmprCd::Same;
-    if (m_o.mode == 2)
-        return code == CmprCd::Newer1 || code == CmprCd::Newer2 || code == CmprCd::Differ;
-    return true;
-}
+bool PrintSink::Shown(const QString& code) const { return !m_o.quiet && ShownInMode(m_o.mode, code); }
 
 void PrintSink::Begin()
 {

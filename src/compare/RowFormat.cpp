@@ -1,5 +1,6 @@
 #include "compare/RowFormat.h"
 
+#include "compare/CmprEngine.h"
 #include "compare/GridColumns.h"
 #include "compare/SqlDb.h"
 #include "env/NameBytes.h"
@@ -32,6 +33,15 @@ QString SizeText(qint64 bytes)
         out += digits[i];
     }
     return neg ? QLatin1Char('-') + out : out;
+}
+
+bool ShownInMode(int nDisp, const QString& code)
+{
+    if (nDisp == 1)
+        return code != CmprCd::Same;
+    if (nDisp == 2)
+        return code == CmprCd::Newer1 || code == CmprCd::Newer2 || code == CmprCd::Differ;
+    return true;
 }
 
 QString ModeQuery(int nDisp)
@@ -163,8 +173,35 @@ void AppendHeaderLine(QString& out, LineStyle style)
     AppendLine(out, cells, style);
 }
 
+namespace {
+// A forward scan reads each page once: the cache a run filled is given back
+// before it, and little is kept while it reads; the size is restored after.
+class ScanCache {
+public:
+    explicit ScanCache(SqlDb& db) : m_db(db)
+    {
+        SqlStmt q = db.Prepare(QStringLiteral("PRAGMA cache_size"));
+        m_was = q.Step() ? q.Int(0) : 0;
+        db.Exec(QStringLiteral("PRAGMA shrink_memory; PRAGMA cache_size=-2048"));
+    }
+    ~ScanCache()
+    {
+        try {
+            m_db.Exec(QStringLiteral("PRAGMA cache_size=%1").arg(m_was));
+        } catch (...) {
+            // the connection keeps the small cache: slower, never wrong
+        }
+    }
+
+private:
+    SqlDb& m_db;
+    qint64 m_was;
+};
+} // namespace
+
 void FetchRows(SqlDb& db, int nDisp, int chunk, const std::function<void(std::vector<GridRow>&)>& take)
 {
+    ScanCache cache(db);
     SqlStmt st = db.Prepare(ModeQuery(nDisp));
     std::vector<GridRow> rows;
     rows.reserve(size_t(chunk));

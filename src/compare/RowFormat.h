@@ -22,6 +22,9 @@ struct NameExtView {
 NameExtView SplitNameView(QStringView sFL);
 // Empty for 0; otherwise the exact byte count grouped by thousands.
 QString SizeText(qint64 bytes);
+// Whether a row of the code is shown in a display mode: the rows ModeQuery
+// selects.
+bool ShownInMode(int nDisp, const QString& code);
 // The query of a display mode (any value but 1 and 2 shows all rows).
 QString ModeQuery(int nDisp);
 // How a row's line is written. Clipboard: cells as shown, a cell holding a

@@ -345,6 +345,28 @@ TEST_F(Engine, AStoreWithTheOldIndexIsReplacedAndLosesIt)
     EXPECT_EQ(st.Int(0), 0);
 }
 
+// Reading the rows back for the grid gives the store's page cache back
+// first and keeps little while it scans, then leaves the connection's
+// cache as it was for the next run's writing.
+TEST_F(Engine, ReadingRowsBackLeavesTheCacheAsItWas)
+{
+    for (int i = 0; i < 30; ++i)
+        file(QString("one/f%1.txt").arg(i));
+    file("two/f0.txt");
+    run(one(), two());
+    store.OpnDb();
+    int rows = 0, chunks = 0;
+    FetchRows(store.Db(), 1, 7, [&](std::vector<GridRow>& chunk) {
+        rows += int(chunk.size());
+        ++chunks;
+    });
+    EXPECT_EQ(rows, 29); // f0.txt is 1=2
+    EXPECT_EQ(chunks, 5);
+    SqlStmt st = store.Db().Prepare("PRAGMA cache_size");
+    ASSERT_TRUE(st.Step());
+    EXPECT_EQ(st.Int(0), -32768);
+}
+
 // Rows go into the store many to a statement: every row arrives whole and
 // in place, however many statements it takes and whatever is left over.
 TEST_F(Engine, EveryRowIsStoredWholeWhateverTheCount)
