@@ -5,6 +5,7 @@
 #include "compare/ListFile.h"
 #include "compare/ResultModel.h"
 #include "compare/RowFormat.h"
+#include "compare/RowTable.h"
 #include "compare/RunLog.h"
 #include "compare/StoreSink.h"
 #include "compare/vSpr.h"
@@ -15,10 +16,87 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <condition_variable>
+#include <deque>
+#include <future>
+#include <mutex>
 
 namespace {
 const int kChunk = 10000;
+
+// Chunks of rows handed from the thread that reads the store to the one
+// that makes the table; at most two wait, so memory holds little more than
+// the table.
+class Chunks {
+public:
+    struct Closed {};
+    // Waits for room; throws Closed once the taker has given up.
+    void Put(std::vector<GridRow>&& c)
+    {
+        std::unique_lock lk(m_mx);
+        m_cv.wait(lk, [&] { return m_q.size() < 2 || m_closed; });
+        if (m_closed)
+            throw Closed{};
+        m_q.push_back(std::move(c));
+        m_cv.notify_all();
+    }
+    // The next chunk; false once the reader has ended and all are taken.
+    bool Take(std::vector<GridRow>& c)
+    {
+        std::unique_lock lk(m_mx);
+        m_cv.wait(lk, [&] { return !m_q.empty() || m_closed; });
+        if (m_q.empty())
+            return false;
+        c = std::move(m_q.front());
+        m_q.pop_front();
+        m_cv.notify_all();
+        return true;
+    }
+    void Close()
+    {
+        std::lock_guard lk(m_mx);
+        m_closed = true;
+        m_cv.notify_all();
+    }
+
+private:
+    std::mutex m_mx;
+    std::condition_variable m_cv;
+    std::deque<std::vector<GridRow>> m_q;
+    bool m_closed = false;
+};
+
+// The rows of a display mode as the grid's table: the store is read on a
+// thread of its own while the table is made of what it has read.
+RowTable ReadTable(SqlDb& db, int nDisp)
+{
+    Chunks chunks;
+    auto reader = std::async(std::launch::async, [&] {
+        try {
+            FetchRows(db, nDisp, kChunk, [&](std::vector<GridRow>& c) { chunks.Put(std::move(c)); });
+        } catch (const Chunks::Closed&) {
+        } catch (...) {
+            chunks.Close();
+            throw;
+        }
+        chunks.Close();
+    });
+    RowTable all;
+    try {
+        std::vector<GridRow> c;
+        while (chunks.Take(c))
+            for (const GridRow& r : c)
+                all.Add(r);
+    } catch (...) {
+        chunks.Close();
+        reader.wait();
+        throw;
+    }
+    reader.get(); // what the reading met, if anything
+    all.Done();
+    return all;
 }
+} // namespace
 
 CmprList::CmprList(vSpr& grid, ResultStore& store) : m_grid(grid), m_store(store) {}
 
@@ -33,12 +111,7 @@ void CmprList::ShwLst()
 {
     QString msg = QStringLiteral("比較結果を表にｾｯﾄしています");
     sbWait::Instance().cMsg(msg);
-    RowTable all;
-    FetchRows(m_store.Db(), nDisp, kChunk, [&](std::vector<GridRow>& chunk) {
-        for (const GridRow& r : chunk)
-            all.Add(r);
-    });
-    all.Done();
+    RowTable all = ReadTable(m_store.Db(), nDisp);
     m_grid.Model().SetTable(std::move(all));
     for (QAction* a : {m_copy, m_save})
         if (a)

@@ -174,6 +174,16 @@ void AppendHeaderLine(QString& out, LineStyle style)
 }
 
 namespace {
+// The program's own text of a stored code, without decoding it; null for
+// any other text.
+QString KnownCode(QByteArrayView bytes)
+{
+    for (const QString* c : CmprCd::kAll)
+        if (QAnyStringView::equal(QUtf8StringView(bytes), *c))
+            return *c;
+    return QString();
+}
+
 // A forward scan reads each page once: the cache a run filled is given back
 // before it, and little is kept while it reads; the size is restored after.
 class ScanCache {
@@ -205,24 +215,30 @@ void FetchRows(SqlDb& db, int nDisp, int chunk, const std::function<void(std::ve
     SqlStmt st = db.Prepare(ModeQuery(nDisp));
     std::vector<GridRow> rows;
     rows.reserve(size_t(chunk));
+    QByteArray lastPhBytes;
     QString lastPh;
+    bool first = true;
     while (st.Step()) {
         GridRow r;
-        r.sPh = st.Text(0);
-        if (r.sPh == lastPh)
-            r.sPh = lastPh; // rows of one folder share one text
-        else
-            lastPh = r.sPh;
+        if (const QByteArrayView ph = st.Bytes(0); first || ph != lastPhBytes) {
+            lastPhBytes = ph.toByteArray();
+            lastPh = st.Text(0);
+            first = false;
+        }
+        r.sPh = lastPh; // rows of one folder share one text, read once
         r.sFL = st.Text(1);
-        r.sED = st.Text(2);
+        r.sED = KnownCode(st.Bytes(2));
+        if (r.sED.isNull())
+            r.sED = st.Text(2);
         r.nS1 = st.Int(3);
         r.sU1 = st.Text(4);
         r.nS2 = st.Int(5);
         r.sU2 = st.Text(6);
         rows.push_back(std::move(r));
         if (int(rows.size()) == chunk) {
-            take(rows);
+            take(rows); // may move the rows away
             rows.clear();
+            rows.reserve(size_t(chunk));
         }
     }
     if (!rows.empty())

@@ -91,6 +91,14 @@ QString SqlStmt::Text(int col) const
     return DecodeName(reinterpret_cast<const char*>(p), sqlite3_column_bytes(m_st, col));
 }
 
+QByteArrayView SqlStmt::Bytes(int col) const
+{
+    const unsigned char* p = sqlite3_column_text(m_st, col);
+    if (!p)
+        return QByteArrayView();
+    return QByteArrayView(reinterpret_cast<const char*>(p), sqlite3_column_bytes(m_st, col));
+}
+
 SqlDb::SqlDb(const QString& path) : m_path(path)
 {
     // No statistics of SQLite's memory are read here; counting them takes a
@@ -98,7 +106,11 @@ SqlDb::SqlDb(const QString& path) : m_path(path)
     static const bool configured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
     (void)configured;
     QByteArray f = EncodeName(path);
-    int rc = sqlite3_open_v2(f.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    // A connection is used by one thread at a time (a store's thread, then
+    // the one that opened it), never by two at once, so SQLite need not
+    // take its lock on every call.
+    int rc = sqlite3_open_v2(f.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
     if (rc != SQLITE_OK) {
         QString why = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
         sqlite3_close(m_db);

@@ -28,6 +28,8 @@ public:
     void Reset();
     qint64 Int(int col) const;
     QString Text(int col) const;
+    // The column's bytes as stored, valid until the next step; null for NULL.
+    QByteArrayView Bytes(int col) const;
 
 private:
     void Check(int rc) const;
