@@ -183,35 +183,12 @@ QString KnownCode(QByteArrayView bytes)
             return *c;
     return QString();
 }
-
-// A forward scan reads each page once: the cache a run filled is given back
-// before it, and little is kept while it reads; the size is restored after.
-class ScanCache {
-public:
-    explicit ScanCache(SqlDb& db) : m_db(db)
-    {
-        SqlStmt q = db.Prepare(QStringLiteral("PRAGMA cache_size"));
-        m_was = q.Step() ? q.Int(0) : 0;
-        db.Exec(QStringLiteral("PRAGMA shrink_memory; PRAGMA cache_size=-2048"));
-    }
-    ~ScanCache()
-    {
-        try {
-            m_db.Exec(QStringLiteral("PRAGMA cache_size=%1").arg(m_was));
-        } catch (...) {
-            // the connection keeps the small cache: slower, never wrong
-        }
-    }
-
-private:
-    SqlDb& m_db;
-    qint64 m_was;
-};
 } // namespace
 
 void FetchRows(SqlDb& db, int nDisp, int chunk, const std::function<void(std::vector<GridRow>&)>& take)
 {
-    ScanCache cache(db);
+    // A forward scan reads each page once: little needs keeping.
+    SmallCache cache(db);
     SqlStmt st = db.Prepare(ModeQuery(nDisp));
     std::vector<GridRow> rows;
     rows.reserve(size_t(chunk));

@@ -167,3 +167,19 @@ void SqlPrm(SqlStmt& st, std::initializer_list<SqlVal> values)
         ++k;
     }
 }
+
+SmallCache::SmallCache(SqlDb& db, int kib) : m_db(db)
+{
+    SqlStmt q = db.Prepare(QStringLiteral("PRAGMA cache_size"));
+    m_was = q.Step() ? q.Int(0) : 0;
+    db.Exec(QStringLiteral("PRAGMA shrink_memory; PRAGMA cache_size=-%1").arg(kib));
+}
+
+SmallCache::~SmallCache()
+{
+    try {
+        m_db.Exec(QStringLiteral("PRAGMA cache_size=%1").arg(m_was));
+    } catch (...) {
+        // the connection keeps the small cache: slower, never wrong
+    }
+}

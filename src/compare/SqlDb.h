@@ -67,6 +67,22 @@ private:
     QString m_path;
 };
 
+// While it lives, the connection gives back the pages its cache holds and
+// keeps only a few: for work that touches each page about once (a forward
+// scan, a table emptied and refilled), where a big cache only costs fresh
+// memory. The size before is restored after.
+class SmallCache {
+public:
+    explicit SmallCache(SqlDb& db, int kib = 2048);
+    ~SmallCache();
+    SmallCache(const SmallCache&) = delete;
+    SmallCache& operator=(const SmallCache&) = delete;
+
+private:
+    SqlDb& m_db;
+    qint64 m_was;
+};
+
 // A statement and the values bound to its placeholders, in order.
 struct SqlVal {
     enum Kind { Null, Int, Text } kind;

@@ -16,19 +16,22 @@ StoreSink::~StoreSink()
 
 void StoreSink::Begin()
 {
+    m_cache.emplace(m_db);
     m_db.Exec(QStringLiteral("BEGIN IMMEDIATE"));
     m_open = true;
     // Rows are matched in memory and read back in their order, so no index
     // on folder and name serves any query; one left by an earlier version
-    // would only slow every run down.
-    m_db.Exec(QStringLiteral("DROP INDEX IF EXISTS ixPhFL; Delete From tbCmpr"));
+    // would only slow every run down. The old rows need not be overwritten
+    // first (some builds of SQLite do so by default): that writes every page
+    // of the previous result once more.
+    m_db.Exec(QStringLiteral("PRAGMA secure_delete=0; DROP INDEX IF EXISTS ixPhFL; Delete From tbCmpr"));
     m_ins = Statement(kBatch);
     m_pending.reserve(kBatch);
 }
 
 std::unique_ptr<SqlStmt> StoreSink::Statement(int rows) const
 {
-    QString sql = QStringLiteral("Insert Into tbCmpr (nNo, sPh, sFL, sU1, sU2, nS1, nS2, sED) Values ");
+    QString sql = QStringLiteral("Insert Or Fail Into tbCmpr (nNo, sPh, sFL, sU1, sU2, nS1, nS2, sED) Values ");
     for (int k = 0; k < rows; ++k)
         sql += k == 0 ? QStringLiteral("(?,?,?,?,?,?,?,?)") : QStringLiteral(",(?,?,?,?,?,?,?,?)");
     return std::make_unique<SqlStmt>(m_db.Handle(), sql);
@@ -72,4 +75,5 @@ void StoreSink::End(const QString& sFld1, const QString& sFld2, const CmprCounts
     m_nRun = RunLog::Record(m_db, sFld1, sFld2, n);
     m_db.Exec(QStringLiteral("COMMIT"));
     m_open = false;
+    m_cache.reset();
 }

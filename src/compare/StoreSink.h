@@ -7,6 +7,7 @@
 #include "compare/SqlDb.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class StoreSink : public RowSink {
@@ -32,6 +33,9 @@ private:
     std::unique_ptr<SqlStmt> Statement(int rows) const;
 
     SqlDb& m_db;
+    // The table is emptied and refilled page by page: a few cached pages
+    // serve, where a big cache would take fresh memory for every page.
+    std::optional<SmallCache> m_cache;
     std::unique_ptr<SqlStmt> m_ins; // kBatch rows
     std::vector<Pending> m_pending;
     QString m_ph;         // the folder of the last row
