@@ -143,7 +143,7 @@ private:
     {
         std::unique_lock lk(m_mx);
         for (;;) {
-            m_cv.wait(lk, [&] { return m_end || (!m_queue.empty() && m_ahead < kAhead); });
+            m_work.wait(lk, [&] { return m_end || (!m_queue.empty() && m_ahead < kAhead); });
             if (m_end)
                 return;
             Node* n = m_queue.back();
@@ -174,10 +174,12 @@ private:
         for (auto it = more.rbegin(); it != more.rend(); ++it) {
             (*it)->queued = true;
             m_queue.push_back(*it);
+            m_work.notify_one();
         }
         m_ahead += n.files.size();
         n.state = Node::Read;
-        m_cv.notify_all();
+        if (&n == m_awaited || err)
+            m_done.notify_one();
     }
 
     // The node read, by this thread when no reader has taken it.
@@ -190,7 +192,9 @@ private:
             n.queued = false;
             ReadLocked(n, lk);
         }
-        m_cv.wait(lk, [&] { return n.state == Node::Read || m_failed.load(); });
+        m_awaited = &n;
+        m_done.wait(lk, [&] { return n.state == Node::Read || m_failed.load(); });
+        m_awaited = nullptr;
         if (m_err)
             std::rethrow_exception(m_err);
         if (m_failed)
@@ -203,7 +207,7 @@ private:
             std::lock_guard lk(m_mx);
             m_end = true;
         }
-        m_cv.notify_all();
+        m_work.notify_all();
         for (std::thread& t : m_threads)
             t.join();
         m_threads.clear();
@@ -346,11 +350,7 @@ private:
     void Assemble(Node& n)
     {
         Await(n);
-        {
-            std::lock_guard lk(m_mx);
-            m_ahead -= n.files.size();
-        }
-        m_cv.notify_all();
+        Taken(n.files.size());
         if (n.gone)
             return;
         if (n.opening) {
@@ -382,13 +382,25 @@ private:
             if (n.queued)
                 m_queue.erase(std::find(m_queue.rbegin(), m_queue.rend(), &n).base() - 1);
             n.queued = false;
-            m_cv.wait(lk, [&] { return n.state != Node::Reading; });
-            if (n.state == Node::Read)
-                m_ahead -= n.files.size();
+            m_awaited = &n;
+            m_done.wait(lk, [&] { return n.state != Node::Reading; });
+            m_awaited = nullptr;
         }
-        m_cv.notify_all();
+        if (n.state == Node::Read)
+            Taken(n.files.size());
         for (auto& sub : n.subs)
             Discard(*sub);
+    }
+
+    // Files read ahead no longer held: the readers may go on once they are
+    // back under the bound.
+    void Taken(size_t files)
+    {
+        std::lock_guard lk(m_mx);
+        const bool held = m_ahead >= kAhead;
+        m_ahead -= files;
+        if (held && m_ahead < kAhead)
+            m_work.notify_all();
     }
 
     void Take(Node& n)
@@ -412,7 +424,9 @@ private:
     std::unordered_set<DirId, DirIdHash> m_walked;
 
     std::mutex m_mx;
-    std::condition_variable m_cv;
+    std::condition_variable m_work; // readers wait for a folder to read
+    std::condition_variable m_done; // the walk's thread waits for m_awaited
+    Node* m_awaited = nullptr;
     std::vector<Node*> m_queue;
     size_t m_ahead = 0; // files read, not yet taken
     std::atomic<bool> m_failed{false};
