@@ -67,10 +67,83 @@ QString ErrText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 // Gone while the walk went on, or turned into a file: nothing to list.
 bool Vanished(int err) { return err == ENOENT || err == ENOTDIR; }
 
-struct DirCloser {
-    DIR* d;
-    ~DirCloser() { closedir(d); }
+// The entries of an open folder, which it closes. On Linux they are read
+// straight into one buffer: a folder then costs three calls fewer than
+// through a directory stream.
+class Entries {
+public:
+    explicit Entries(int fd);
+    ~Entries();
+    Entries(const Entries&) = delete;
+    Entries& operator=(const Entries&) = delete;
+    // Whether the folder could be set up for reading; errno tells why not.
+    bool Ok() const { return m_ok; }
+    int Fd() const { return m_fd; }
+    // The next entry, or null at the end or on a failure (then errno is set,
+    // and it is 0 at the end).
+    const char* Next(unsigned char& type);
+
+private:
+    int m_fd;
+    bool m_ok = true;
+#if defined(__linux__)
+    static constexpr size_t kBuf = 32768;
+    std::unique_ptr<char[]> m_buf{new char[kBuf]}; // filled by the kernel, never read unset
+    size_t m_at = 0, m_end = 0;
+#else
+    DIR* m_dir = nullptr;
+#endif
 };
+
+#if defined(__linux__)
+Entries::Entries(int fd) : m_fd(fd) {}
+
+Entries::~Entries() { ::close(m_fd); }
+
+const char* Entries::Next(unsigned char& type)
+{
+    struct Raw { // the kernel's record
+        ino64_t ino;
+        off64_t off;
+        unsigned short reclen;
+        unsigned char type;
+        char name[1];
+    };
+    if (m_at == m_end) {
+        const ssize_t got = getdents64(m_fd, m_buf.get(), kBuf);
+        if (got <= 0) {
+            errno = got == 0 ? 0 : errno;
+            return nullptr;
+        }
+        m_at = 0;
+        m_end = size_t(got);
+    }
+    const auto* e = reinterpret_cast<const Raw*>(m_buf.get() + m_at);
+    m_at += e->reclen;
+    type = e->type;
+    return e->name;
+}
+#else
+Entries::Entries(int fd) : m_fd(fd), m_dir(fdopendir(fd)) { m_ok = m_dir != nullptr; }
+
+Entries::~Entries()
+{
+    if (m_dir)
+        closedir(m_dir);
+    else
+        ::close(m_fd);
+}
+
+const char* Entries::Next(unsigned char& type)
+{
+    errno = 0;
+    const dirent* e = readdir(m_dir);
+    if (!e)
+        return nullptr;
+    type = e->d_type;
+    return e->d_name;
+}
+#endif
 
 // One folder as read: its sorted files and subfolders, and what could not
 // be read in it, in the order they were met.
@@ -255,20 +328,17 @@ private:
                 n.opening = WalkSkip{n.path, ErrText(errno)};
             return;
         }
+        Entries d(fd);
         struct stat st;
         if (fstat(fd, &st) != 0) {
             n.opening = WalkSkip{n.path, ErrText(errno)};
-            ::close(fd);
             return;
         }
         n.id = DirId{st.st_dev, st.st_ino};
-        DIR* d = fdopendir(fd);
-        if (!d) {
+        if (!d.Ok()) {
             n.skips.push_back({n.path, ErrText(errno)});
-            ::close(fd);
             return;
         }
-        DirCloser guard{d};
         n.listed = true;
         std::vector<char> raw;
         std::vector<RawFile> files;
@@ -307,17 +377,16 @@ private:
         }
     }
 
-    void List(DIR* d, Node& n, std::vector<char>& raw, std::vector<RawFile>& files, std::vector<RawDir>& dirs)
+    void List(Entries& d, Node& n, std::vector<char>& raw, std::vector<RawFile>& files, std::vector<RawDir>& dirs)
     {
-        const int dfd = dirfd(d);
-        errno = 0;
-        while (dirent* e = readdir(d)) {
+        const int dfd = d.Fd();
+        unsigned char type = DT_UNKNOWN;
+        while (const char* name = d.Next(type)) {
             if (m_stop && m_stop->load(std::memory_order_relaxed))
                 ThrowStopped();
-            const char* name = e->d_name;
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
                 continue;
-            if (e->d_type == DT_DIR) {
+            if (type == DT_DIR) {
                 dirs.push_back({name, false});
                 continue;
             }
@@ -326,23 +395,22 @@ private:
                 if (!Vanished(errno))
                     n.skips.push_back({JoinPath(n.path, DecodeName(name)), ErrText(errno)});
             } else if (S_ISDIR(st.st_mode)) {
-                dirs.push_back({name, e->d_type == DT_LNK || IsLink(dfd, e)});
+                dirs.push_back({name, type == DT_LNK || IsLink(dfd, name, type)});
             } else {
                 files.push_back({raw.size(), qint64(st.st_size), qint64(st.st_mtim.tv_sec)});
                 raw.insert(raw.end(), name, name + std::strlen(name) + 1);
                 m_seen.fetch_add(1, std::memory_order_relaxed); // the count moves inside a big folder too
             }
-            errno = 0;
         }
         if (errno != 0)
             n.skips.push_back({n.path, ErrText(errno)}); // what was read before stays listed
     }
 
     // Whether an entry of unknown type that leads to a folder is a link.
-    static bool IsLink(int dfd, const dirent* e)
+    static bool IsLink(int dfd, const char* name, unsigned char type)
     {
         struct stat st;
-        return e->d_type == DT_UNKNOWN && fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+        return type == DT_UNKNOWN && fstatat(dfd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
     }
 
     // Adds a folder and those below it to the result in walk order, freeing
