@@ -8,6 +8,7 @@
 #include "compare/Walker.h"
 #include "env/Error.h"
 #include "env/Fso.h"
+#include "env/Heap.h"
 #include "env/NameBytes.h"
 #include "env/PathRules.h"
 
@@ -225,5 +226,12 @@ CmprCounts CmprEngine::Compare(const QString& sFld1, const QString& sFld2, RowSi
     m_skipped = r.Skipped();
     r.Emit(sink);
     m_nCnt = r.nCnt();
-    return r.Counts();
+    const CmprCounts n = r.Counts();
+    {
+        // the memory of both walks goes back now, or what a caller makes
+        // next (the window's table) would come on top of it
+        HeapsGiveBackOnFree giveBack;
+        r = CmprResult();
+    }
+    return n;
 }

@@ -10,6 +10,7 @@
 #include "compare/StoreSink.h"
 #include "compare/vSpr.h"
 #include "env/Error.h"
+#include "env/Heap.h"
 #include "ui/Dialogs.h"
 #include "ui/sbWait.h"
 
@@ -231,6 +232,7 @@ void CmprList::CmprFld(const QString& sFld1, const QString& sFld2)
         m_fld1 = sFld1;
         m_fld2 = sFld2;
         m_when = QDateTime::currentDateTime();
+        ReturnFreedMemory(); // what the run freed in the pieces of every heap
         ShwLst();
         if (!engine.Skipped().empty())
             Usr::Dlg().MsgList(SkippedText(engine.Skipped()), SkippedList(engine.Skipped()));

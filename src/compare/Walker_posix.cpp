@@ -12,6 +12,7 @@
 #include "compare/Walker.h"
 
 #include "env/Error.h"
+#include "env/Heap.h"
 #include "env/NameBytes.h"
 #include "env/PathRules.h"
 
@@ -22,7 +23,6 @@
 #include <dirent.h>
 #include <exception>
 #include <fcntl.h>
-#include <malloc.h>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -32,25 +32,7 @@
 #include <unistd.h>
 #include <unordered_set>
 
-// An address sanitizer brings its own allocator: glibc's, which
-// malloc_trim works on, is then never set up.
-#if defined(__SANITIZE_ADDRESS__)
-#define FLDCMPR_OWN_ALLOCATOR 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define FLDCMPR_OWN_ALLOCATOR 1
-#endif
-#endif
-
 namespace {
-// What the readers freed in their own heaps goes back to the system, or it
-// would stay counted beside what the comparison allocates next.
-void ReturnFreedMemory()
-{
-#if defined(__GLIBC__) && !defined(FLDCMPR_OWN_ALLOCATOR)
-    malloc_trim(0);
-#endif
-}
 
 struct DirId {
     dev_t dev;
