@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <random>
+#include <set>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -119,6 +120,38 @@ TEST(Walk, PathsLongerThanOneSystemCallTakes)
     ::system(("rm -rf " + Bytes(top)).constData()); // too deep for a removal by full paths
 }
 #endif
+
+// A folder whose entries take many reads of the system: every file and
+// subfolder is met exactly once, whatever name ends a read.
+TEST(Walk, AFolderOfManyLongNamesIsListedWhole)
+{
+    TestDir dir;
+    std::set<QByteArray> made;
+    for (int i = 0; i < 3000; ++i) {
+        const QByteArray name = QByteArray(200 + i % 50, char('a' + i % 26)) + "\xe9" + QByteArray::number(i);
+        dir.createFileBytes("wide/" + name);
+        made.insert(name);
+    }
+    for (int i = 0; i < 20; ++i)
+        dir.createFileBytes("wide/sub" + QByteArray::number(i) + "/in");
+    std::atomic<qint64> seen{0};
+    for (int readers : {1, 4}) {
+        const WalkResult w = WalkFolder(dir.path("wide"), seen, nullptr, WalkOptions{readers});
+        std::set<QByteArray> listed;
+        size_t below = 0;
+        for (const WalkFile& f : w.files) {
+            if (w.Folder(f).isEmpty())
+                listed.insert(w.NameBytes(f));
+            else
+                ++below;
+        }
+        EXPECT_EQ(listed, made) << readers;
+        EXPECT_EQ(w.files.size(), made.size() + 20) << readers;
+        EXPECT_EQ(below, 20u) << readers;
+        EXPECT_EQ(w.folders.size(), 21u) << readers;
+        EXPECT_TRUE(w.skipped.empty());
+    }
+}
 
 TEST(Walk, AStopEndsEveryReader)
 {
