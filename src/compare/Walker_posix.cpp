@@ -84,13 +84,6 @@ Entries::~Entries() { ::close(m_fd); }
 
 const char* Entries::Next(unsigned char& type)
 {
-    struct Raw { // the kernel's record
-        ino64_t ino;
-        off64_t off;
-        unsigned short reclen;
-        unsigned char type;
-        char name[1];
-    };
     if (m_at == m_end) {
         const ssize_t got = getdents64(m_fd, m_buf.get(), kBuf);
         if (got <= 0) {
@@ -100,10 +93,10 @@ const char* Entries::Next(unsigned char& type)
         m_at = 0;
         m_end = size_t(got);
     }
-    const auto* e = reinterpret_cast<const Raw*>(m_buf.get() + m_at);
-    m_at += e->reclen;
-    type = e->type;
-    return e->name;
+    const auto* e = reinterpret_cast<const dirent64*>(m_buf.get() + m_at); // the kernel's record
+    m_at += e->d_reclen;
+    type = e->d_type;
+    return e->d_name;
 }
 #else
 Entries::Entries(int fd) : m_fd(fd), m_dir(fdopendir(fd)) { m_ok = m_dir != nullptr; }
