@@ -11,7 +11,10 @@ rows say so and are left out.
 Trees come from make-trees (kept in /tmp/fldcmpr-bench/N). Measured, medians
 of K runs, each run of the tools alternating:
 - warm, two trees of N files: fldcmpr-cli (into a store, and --no-store),
-  find, bfs, fdfind, rsync -rn -i;
+  find, bfs, fdfind (as it is, and made to read each file's status with a
+  size bound), rsync -rn -i, and bench_statwalk: a walk on 8 threads that
+  reads every file's status and keeps nothing, the floor for any comparison
+  by size and time;
 - cold, the same with the page cache dropped before each run;
 - one tree of N files against an empty folder: --no-store on all readers
   against --threads 1;
@@ -78,7 +81,7 @@ def medians(cmds, runs, cold=False, peak=False, env=None):
             {k: statistics.median(v) for k, v in peaks.items()})
 
 
-def listing(one, two, cli, db):
+def listing(one, two, cli, db, statwalk):
     cmds = {
         'fldcmpr-cli': [cli, '--db', db, one, two],
         'fldcmpr-cli --no-store': [cli, '--no-store', one, two],
@@ -88,6 +91,10 @@ def listing(one, two, cli, db):
         cmds['bfs'] = ['bfs', one, two, '-type', 'f', '-printf', '%s %T@ %p\\n']
     if shutil.which('fdfind'):
         cmds['fdfind -u -t f'] = ['fdfind', '-u', '-t', 'f', '.', one, two]
+        # A size bound that every file meets makes fdfind read each file's status.
+        cmds['fdfind -u -t f -S -100g'] = ['fdfind', '-u', '-t', 'f', '-S', '-100g', '.', one, two]
+    if os.path.exists(statwalk):
+        cmds['stat walk, nothing kept (bench_statwalk 8)'] = [statwalk, '8', one, two]
     if shutil.which('rsync'):
         cmds['rsync -rn -i'] = ['rsync', '-rn', '-i', one + '/', two + '/']
     return cmds
@@ -113,13 +120,14 @@ def main():
     a = ap.parse_args()
     cli = a.cli or os.path.join(a.build, 'src', 'fldcmpr-cli')
     window = a.window or os.path.join(a.build, 'bench', 'bench_window')
+    statwalk = os.path.join(a.build, 'bench', 'bench_statwalk')
     tmp = tempfile.mkdtemp()
     db = os.path.join(tmp, 'Cmpr.mdb')
     print('machine: %d cores; %s' % (os.cpu_count(), subprocess.run([cli, '--version'], stdout=subprocess.PIPE)
                                      .stdout.decode().strip()))
 
     one, two = trees(a.files)
-    t, m = medians(listing(one, two, cli, db), a.runs)
+    t, m = medians(listing(one, two, cli, db, statwalk), a.runs)
     table('warm, 2 x %d files' % a.files, t, 'find', m)
     per_file_small = t['fldcmpr-cli'] / (2 * a.files)
 
@@ -128,7 +136,7 @@ def main():
     elif not can_drop():
         print('\ncold: left out: dropping the page cache needs root')
     else:
-        t, _ = medians(listing(one, two, cli, db), a.runs, cold=True)
+        t, _ = medians(listing(one, two, cli, db, statwalk), a.runs, cold=True)
         ref = 'fdfind -u -t f' if 'fdfind -u -t f' in t else 'find'
         table('cold (page cache dropped before each run), 2 x %d files' % a.files, t, ref)
 
