@@ -1,8 +1,8 @@
 // Fills the result grid from a store of N rows and reports the time per
 // row against a store of 2,000 rows measured in the same run.
-#include "compare/CmprList.h"
-#include "compare/ResultModel.h"
-#include "compare/vSpr.h"
+#include "compare/grid/ResultModel.h"
+#include "compare/grid/vSpr.h"
+#include "compare/window/CmprList.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,9 +2,9 @@
 // and scrolling from the first row to the last a page at a time. Each figure
 // is also given as a ratio to a reference taken in the same run: a stable
 // sort of 1,000,000 plain 64-bit numbers.
-#include "compare/FindBar.h"
-#include "compare/ResultModel.h"
-#include "compare/vSpr.h"
+#include "compare/grid/FindBar.h"
+#include "compare/grid/ResultModel.h"
+#include "compare/grid/vSpr.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

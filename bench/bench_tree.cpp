@@ -1,8 +1,8 @@
 // Folder tree timings: expanding a folder with 10,000 subfolders in the
 // pane, one refresh pass over 10,000 read folder nodes with no changes, and
 // reading whole trees of 12,500 / 25,000 / 50,000 folders with ExpndALL.
-#include "app/Usr.h"
-#include "foldertree/uTrD.h"
+#include "app/state/Usr.h"
+#include "foldertree/view/uTrD.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,11 +3,11 @@
 // the program ends. bench_speed.py times the process and reads its peak
 // memory, against fldcmpr-cli's on the same folders.
 //   bench_window ONE TWO
-#include "app/Usr.h"
-#include "compare/CmprList.h"
-#include "compare/ResultModel.h"
-#include "compare/fmCmpr.h"
-#include "compare/vSpr.h"
+#include "app/state/Usr.h"
+#include "compare/grid/ResultModel.h"
+#include "compare/grid/vSpr.h"
+#include "compare/window/CmprList.h"
+#include "compare/window/fmCmpr.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 #include "app/Main.h"
 #include "app/TermSignal.h"
+#include "env/Dialogs.h"
 #include "env/Error.h"
 #include "env/NameBytes.h"
-#include "ui/Dialogs.h"
 #include "ui/QtDialogs.h"
 #include "ui/QtLang.h"
 

@@ -1,7 +1,7 @@
 #include "app/Guard.h"
 
+#include "env/Dialogs.h"
 #include "env/Error.h"
-#include "ui/Dialogs.h"
 
 namespace Usr {
 void Guard(const std::function<void()>& handler)

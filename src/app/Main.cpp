@@ -1,10 +1,10 @@
 #include "app/Main.h"
 
-#include "app/Usr.h"
-#include "compare/fmCmpr.h"
+#include "app/state/Usr.h"
+#include "compare/window/fmCmpr.h"
+#include "env/Dialogs.h"
 #include "env/Error.h"
 #include "env/yIni.h"
-#include "ui/Dialogs.h"
 #include "ui/sbWait.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "app/TermSignal.h"
 
-#include "compare/fmCmpr.h"
+#include "compare/window/fmCmpr.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

@@ -97,7 +97,7 @@ void SetValue(CliOptions& o, const QString& name, const QString& v)
     } else if (name == u"--mode") {
         if (v != u"0" && v != u"1" && v != u"2")
             throw UsageError(Bad(QStringLiteral("--mode には 0、1、2 のどれかを指定して下さい"), v));
-        o.mode = v.toInt();
+        o.mode = DispMode(v.toInt());
     } else if (v == u"tsv" || v == u"csv" || v == u"json") {
         o.format = v == u"tsv" ? OutFormat::Tsv : v == u"csv" ? OutFormat::Csv : OutFormat::Json;
     } else {

@@ -1,7 +1,8 @@
 #pragma once
 // The command line of fldcmpr-cli: what it asks for, and its help.
-#include "compare/CmprRule.h"
-#include "compare/Walker.h"
+#include "compare/engine/CmprRule.h"
+#include "compare/engine/Walker.h"
+#include "compare/rows/DispMode.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,7 +11,7 @@
 enum class OutFormat { Tsv, Csv, Json };
 
 struct CliOptions {
-    int mode = 0;
+    DispMode mode = DispMode::All;
     OutFormat format = OutFormat::Tsv;
     QString db;           // empty: the program's own store
     bool noStore = false; // rows straight from the comparison to the output

@@ -1,7 +1,7 @@
 #include "cli/PrintSink.h"
 
-#include "compare/DateText.h"
-#include "compare/RowFormat.h"
+#include "compare/engine/DateText.h"
+#include "compare/rows/RowFormat.h"
 #include "env/NameBytes.h"
 
 #include <QDir>
@@ -80,7 +80,7 @@ QString Absolute(const QString& path) { return QDir::cleanPath(QDir::current().a
 LineStyle StyleOf(OutFormat f) { return f == OutFormat::Csv ? LineStyle::Csv : LineStyle::Tsv; }
 } // namespace
 
-bool PrintSink::Shown(const QString& code) const { return !m_o.quiet && ShownInMode(m_o.mode, code); }
+bool PrintSink::Shown(CmprCode code) const { return !m_o.quiet && ShownInMode(m_o.mode, code); }
 
 void PrintSink::Begin()
 {
@@ -94,12 +94,12 @@ void PrintSink::Begin()
 
 void PrintSink::Row(const CmprRow& r)
 {
-    if (!Shown(r.sED))
+    if (!Shown(r.cd))
         return;
     if (m_o.format == OutFormat::Json) {
         Json(r);
     } else {
-        GridRow g{r.sPh, r.sFL, r.sED, r.sU1, r.sU2, r.nS1, r.nS2};
+        GridRow g{r.sPh, r.sFL, r.sED(), r.sU1, r.sU2, r.nS1, r.nS2};
         AppendRowLine(m_out.Text(), g, StyleOf(m_o.format), m_o.bytes ? SizeStyle::Bytes : SizeStyle::Grouped);
     }
     m_out.Spill();
@@ -112,9 +112,10 @@ void PrintSink::Json(const CmprRow& r)
     AppendNameMember(out, "folder", r.sPh);
     out += QLatin1Char(',');
     AppendNameMember(out, "name", r.sFL);
-    out += QLatin1String(",\"code\":\"") + r.sED + QLatin1Char('"');
-    AppendSide(out, '1', r.sED != CmprCd::Only2, r.nS1, r.nT1);
-    AppendSide(out, '2', r.sED != CmprCd::Only1, r.nS2, r.nT2);
+    const CmprCodeInfo& code = kCmprCodes[size_t(r.cd)];
+    out += QLatin1String(",\"code\":\"") + r.sED() + QLatin1Char('"');
+    AppendSide(out, '1', code.side1, r.nS1, r.nT1);
+    AppendSide(out, '2', code.side2, r.nS2, r.nT2);
     out += QLatin1String("}\n");
 }
 
@@ -171,13 +172,10 @@ struct CodeCount {
 // in use, so the default summary is as it always was.
 std::vector<CodeCount> CodeCounts(const CmprCounts& n, bool withDiffer)
 {
-    std::vector<CodeCount> c = {{CmprCd::Only1, n.only1},
-                                {CmprCd::Only2, n.only2},
-                                {CmprCd::Same, n.same},
-                                {CmprCd::Newer1, n.newer1},
-                                {CmprCd::Newer2, n.newer2}};
-    if (withDiffer)
-        c.push_back({CmprCd::Differ, n.differ});
+    std::vector<CodeCount> c;
+    for (const CmprCodeInfo& i : kCmprCodes)
+        if (i.code != CmprCode::Differ || withDiffer)
+            c.push_back({CodeText(i.code), n.Of(i.code)});
     return c;
 }
 } // namespace

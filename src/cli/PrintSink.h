@@ -3,7 +3,7 @@
 // comma-separated lines, or a JSON object a line), and the summary of a run.
 #include "cli/CliOptions.h"
 #include "cli/Output.h"
-#include "compare/CmprEngine.h"
+#include "compare/engine/CmprEngine.h"
 
 class PrintSink : public RowSink {
 public:
@@ -13,7 +13,7 @@ public:
     void End(const QString& sFld1, const QString& sFld2, const CmprCounts& n) override;
 
 private:
-    bool Shown(const QString& code) const;
+    bool Shown(CmprCode code) const;
     void Json(const CmprRow& r);
     const CliOptions& m_o;
     Output& m_out;

@@ -1,9 +1,9 @@
-#include "app/Usr.h"
+#include "app/state/Usr.h"
+#include "env/Dialogs.h"
 #include "env/Error.h"
 #include "env/PathRules.h"
 #include "env/Shortcut.h"
 #include "env/yIni.h"
-#include "ui/Dialogs.h"
 
 #include <QStandardPaths>
 

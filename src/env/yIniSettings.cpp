@@ -1,8 +1,8 @@
-#include "app/Usr.h"
+#include "app/state/Usr.h"
 #include "env/CodePage.h"
+#include "env/Dialogs.h"
 #include "env/Error.h"
 #include "env/yIni.h"
-#include "ui/Dialogs.h"
 
 #include <QDateTime>
 #include <QRegularExpression>

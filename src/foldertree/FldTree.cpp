@@ -1,10 +1,10 @@
 #include "foldertree/FldTree.h"
 
-#include "app/Usr.h"
+#include "app/state/Usr.h"
+#include "env/Dialogs.h"
 #include "env/Error.h"
 #include "env/NameBytes.h"
 #include "env/PathRules.h"
-#include "ui/Dialogs.h"
 
 #include <QSet>
 #include <algorithm>

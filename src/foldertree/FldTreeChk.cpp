@@ -1,9 +1,9 @@
 // Check marks and name filters of the folder tree.
-#include "app/Usr.h"
+#include "app/state/Usr.h"
+#include "env/Dialogs.h"
 #include "env/Error.h"
 #include "foldertree/FldTree.h"
 #include "foldertree/NamePattern.h"
-#include "ui/Dialogs.h"
 
 namespace {
 // Runs a spread with the tree-busy flag set; a level that cannot be read

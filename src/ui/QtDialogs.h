@@ -1,6 +1,6 @@
 #pragma once
 // The dialog and shell service of the running program, on Qt widgets.
-#include "ui/Dialogs.h"
+#include "env/Dialogs.h"
 
 class QWidget;
 

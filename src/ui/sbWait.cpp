@@ -1,8 +1,8 @@
 #include "ui/sbWait.h"
 
-#include "app/Usr.h"
+#include "app/state/Usr.h"
+#include "env/Dialogs.h"
 #include "env/Error.h"
-#include "ui/Dialogs.h"
 #include "ui/Twips.h"
 
 #include <QCoreApplication>
@@ -150,6 +150,11 @@ void sbWait::ShowCount(qint64 n) { ShowProgress(QLocale(QLocale::C).toString(n) 
 void sbWait::ShowBytes(qint64 bytes)
 {
     ShowProgress(QStringLiteral("内容 ") + QLocale(QLocale::C).toString(bytes / (1024 * 1024)) + QStringLiteral(" MB"));
+}
+
+void sbWait::ShowRows(const QString& what, qint64 rows)
+{
+    ShowProgress(what + QLatin1Char(' ') + QLocale(QLocale::C).toString(rows) + QStringLiteral(" 件"));
 }
 
 void sbWait::ShowProgress(const QString& what)

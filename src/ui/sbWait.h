@@ -23,6 +23,8 @@ public:
     void ShowCount(qint64 n);
     // The bytes a content compare has read so far, in MB.
     void ShowBytes(qint64 bytes);
+    // Rows done so far by a step named `what` ("保存 1,200 件").
+    void ShowRows(const QString& what, qint64 rows);
     // Shows the button "中止" (Esc too) until cEnd; it sets `flag`.
     void AllowStop(std::atomic<bool>* flag);
     QPushButton* StopButton() const { return cmStop; }

@@ -1,5 +1,5 @@
-#include "app/LaunchRecord.h"
-#include "app/Usr.h"
+#include "app/state/LaunchRecord.h"
+#include "app/state/Usr.h"
 #include "env/CodePage.h"
 #include "env/NameBytes.h"
 #include "support/Files.h"

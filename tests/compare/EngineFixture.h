@@ -1,13 +1,14 @@
 #pragma once
 // A comparison into a real store below a temporary folder, and the stored
 // rows read back in their order.
-#include "compare/CmprEngine.h"
-#include "compare/ResultStore.h"
-#include "compare/StoreSink.h"
+#include "compare/run/CmprRun.h"
+#include "compare/store/ResultStore.h"
+#include "compare/store/SqlDb.h"
 #include "support/Printers.h"
 #include "support/TestDir.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <vector>
 
 inline const QDateTime T0(QDate(2007, 3, 5), QTime(9, 41, 59));
@@ -18,11 +19,27 @@ struct Row {
     qint64 nS1, nS2;
 };
 
+// Stops a run the first time a phase reports; keeps every report.
+class StopIn : public CmprObserver {
+public:
+    explicit StopIn(std::optional<CmprPhase> at = std::nullopt) : m_at(at) {}
+    void Progress(const CmprProgress& p) override
+    {
+        seen.push_back(p);
+        if (p.phase == m_at)
+            stop = true;
+    }
+    std::vector<CmprProgress> seen;
+
+private:
+    std::optional<CmprPhase> m_at;
+};
+
 class Engine : public ::testing::Test {
 protected:
     TestDir dir;
     ResultStore store{dir.path("Cmpr.mdb")};
-    CmprEngine engine;
+    CmprOutcome outcome; // of the last run
 
     QString one() { return dir.path("one"); }
     QString two() { return dir.path("two"); }
@@ -31,13 +48,27 @@ protected:
         dir.createFile(rel, data, t);
     }
 
-    CmprCounts run(const QString& a, const QString& b)
+    // One whole run into the store, as the window and the CLI make it; with
+    // `readBack` the rows are read back before the commit, as the window
+    // does.
+    CmprCounts run(const QString& a, const QString& b, const CmprRule& rule = {}, CmprObserver* obs = nullptr,
+                   bool readBack = false)
     {
-        store.OpnDb();
-        StoreSink sink(store.Db());
-        CmprCounts c = engine.Compare(a, b, sink);
-        store.ClsDb();
-        return c;
+        CmprRequest req;
+        req.sFld1 = a;
+        req.sFld2 = b;
+        req.rule = rule;
+        req.storePath = store.Path();
+        CmprObserver quiet;
+        CmprRun r(std::move(req), obs ? *obs : quiet);
+        r.Compare();
+        r.StoreBegin();
+        r.StoreWait();
+        if (readBack)
+            r.ReadBack(DispMode::All);
+        r.Commit();
+        outcome = r.Outcome();
+        return outcome.counts;
     }
     std::vector<Row> rows()
     {

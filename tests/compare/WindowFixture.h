@@ -2,8 +2,8 @@
 // The main window on a fresh user data folder below a temporary folder,
 // opened and closed as the user does; dialogs are answered by a recorder.
 #include "app/Main.h"
-#include "app/Usr.h"
-#include "compare/fmCmpr.h"
+#include "app/state/Usr.h"
+#include "compare/window/fmCmpr.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestDir.h"
 

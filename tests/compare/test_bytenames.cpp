@@ -1,7 +1,8 @@
 #include "EngineFixture.h"
 
-#include "compare/RowFormat.h"
-#include "compare/SqlDb.h"
+#include "compare/rows/RowFormat.h"
+#include "compare/store/RowFetch.h"
+#include "compare/store/SqlDb.h"
 #include "env/NameBytes.h"
 
 #include <sqlite3.h>
@@ -71,7 +72,7 @@ QString Lines(ResultStore& store, LineStyle style)
 {
     QString out;
     store.OpnDb();
-    FetchRows(store.Db(), 0, 100, [&](std::vector<GridRow>& rows) {
+    FetchRows(store.Db(), DispMode::All, 100, [&](std::vector<GridRow>& rows) {
         for (const GridRow& r : rows)
             AppendRowLine(out, r, style);
     });

@@ -2,8 +2,8 @@
 // real files.
 #include "EngineFixture.h"
 
-#include "compare/CmprEngine.h"
-#include "compare/CmprRule.h"
+#include "compare/engine/CmprEngine.h"
+#include "compare/engine/CmprRule.h"
 #include "env/Error.h"
 #include "support/Files.h"
 
@@ -16,10 +16,7 @@ protected:
     // name -> code of one run under a rule
     std::map<QString, QString> Codes(const CmprRule& rule)
     {
-        store.OpnDb();
-        StoreSink sink(store.Db());
-        counts = engine.Compare(one(), two(), sink, {}, nullptr, rule);
-        store.ClsDb();
+        counts = run(one(), two(), rule);
         std::map<QString, QString> out;
         for (const Row& r : rows())
             out[r.sFL] = r.sED;
@@ -114,8 +111,8 @@ TEST_F(Content, BigFilesToTheLastByteAndAnUnreadableFile)
     if (root)
         GTEST_SKIP() << "needs a user without root rights: an unreadable file";
     EXPECT_EQ(codes["locked"], "1=2");
-    ASSERT_EQ(engine.Skipped().size(), 1u);
-    EXPECT_EQ(engine.Skipped()[0].path, dir.path("two/locked"));
+    ASSERT_EQ(outcome.skipped.size(), 1u);
+    EXPECT_EQ(outcome.skipped[0].path, dir.path("two/locked"));
     EXPECT_EQ(counts.skipped, 1);
 }
 
@@ -129,14 +126,7 @@ TEST_F(Content, StoppingAContentRunChangesNothing)
     QByteArray big(8 * 1024 * 1024, 'z');
     for (int i = 0; i < 40; ++i)
         Pair(QString("big%1").arg(i), big, big, 0, 0);
-    std::atomic<bool> stop{false};
-    store.OpnDb();
-    {
-        StoreSink sink(store.Db());
-        EXPECT_THROW(
-            engine.Compare(one(), two(), sink, {}, &stop, Rule(CmprRule::Content), [&](qint64) { stop = true; }),
-            FcError);
-    }
-    store.ClsDb();
+    StopIn stop(CmprPhase::Content);
+    EXPECT_THROW(run(one(), two(), Rule(CmprRule::Content), &stop), FcError);
     EXPECT_EQ(rows().size(), before.size());
 }

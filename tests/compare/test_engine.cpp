@@ -1,10 +1,11 @@
 #include "EngineFixture.h"
 
-#include "compare/CmprEngine.h"
-#include "compare/DateText.h"
-#include "compare/ResultStore.h"
-#include "compare/RowFormat.h"
-#include "compare/Walker.h"
+#include "compare/engine/CmprEngine.h"
+#include "compare/engine/DateText.h"
+#include "compare/engine/Walker.h"
+#include "compare/rows/RowFormat.h"
+#include "compare/store/ResultStore.h"
+#include "compare/store/RowFetch.h"
 #include "env/Error.h"
 #include "support/Files.h"
 #include "support/Hooks.h"
@@ -244,7 +245,7 @@ TEST_F(Engine, UnreadableFoldersAndFilesAreSkippedAndRecorded)
         names << x.sFL + " " + x.sED;
     EXPECT_EQ(names, QStringList({"a.txt 1=2", "after.txt 2-*"}));
     QStringList skipped;
-    for (const WalkSkip& s : engine.Skipped())
+    for (const WalkSkip& s : outcome.skipped)
         skipped << s.path.mid(two().size() + 1);
     EXPECT_EQ(skipped, QStringList({"locked", "noexec/f1.txt", "noexec/f2.txt"}));
     EXPECT_EQ(c.skipped, 3);
@@ -356,7 +357,7 @@ TEST_F(Engine, ReadingRowsBackLeavesTheCacheAsItWas)
     run(one(), two());
     store.OpnDb();
     int rows = 0, chunks = 0;
-    FetchRows(store.Db(), 1, 7, [&](std::vector<GridRow>& chunk) {
+    FetchRows(store.Db(), DispMode::Differences, 7, [&](std::vector<GridRow>& chunk) {
         rows += int(chunk.size());
         ++chunks;
     });
@@ -438,9 +439,12 @@ TEST(RowFormat, NamesSizesDatesAndQueries)
     EXPECT_EQ(DateText(QDateTime(QDate(1999, 12, 31), QTime(23, 5, 0)).toSecsSinceEpoch()), "99/12/31 23:05");
     EXPECT_EQ(CompareMinutes(60, 119), 0);
     EXPECT_EQ(CompareMinutes(-1, 0), -1);
-    EXPECT_EQ(ModeQuery(0), "Select sPh, sFL, sED, nS1,sU1, nS2, sU2 From tbCmpr Order By nNo");
-    EXPECT_EQ(ModeQuery(1), "Select sPh, sFL, sED, nS1,sU1, nS2, sU2 From tbCmpr Where sED<>'1=2' Order By nNo");
-    EXPECT_EQ(ModeQuery(7), ModeQuery(0));
+    EXPECT_EQ(ModeQuery(DispMode::All), "Select sPh, sFL, sED, nS1,sU1, nS2, sU2 From tbCmpr Order By nNo");
+    EXPECT_EQ(ModeQuery(DispMode::Differences),
+              "Select sPh, sFL, sED, nS1,sU1, nS2, sU2 From tbCmpr Where sED<>'1=2' Order By nNo");
+    EXPECT_EQ(ModeQuery(DispMode::Changed),
+              "Select sPh, sFL, sED, nS1,sU1, nS2, sU2 From tbCmpr Where sED In ('1>2','2>1','1≠2') Order By nNo");
+    EXPECT_EQ(ModeQuery(DispMode(7)), ModeQuery(DispMode::All));
 }
 
 TEST(SqlDb, AConnectionClosedWithAStatementStillOpenIsReported)

@@ -1,7 +1,7 @@
-#include "app/Usr.h"
-#include "compare/CmprList.h"
-#include "compare/ResultModel.h"
-#include "compare/vSpr.h"
+#include "app/state/Usr.h"
+#include "compare/grid/ResultModel.h"
+#include "compare/grid/vSpr.h"
+#include "compare/window/CmprList.h"
 #include "support/Files.h"
 #include "support/Printers.h"
 #include "support/RecordingDialogs.h"
@@ -86,10 +86,10 @@ TEST_F(Grid, DesignBeforeTheFirstFill)
     EXPECT_EQ(ResultModel::TextColour(4), QColor("#0000A0"));
     EXPECT_EQ(ResultModel::TextColour(2), QColor("#444444"));
     EXPECT_EQ(ResultModel::BackColour(1), QColor(Qt::white));
-    for (int c = 1; c <= 8; ++c)
-        EXPECT_DOUBLE_EQ(grid.ColWidth(c), vSpr::DesignWidths()[size_t(c - 1)]);
-    grid.SetColWidth(2, 33.5);
-    EXPECT_DOUBLE_EQ(grid.ColWidth(2), 33.5);
+    for (int c = 0; c < kGridCols; ++c)
+        EXPECT_DOUBLE_EQ(grid.ColWidth(c), vSpr::DesignWidths()[size_t(c)]);
+    grid.SetColWidth(ColName, 33.5);
+    EXPECT_DOUBLE_EQ(grid.ColWidth(ColName), 33.5);
 }
 
 TEST_F(Grid, ComparisonFillsAllModes)
@@ -114,7 +114,7 @@ TEST_F(Grid, ComparisonFillsAllModes)
     EXPECT_FALSE(disp[0]->isChecked());
     list.mnDisp_Click(2);
     EXPECT_EQ(Column(3), QStringList({"2>1", "1>2"}));
-    EXPECT_EQ(list.nDisp, 2);
+    EXPECT_EQ(list.nDisp, DispMode::Changed);
     EXPECT_FALSE(store.IsOpen());
 
     list.CopyList();
@@ -236,7 +236,7 @@ TEST_F(Grid, NoRowsStillEnablesTheCopy)
 {
     dir.createFile("one/a", "x", T);
     dir.createFile("two/a", "x", T);
-    list.nDisp = 2;
+    list.nDisp = DispMode::Changed;
     list.CmprFld(dir.path("one"), dir.path("two"));
     EXPECT_EQ(grid.Model().rowCount(), 0);
     EXPECT_TRUE(copy->isEnabled());
@@ -248,7 +248,7 @@ TEST_F(Grid, ModeChangeBeforeAComparisonOnlyMovesTheMark)
     store.OpnDb(); // rows of an earlier run are in the store
     store.ClsDb();
     list.mnDisp_Click(2);
-    EXPECT_EQ(list.nDisp, 2);
+    EXPECT_EQ(list.nDisp, DispMode::Changed);
     EXPECT_TRUE(disp[2]->isChecked());
     EXPECT_EQ(grid.Model().rowCount(), 20);
     EXPECT_FALSE(grid.Model().Filled());

@@ -2,13 +2,13 @@
 // actions, selection copy, saving, columns and shortcuts, on the real window.
 #include "WindowFixture.h"
 
-#include "compare/FindBar.h"
-#include "compare/ResultModel.h"
-#include "compare/RowActions.h"
-#include "compare/SortKeys.h"
-#include "compare/vSpr.h"
+#include "compare/grid/FindBar.h"
+#include "compare/grid/ResultModel.h"
+#include "compare/grid/RowActions.h"
+#include "compare/grid/vSpr.h"
+#include "compare/rows/SortKeys.h"
 #include "env/NameBytes.h"
-#include "foldertree/uTrD.h"
+#include "foldertree/view/uTrD.h"
 #include "support/Files.h"
 #include "support/Printers.h"
 
@@ -319,13 +319,13 @@ TEST_F(List, AHiddenColumnComesBackHiddenAndSizesShowWhole)
     fmCmpr& w = Compared();
     const int need = w.Spr->fontMetrics().horizontalAdvance("127,015,960");
     EXPECT_GE(w.Spr->columnWidth(4), need); // widened for the largest size
-    w.Spr->SetColWidth(3, 0);
-    EXPECT_TRUE(w.Spr->isColumnHidden(2));
+    w.Spr->SetColWidth(ColExt, 0);
+    EXPECT_TRUE(w.Spr->isColumnHidden(ColExt));
     Close();
     EXPECT_TRUE(ReadUtf8(Xml()).contains("<CLS_WD>29.75,19.5,0,"));
     fmCmpr& again = Open();
     EXPECT_TRUE(again.Spr->isColumnHidden(2));
-    EXPECT_EQ(again.Spr->ColWidth(3), 0);
+    EXPECT_EQ(again.Spr->ColWidth(ColExt), 0);
     EXPECT_FALSE(again.Spr->isColumnHidden(3));
 }
 
@@ -345,7 +345,7 @@ TEST_F(List, ShortcutsRunCopyAndSwitchModesWithTheCaptionsUnchanged)
     EXPECT_EQ(w.Spr->Model().rowCount(), 2);
     QApplication::setActiveWindow(&w); // as the desktop does when the wait window goes
     QTest::keyClick(w.Spr, Qt::Key_3, Qt::ControlModifier);
-    EXPECT_EQ(w.nDisp(), 2);
+    EXPECT_EQ(w.nDisp(), DispMode::Changed);
     EXPECT_EQ(w.Spr->Model().rowCount(), 1);
     QApplication::setActiveWindow(&w);
     QGuiApplication::clipboard()->clear();

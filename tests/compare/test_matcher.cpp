@@ -1,5 +1,5 @@
-#include "compare/CmprEngine.h"
-#include "compare/Matcher.h"
+#include "compare/engine/CmprEngine.h"
+#include "compare/engine/Matcher.h"
 #include "env/NameBytes.h"
 #include "support/Printers.h"
 #include "support/TestDir.h"
@@ -25,7 +25,7 @@ WalkResult Walk(const QStringList& files)
 // Rows kept in memory: the engine needs no store.
 class Rows : public RowSink {
 public:
-    void Row(const CmprRow& r) override { lines << QString::number(r.nNo) + " " + r.sFL + " " + r.sED; }
+    void Row(const CmprRow& r) override { lines << QString::number(r.nNo) + " " + r.sFL + " " + r.sED(); }
     void End(const QString&, const QString&, const CmprCounts& n) override { counts = n; }
     QStringList lines;
     CmprCounts counts;
@@ -56,8 +56,11 @@ TEST(Pipeline, RowsGoToAnySinkInNumberOrder)
     dir.createFile("two/B.TXT", "1");
     dir.createFile("two/c.txt", "1");
     Rows rows;
-    CmprEngine e;
-    e.Compare(dir.path("one"), dir.path("two"), rows);
+    CmprInput in;
+    in.sFld1 = dir.path("one");
+    in.sFld2 = dir.path("two");
+    CmprObserver quiet;
+    CmprEngine::Run(in, quiet).Emit(rows);
     EXPECT_EQ(rows.lines, QStringList({"1001 a.txt 1-*", "1002 b.txt 1=2", "1004 c.txt 2-*"}));
     EXPECT_EQ(rows.counts.rows, 3);
 }

@@ -1,6 +1,6 @@
 #include "EngineFixture.h"
 
-#include "compare/SqlDb.h"
+#include "compare/store/SqlDb.h"
 #include "env/Error.h"
 
 #include <atomic>

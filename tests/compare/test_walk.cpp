@@ -2,7 +2,7 @@
 // files in the same order, the same folders, keys and skipped paths, over
 // trees with links in every direction, stray-byte names and unreadable
 // folders; very deep paths; and a stop that ends every reader.
-#include "compare/Walker.h"
+#include "compare/engine/Walker.h"
 #include "env/Error.h"
 #include "support/TestDir.h"
 

@@ -1,13 +1,13 @@
 #include "WindowFixture.h"
 
 #include "app/Main.h"
-#include "app/Usr.h"
-#include "compare/ResultModel.h"
-#include "compare/fmCmpr.h"
-#include "compare/vSpr.h"
+#include "app/state/Usr.h"
+#include "compare/grid/ResultModel.h"
+#include "compare/grid/vSpr.h"
+#include "compare/window/fmCmpr.h"
 #include "env/NameBytes.h"
-#include "foldertree/TreeItemModel.h"
-#include "foldertree/uTrD.h"
+#include "foldertree/view/TreeItemModel.h"
+#include "foldertree/view/uTrD.h"
 #include "support/Files.h"
 #include "support/Printers.h"
 #include "support/RecordingDialogs.h"
@@ -35,7 +35,7 @@ TEST_F(Window, FirstStartUsesDefaults)
     EXPECT_EQ(w.windowTitle(), "指定ﾌｫﾙﾀﾞ内のﾌｧｲﾙの比較");
     EXPECT_EQ(w.uTrD1->Root(), dir.path("usData"));
     EXPECT_EQ(w.uTrD2->Root(), dir.path("usData"));
-    EXPECT_EQ(w.nDisp(), 0);
+    EXPECT_EQ(w.nDisp(), DispMode::All);
     EXPECT_TRUE(w.mnDisp[0]->isChecked());
     EXPECT_FALSE(w.mnDisp[1]->isChecked());
     EXPECT_FALSE(w.mnCmpr[1]->isEnabled());
@@ -61,7 +61,7 @@ TEST_F(Window, LayoutIsSavedAndRestoredExactly)
         w.uTrD1->SetPath(dir.path("a/b"));
         w.uTrD2->SetRoot(dir.path("c"));
         w.setGeometry(30, 40, 700, 600); // fits the 800 x 800 test screen
-        w.Spr->SetColWidth(2, 22.5);
+        w.Spr->SetColWidth(ColName, 22.5);
         w.mnDisp_Click(2);
         QApplication::processEvents();
         Close();
@@ -103,7 +103,7 @@ TEST_F(Window, PaneSizeAppliedOnlyAbove300)
     QSize pane = w->PaneTwips();
     EXPECT_NE(pane.height(), 4000);
     EXPECT_FALSE(w->mnDisp[0]->isChecked() || w->mnDisp[1]->isChecked() || w->mnDisp[2]->isChecked());
-    EXPECT_EQ(w->nDisp(), 5);
+    EXPECT_EQ(w->nDisp(), DispMode(5));
     Close();
     w = start(4500, 3000);
     EXPECT_NEAR(w->PaneTwips().width(), 4500, 15);
@@ -259,9 +259,9 @@ TEST_F(Window, UnreadableOrDamagedSettingsFallBackToDefaults)
     fmCmpr& w = Open();
     EXPECT_EQ(w.uTrD1->Root(), dir.path("usData"));
     EXPECT_TRUE(w.mnDisp[2]->isChecked());
-    EXPECT_DOUBLE_EQ(w.Spr->ColWidth(1), 1);
-    EXPECT_DOUBLE_EQ(w.Spr->ColWidth(2), 0);
-    EXPECT_DOUBLE_EQ(w.Spr->ColWidth(3), 7.25);
+    EXPECT_DOUBLE_EQ(w.Spr->ColWidth(ColPh), 1);
+    EXPECT_DOUBLE_EQ(w.Spr->ColWidth(ColName), 0);
+    EXPECT_DOUBLE_EQ(w.Spr->ColWidth(ColExt), 7.25);
     EXPECT_EQ(ds.dlg.messages.size(), 1);
     Close();
 }

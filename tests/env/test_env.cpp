@@ -1,4 +1,4 @@
-#include "app/Usr.h"
+#include "app/state/Usr.h"
 #include "env/Shortcut.h"
 #include "env/yIni.h"
 #include "support/Files.h"

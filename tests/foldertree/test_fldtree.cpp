@@ -1,4 +1,4 @@
-#include "app/Usr.h"
+#include "app/state/Usr.h"
 #include "env/Error.h"
 #include "env/NameBytes.h"
 #include "foldertree/FldTree.h"

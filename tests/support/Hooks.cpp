@@ -1,7 +1,7 @@
 #include "support/Hooks.h"
 #include "support/Printers.h"
 
-#include "compare/SqlDb.h"
+#include "compare/store/SqlDb.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "support/Printers.h"
 
-#include "compare/CmprEngine.h"
-#include "compare/RowFormat.h"
+#include "compare/engine/CmprEngine.h"
+#include "compare/rows/RowFormat.h"
 
 #include <iomanip>
 

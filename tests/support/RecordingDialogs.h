@@ -1,7 +1,7 @@
 #pragma once
 // A dialog service for tests: records every message and shell call and
 // answers input boxes and browse dialogs from queues.
-#include "ui/Dialogs.h"
+#include "env/Dialogs.h"
 
 #include <QStringList>
 #include <deque>

@@ -1,5 +1,5 @@
 #include "app/Guard.h"
-#include "app/Usr.h"
+#include "app/state/Usr.h"
 #include "env/Error.h"
 #include "support/Printers.h"
 #include "support/RecordingDialogs.h"

@@ -1,0 +1,127 @@
+#include "app/state/Usr.h"
+
+#include "env/Dialogs.h"
+#include "env/Error.h"
+#include "env/PathRules.h"
+#include "env/yIni.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+QString& ProgramFolderOverride()
+{
+    static QString f;
+    return f;
+}
+} // namespace
+
+namespace Usr {
+
+Fso& ChkFso()
+{
+    if (!oFso)
+        oFso = std::make_unique<Fso>();
+    return *oFso;
+}
+
+yIni& Ini()
+{
+    if (!oIni)
+        oIni = std::make_unique<yIni>();
+    return *oIni;
+}
+
+void ReleaseShared()
+{
+    oFso.reset();
+    oIni.reset();
+}
+
+QString ProgramBaseName(const QString& exeBaseName)
+{
+    if (exeBaseName.right(3).toLower() == QLatin1String("_dv"))
+        return exeBaseName.left(exeBaseName.size() - 3);
+    return exeBaseName;
+}
+
+namespace {
+bool WritableFolder(const QString& path)
+{
+    const QFileInfo f(path);
+    return f.isDir() && f.isWritable();
+}
+
+// The base of per-user data: $XDG_DATA_HOME, or ~/.local/share.
+QString PerUserData()
+{
+#ifdef Q_OS_WIN
+    return WithTrailingSep(
+        QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)));
+#else
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    if (xdg.startsWith(QLatin1Char('/')))
+        return WithTrailingSep(xdg);
+    return WithTrailingSep(QDir::homePath()) + QStringLiteral(".local/share/");
+#endif
+}
+} // namespace
+
+QString UserDataFolder()
+{
+    const QChar sep = PathSep();
+    const QString prg = ProgramFolder();
+    const QString beside = prg + QStringLiteral("usData") + sep;
+    // installed: the desktop entry lies in the prefix beside the programs
+    const bool installed = QFileInfo::exists(prg + QStringLiteral("../share/applications/jp.example.fldcmpr.desktop"));
+    if (!installed && (WritableFolder(beside) || (!QFileInfo::exists(beside) && WritableFolder(prg))))
+        return beside; // portable: the data travels with the program
+    return PerUserData() + QStringLiteral("FldCmpr") + sep + QStringLiteral("usData") + sep;
+}
+
+QString ProgramFolder()
+{
+    if (!ProgramFolderOverride().isEmpty())
+        return ProgramFolderOverride();
+    return WithTrailingSep(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+}
+
+void SetProgramFolder(const QString& folder)
+{
+    ProgramFolderOverride() = folder.isEmpty() ? folder : WithTrailingSep(folder);
+}
+
+QString ArgText(const QStringList& args) { return args.mid(1).join(QLatin1Char(' ')); }
+
+void ReadLaunchArg(const QString& arg)
+{
+    if (arg.isEmpty() || !ChkFso().FileExists(arg))
+        return;
+    try {
+        tLnch = ReadLaunchFile(arg);
+        bLnch = LaunchRecordUsable(tLnch);
+    } catch (const FcError& e) {
+        Dlg().MsgBox(e.message());
+    }
+}
+
+void CutTail(QString& s, const QString& tail)
+{
+    if (!tail.isEmpty() && s.endsWith(tail))
+        s.chop(tail.size());
+}
+
+void ExpFld(const QString& path) { Ini().W_ExpFd(path, false); }
+
+void BrwsFld(QString& sPath, qint32& nFlg)
+{
+    if (!sPath.isEmpty() && !ChkFso().FolderExists(sPath))
+        sPath.clear();
+    if (nFlg == 0)
+        nFlg = 64;
+    sPath = Dlg().BrowseFolder(QStringLiteral("ﾌｫﾙﾀﾞの指定"), sPath);
+}
+
+} // namespace Usr

@@ -1,0 +1,210 @@
+#include "compare/engine/CmprEngine.h"
+
+#include "compare/engine/ContentCompare.h"
+#include "compare/engine/DateText.h"
+#include "compare/engine/Matcher.h"
+#include "compare/engine/Walker.h"
+#include "env/Error.h"
+#include "env/Fso.h"
+#include "env/PathRules.h"
+
+#include <algorithm>
+
+namespace {
+
+void CheckFolder(const Fso& fs, const QString& path, const QString& side)
+{
+    if (path.isEmpty())
+        throw FcError(ErrKind::FileSystem, side + QStringLiteral("のﾌｫﾙﾀﾞが選択されていません"));
+    if (!fs.FolderExists(OpenPath(path)))
+        throw FcError(ErrKind::FileSystem, side + QStringLiteral("のﾌｫﾙﾀﾞが見つかりません: ") + path);
+}
+
+void ThrowIfStopping(const CmprObserver& obs)
+{
+    if (obs.Stopping())
+        ThrowStopped();
+}
+
+// Walks both folders at once, reporting the running count meanwhile.
+std::pair<WalkResult, WalkResult> WalkBoth(const CmprInput& in, CmprObserver& obs, CmprProgress& p)
+{
+    std::atomic<qint64> seen{0};
+    auto walk = [&](const QString& f) {
+        WalkResult w = WalkFolder(f, seen, &obs.stop, in.walk);
+        KeyWalk(w); // where the walker has not made the keys, they are made on its thread
+        return w;
+    };
+    auto a = std::async(std::launch::async, [&] { return walk(in.sFld1); });
+    auto report = [&] {
+        p.files = seen.load();
+        obs.Progress(p);
+    };
+    WalkResult r2 = Polled([&] { return walk(in.sFld2); }, report);
+    AwaitReporting(a, report);
+    WalkResult r1 = a.get(); // Folder 1's failure is reported first
+    report();
+    return {std::move(r1), std::move(r2)};
+}
+
+CmprCode TimeCode(LocalTime& local, qint64 t1, qint64 t2, CmprRule::Tolerance tol)
+{
+    const int c = local.CompareMinutes(t1, t2);
+    if (c == 0 || WithinTolerance(t1, t2, tol))
+        return CmprCode::Same;
+    return c > 0 ? CmprCode::Newer1 : CmprCode::Newer2;
+}
+
+QString FullPath(const QString& root, const QString& folder, const QString& name)
+{
+    return JoinPath(folder.isEmpty() ? root : JoinPath(root, folder), name);
+}
+
+} // namespace
+
+CmprCode SetCmprCd(qint64 mtime1, qint64 mtime2)
+{
+    const int c = CompareMinutes(mtime1, mtime2);
+    return c == 0 ? CmprCode::Same : (c > 0 ? CmprCode::Newer1 : CmprCode::Newer2);
+}
+
+bool WithinTolerance(qint64 t1, qint64 t2, CmprRule::Tolerance tol)
+{
+    if (tol == CmprRule::None)
+        return false;
+    const qint64 d = t1 > t2 ? t1 - t2 : t2 - t1;
+    if (d <= 2)
+        return true;
+    return tol == CmprRule::WholeHours && ((d >= 3598 && d <= 3602) || (d >= 7198 && d <= 7202));
+}
+
+void CmprResult::CheckContents(const CmprRule& rule, CmprObserver& obs, CmprProgress& p)
+{
+    const auto &w1 = m_1.w, &w2 = m_2.w;
+    std::vector<size_t> which;
+    std::vector<ContentPair> pairs;
+    for (size_t i = 0; i < w1.files.size(); ++i) {
+        if (m_code[i] != CmprCode::Same)
+            continue;
+        const WalkFile& f = w1.files[i];
+        const WalkFile& g = w2.files[size_t(m_1.partner[i])];
+        if (f.size != g.size) { // a size difference decides without reading
+            m_code[i] = CmprCode::Differ;
+        } else if (rule.criterion == CmprRule::Content && f.size > 0) {
+            which.push_back(i);
+            pairs.push_back(
+                {FullPath(m_fld1, w1.Folder(f), w1.Name(f)), FullPath(m_fld2, w2.Folder(g), w2.Name(g)), f.size});
+        }
+    }
+    if (pairs.empty())
+        return;
+    std::atomic<qint64> bytes{0};
+    p.phase = CmprPhase::Content;
+    p.bytes = 0;
+    ContentOutcome out = Polled([&] { return CompareContents(pairs, bytes, &obs.stop); },
+                                [&] {
+                                    p.bytes = bytes.load();
+                                    obs.Progress(p);
+                                });
+    for (size_t k = 0; k < which.size(); ++k)
+        if (out.results[k] == ContentResult::Differ)
+            m_code[which[k]] = CmprCode::Differ;
+    m_contentSkipped = std::move(out.skipped);
+}
+
+void CmprResult::Classify(const CmprRule& rule, const std::atomic<bool>& stop)
+{
+    m_2.partner = MatchFiles(m_1.w, m_2.w, &stop);
+    for (Side* s : {&m_1, &m_2})
+        std::vector<size_t>().swap(s->w.keys); // used up by the match
+    const auto &w1 = m_1.w.files, &w2 = m_2.w.files;
+    m_1.partner.assign(w1.size(), kNoMatch);
+    for (size_t j = 0; j < w2.size(); ++j)
+        if (m_2.partner[j] != kNoMatch)
+            m_1.partner[size_t(m_2.partner[j])] = int(j);
+    m_code.assign(w1.size(), CmprCode::Only1);
+    LocalTime local;
+    for (size_t i = 0; i < w1.size(); ++i)
+        if (const int j = m_1.partner[i]; j != kNoMatch)
+            m_code[i] = TimeCode(local, w1[i].mtime, w2[size_t(j)].mtime, rule.tolerance);
+}
+
+void CmprResult::Count()
+{
+    CmprCounts& n = m_n;
+    std::array<qint64, kCmprCodes.size()> per{};
+    for (CmprCode c : m_code)
+        ++per[size_t(c)];
+    n.only1 = per[size_t(CmprCode::Only1)];
+    n.same = per[size_t(CmprCode::Same)];
+    n.newer1 = per[size_t(CmprCode::Newer1)];
+    n.newer2 = per[size_t(CmprCode::Newer2)];
+    n.differ = per[size_t(CmprCode::Differ)];
+    n.only2 = qint64(std::count(m_2.partner.begin(), m_2.partner.end(), kNoMatch));
+    n.rows = n.only1 + n.only2 + n.same + n.newer1 + n.newer2 + n.differ;
+    m_skipped = m_1.w.skipped;
+    m_skipped.insert(m_skipped.end(), m_2.w.skipped.begin(), m_2.w.skipped.end());
+    m_skipped.insert(m_skipped.end(), m_contentSkipped.begin(), m_contentSkipped.end());
+    n.skipped = qint64(m_skipped.size());
+}
+
+CmprResult CmprEngine::Run(const CmprInput& in, CmprObserver& obs)
+{
+    const Fso plain;
+    const Fso& fs = in.fso ? *in.fso : plain;
+    CheckFolder(fs, in.sFld1, QStringLiteral("ﾌｫﾙﾀﾞ1"));
+    CheckFolder(fs, in.sFld2, QStringLiteral("ﾌｫﾙﾀﾞ2"));
+    CmprProgress p;
+    auto [k1, k2] = WalkBoth(in, obs, p);
+    ThrowIfStopping(obs); // stopped before any row went out: no sink is touched
+    CmprResult r;
+    r.m_fld1 = in.sFld1;
+    r.m_fld2 = in.sFld2;
+    r.m_1.w = std::move(k1);
+    r.m_2.w = std::move(k2);
+    p.phase = CmprPhase::Match;
+    Polled([&] { r.Classify(in.rule, obs.stop); }, [&] { obs.Progress(p); });
+    ThrowIfStopping(obs);
+    if (in.rule.criterion != CmprRule::Time)
+        r.CheckContents(in.rule, obs, p);
+    ThrowIfStopping(obs);
+    r.Count();
+    return r;
+}
+
+qint64 CmprResult::nCnt() const { return 1000 + qint64(m_1.w.files.size() + m_2.w.files.size()); }
+
+void CmprResult::Emit(RowSink& sink) const
+{
+    sink.Begin();
+    EmitRows(sink, 0, Places());
+    sink.End(m_fld1, m_fld2, m_n);
+}
+
+void CmprResult::EmitRows(RowSink& sink, size_t from, size_t to) const
+{
+    const qint64 base = 1000;
+    const auto &w1 = m_1.w, &w2 = m_2.w;
+    const size_t n1 = w1.files.size();
+    LocalTime local;
+    for (size_t i = from; i < std::min(to, n1); ++i) {
+        const WalkFile& f = w1.files[i];
+        const QString& sPh = w1.folders[f.folder];
+        const int j = m_1.partner[i];
+        const qint64 nNo = base + qint64(i) + 1;
+        if (j == kNoMatch) {
+            sink.Row({nNo, sPh, w1.Name(f), local.Text(f.mtime), QString(), f.size, 0, CmprCode::Only1, f.mtime, 0});
+            continue;
+        }
+        const WalkFile& g = w2.files[size_t(j)];
+        sink.Row({nNo, sPh, w1.Name(f), local.Text(f.mtime), local.Text(g.mtime), f.size, g.size, m_code[i], f.mtime,
+                  g.mtime});
+    }
+    for (size_t j = std::max(from, n1) - n1; j + n1 < to; ++j) {
+        if (m_2.partner[j] != kNoMatch)
+            continue;
+        const WalkFile& g = w2.files[j];
+        sink.Row({base + qint64(n1 + j) + 1, w2.Folder(g), w2.Name(g), QString(), local.Text(g.mtime), 0, g.size,
+                  CmprCode::Only2, 0, g.mtime});
+    }
+}

@@ -1,0 +1,189 @@
+#include "compare/grid/ResultModel.h"
+
+#include "compare/engine/CmprCode.h"
+#include "compare/rows/GridColumns.h"
+#include "compare/rows/SortKeys.h"
+#include "env/NameBytes.h"
+
+#include <QColor>
+#include <QStringMatcher>
+
+int ResultModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return m_filled ? int(m_rows.size()) : kBlankRows;
+}
+
+int ResultModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kCols; }
+
+QString ResultModel::CellText(int row, int col) const
+{
+    if (!m_filled || row < 0 || size_t(row) >= m_rows.size())
+        return QString();
+    if (!IsGridCol(col))
+        return QString();
+    std::array<QString, 2> sizes;
+    const QString cell = RowCells(Row(row), sizes)[size_t(col)].toString();
+    return ColumnOf(col).name ? ShownName(cell) : cell;
+}
+
+QVariant ResultModel::data(const QModelIndex& idx, int role) const
+{
+    if (!idx.isValid())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole: return CellText(idx.row(), idx.column());
+    case Qt::ForegroundRole: return TextColour(idx.column());
+    case Qt::BackgroundRole: return BackColour(idx.column());
+    case Qt::TextAlignmentRole:
+        if (IsGridCol(idx.column()) && ColumnOf(idx.column()).kind == GridColumn::Size)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    default: return {};
+    }
+}
+
+QVariant ResultModel::headerData(int section, Qt::Orientation o, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (o == Qt::Vertical)
+        return section + 1;
+    QString sub = SubHeader(section);
+    return sub.isEmpty() ? TopHeader(section) : sub;
+}
+
+void ResultModel::SetRows(const std::vector<GridRow>& rows)
+{
+    RowTable t;
+    for (const GridRow& r : rows)
+        t.Add(r);
+    t.Done();
+    SetTable(std::move(t));
+}
+
+void ResultModel::SetTable(RowTable&& rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    m_filled = true;
+    m_order.clear();
+    if (m_sortCol >= 0)
+        m_order = SortedOrder(m_rows, m_sortCol, m_sortOrder == Qt::DescendingOrder);
+    endResetModel();
+}
+
+QString ResultModel::ClipboardText() const
+{
+    QString out;
+    for (int i = 0; i < int(m_rows.size()); ++i)
+        AppendRowLine(out, Row(i));
+    return out;
+}
+
+QString ResultModel::RowsText(const std::vector<int>& rows, LineStyle style, SizeStyle sizes) const
+{
+    QString out;
+    for (int i : rows)
+        if (m_filled && i >= 0 && size_t(i) < m_rows.size())
+            AppendRowLine(out, Row(i), style, sizes);
+    return out;
+}
+
+void ResultModel::SortBy(int col, Qt::SortOrder order)
+{
+    if (!IsGridCol(col))
+        col = -1;
+    m_sortCol = col;
+    m_sortOrder = order;
+    if (!m_filled)
+        return;
+    ApplyOrder(col < 0 ? std::vector<int>() : SortedOrder(m_rows, col, order == Qt::DescendingOrder));
+}
+
+void ResultModel::ApplyOrder(std::vector<int>&& order)
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<int> sources;
+    sources.reserve(size_t(before.size()));
+    for (const QModelIndex& i : before)
+        sources.push_back(Source(i.row()));
+    m_order = std::move(order);
+    std::vector<int> shownAt(m_order.size());
+    for (size_t i = 0; i < m_order.size(); ++i)
+        shownAt[size_t(m_order[i])] = int(i);
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype k = 0; k < before.size(); ++k) {
+        const int src = sources[size_t(k)];
+        after.append(index(m_order.empty() ? src : shownAt[size_t(src)], before[k].column()));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+std::vector<int> ResultModel::Find(const QString& text) const
+{
+    std::vector<int> hits;
+    if (!m_filled || text.isEmpty())
+        return hits;
+    const QStringMatcher find(text, Qt::CaseInsensitive);
+    // a name holding stray bytes is searched as shown, with \xHH
+    const auto holds = [&](QStringView s) {
+        return find.indexIn(s) >= 0 || (HasEscapedByte(s) && find.indexIn(ShownName(s.toString())) >= 0);
+    };
+    const QChar* lastFolder = nullptr;
+    bool folderHolds = false;
+    for (int i = 0; i < int(m_rows.size()); ++i) {
+        const size_t src = size_t(Source(i));
+        const QString& folder = m_rows.Folder(src);
+        if (folder.constData() != lastFolder || folder.isEmpty()) { // rows of one folder share one text
+            lastFolder = folder.constData();
+            folderHolds = holds(folder);
+        }
+        if (folderHolds || holds(m_rows.Name(src)))
+            hits.push_back(i);
+    }
+    return hits;
+}
+
+std::array<qint64, kCmprCodes.size()> ResultModel::CodeCounts() const
+{
+    std::array<qint64, kCmprCodes.size()> n{};
+    if (!m_filled)
+        return n;
+    std::vector<qint64> per(m_rows.Codes().size());
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        ++per[m_rows.CodeNumber(i)];
+    for (size_t k = 0; k < per.size(); ++k)
+        if (const std::optional<CmprCode> c = CodeOf(m_rows.Codes()[k]))
+            n[size_t(*c)] += per[k];
+    return n;
+}
+
+QString ResultModel::TopHeader(int col) { return IsGridCol(col) ? QString::fromUtf8(ColumnOf(col).top) : QString(); }
+
+QString ResultModel::SubHeader(int col) { return IsGridCol(col) ? QString::fromUtf8(ColumnOf(col).sub) : QString(); }
+
+int ResultModel::GroupSpan(int col)
+{
+    // a group header covers the following columns under the same top text
+    if (!IsGridCol(col) || SubHeader(col).isEmpty() || (col > 0 && TopHeader(col - 1) == TopHeader(col)))
+        return 1;
+    int span = 1;
+    while (col + span < kGridCols && TopHeader(col + span) == TopHeader(col))
+        ++span;
+    return span;
+}
+
+QColor ResultModel::TextColour(int col)
+{
+    return IsGridCol(col) ? QColor::fromRgba(ColumnOf(col).fore) : QColor(Qt::black);
+}
+
+QColor ResultModel::BackColour(int col)
+{
+    return IsGridCol(col) ? QColor::fromRgba(ColumnOf(col).back) : QColor(Qt::white);
+}

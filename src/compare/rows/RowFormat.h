@@ -1,0 +1,18 @@
+#pragma once
+// What the grid and the command-line tool show of a stored row.
+#include "compare/rows/GridRow.h"
+
+#include <QString>
+
+// How a row's line is written. Clipboard: cells as shown, a cell holding a
+// tab, line break or double quote quoted as spreadsheets expect. Tsv: one
+// line per row whatever the names hold, with backslash escapes. Csv: cells
+// separated by commas, lines ended by CR LF, a cell holding a comma, double
+// quote or line break quoted, inner quotes doubled.
+enum class LineStyle { Clipboard, Tsv, Csv };
+// Appends the eight cells of a row and the line end. A byte of a name that
+// is not valid UTF-8 is written as \xHH in every style.
+void AppendRowLine(QString& out, const GridRow& r, LineStyle style = LineStyle::Clipboard,
+                   SizeStyle sizes = SizeStyle::Grouped);
+// Appends the eight column headers as one line of the style.
+void AppendHeaderLine(QString& out, LineStyle style);

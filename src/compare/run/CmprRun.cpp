@@ -1,0 +1,104 @@
+#include "compare/run/CmprRun.h"
+
+#include "compare/run/RowRead.h"
+#include "compare/store/ResultStore.h"
+#include "compare/store/StoreSink.h"
+#include "env/Error.h"
+#include "env/Heap.h"
+
+CmprRun::CmprRun(CmprRequest req, CmprObserver& obs) : m_req(std::move(req)), m_obs(obs) {}
+
+CmprRun::~CmprRun()
+{
+    if (m_job.valid())
+        m_job.wait();
+    m_sink.reset(); // rolls back what was not committed
+}
+
+const CmprResult& CmprRun::Compare()
+{
+    m_result.emplace(CmprEngine::Run(m_req, m_obs));
+    m_out.counts = m_result->Counts();
+    m_out.skipped = m_result->Skipped();
+    m_out.nCnt = m_result->nCnt();
+    m_p.files = qint64(m_result->Places()); // the files both walks met
+    return *m_result;
+}
+
+void CmprRun::Await(std::future<void>& f)
+{
+    AwaitReporting(f, [this] {
+        m_p.rowsWritten = m_sink ? m_sink->Written() : 0;
+        m_obs.Progress(m_p);
+    });
+    f.get();
+}
+
+void CmprRun::StoreBegin()
+{
+    if (!HasStore() || !m_result)
+        return;
+    m_store = std::make_unique<ResultStore>(m_req.storePath);
+    m_store->OpnDb();
+    m_sink = std::make_unique<StoreSink>(m_store->Db(), &m_obs.stop);
+    m_p.phase = CmprPhase::Store;
+    m_p.rowsWritten = 0;
+    auto begun = std::make_shared<std::promise<void>>();
+    std::future<void> locked = begun->get_future();
+    m_job = std::async(std::launch::async, [this, begun] {
+        try {
+            m_sink->Begin();
+        } catch (...) {
+            begun->set_exception(std::current_exception());
+            throw;
+        }
+        begun->set_value();
+        const CmprResult& r = *m_result;
+        r.EmitRows(*m_sink, 0, r.Places());
+        m_sink->End(r.Folder1(), r.Folder2(), r.Counts());
+    });
+    try {
+        Await(locked);
+    } catch (...) {
+        m_job.wait();
+        throw;
+    }
+}
+
+void CmprRun::StoreWait()
+{
+    if (!m_job.valid())
+        return;
+    Await(m_job);
+    m_p.rowsWritten = m_sink->Written();
+    m_obs.Progress(m_p);
+    m_out.nRun = m_sink->nRun();
+}
+
+RowTable CmprRun::ReadBack(DispMode nDisp)
+{
+    if (!m_store)
+        throw FcError(ErrKind::Database, QStringLiteral("ﾃﾞｰﾀｰﾍﾞｰｽが開かれていません"));
+    return ReadTable(m_store->Db(), nDisp, m_obs, m_p);
+}
+
+void CmprRun::Commit()
+{
+    if (!m_sink)
+        return;
+    if (m_obs.Stopping()) // the last moment a stop keeps the previous result
+        ThrowStopped();
+    m_sink->Commit();
+    m_sink.reset();
+    m_store->ClsDb();
+}
+
+void CmprRun::Release()
+{
+    if (!m_result)
+        return;
+    // the memory of both walks goes back now, or what a caller makes next
+    // (the window's table) would come on top of it
+    HeapsGiveBackOnFree giveBack;
+    m_result.reset();
+}

@@ -1,0 +1,14 @@
+#pragma once
+// The stored rows of a display mode, read back in their running order.
+#include "compare/rows/DispMode.h"
+#include "compare/rows/RowFormat.h"
+
+#include <functional>
+#include <vector>
+
+class SqlDb;
+
+// The query of a display mode.
+QString ModeQuery(DispMode nDisp);
+// Reads the rows of a display mode in chunks of `chunk` rows.
+void FetchRows(SqlDb& db, DispMode nDisp, int chunk, const std::function<void(std::vector<GridRow>&)>& take);

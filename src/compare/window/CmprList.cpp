@@ -1,0 +1,184 @@
+#include "compare/window/CmprList.h"
+
+#include "app/state/Usr.h"
+#include "compare/grid/ListFile.h"
+#include "compare/grid/ResultModel.h"
+#include "compare/grid/vSpr.h"
+#include "compare/run/CmprRun.h"
+#include "compare/run/RowRead.h"
+#include "compare/store/RunLog.h"
+#include "compare/window/WaitProgress.h"
+#include "env/Dialogs.h"
+#include "env/Error.h"
+#include "env/Heap.h"
+#include "ui/sbWait.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+
+CmprList::CmprList(vSpr& grid, ResultStore& store) : m_grid(grid), m_store(store) {}
+
+void CmprList::SetMenus(const std::array<QAction*, kDispModes>& disp, QAction* copy, QAction* save)
+{
+    m_disp = disp;
+    m_copy = copy;
+    m_save = save;
+}
+
+void CmprList::ShwLst()
+{
+    QString msg = QStringLiteral("比較結果を表にｾｯﾄしています");
+    sbWait::Instance().cMsg(msg);
+    WaitProgress progress(sbWait::Instance(), false);
+    CmprProgress p;
+    Show(ReadTable(m_store.Db(), nDisp, progress, p));
+}
+
+void CmprList::Show(RowTable&& rows)
+{
+    m_grid.Model().SetTable(std::move(rows));
+    for (QAction* a : {m_copy, m_save})
+        if (a)
+            a->setEnabled(true);
+    sbWait::Instance().cEnd();
+    if (onShown)
+        onShown();
+}
+
+QString CmprList::SkippedText(const std::vector<WalkSkip>& skipped)
+{
+    const size_t shown = std::min<size_t>(skipped.size(), 20);
+    QString t = QStringLiteral("読めなかったﾌｫﾙﾀﾞとﾌｧｲﾙが ") + QString::number(skipped.size()) +
+                QStringLiteral(" 件あり、比較から除きました");
+    for (size_t i = 0; i < shown; ++i)
+        t += QLatin1Char('\n') + skipped[i].path + QStringLiteral(" (") + skipped[i].reason + QLatin1Char(')');
+    if (shown < skipped.size())
+        t += QStringLiteral("\n...");
+    return t;
+}
+
+QString CmprList::SkippedList(const std::vector<WalkSkip>& skipped)
+{
+    QString t;
+    for (const WalkSkip& s : skipped)
+        t += s.path + QLatin1Char('\t') + s.reason + QLatin1Char('\n');
+    return t;
+}
+
+void CmprList::CheckDisp()
+{
+    for (int i = 0; i < kDispModes; ++i)
+        if (m_disp[size_t(i)])
+            m_disp[size_t(i)]->setChecked(DispMode(i) == nDisp);
+}
+
+void CmprList::mnDisp_Click(int Index)
+{
+    nDisp = DispMode(Index);
+    CheckDisp();
+    if (!bCmprd)
+        return;
+    try {
+        m_store.OpnDb();
+        if (RunLog::Latest(m_store.Db()) != nRun) {
+            // another window or the CLI compared since: its rows are not
+            // this window's folders, so the grid keeps what it shows
+            m_store.ClsDb();
+            Usr::Dlg().MsgBox(QStringLiteral("比較結果が他の比較で置き換えられたため表示できません") +
+                              QLatin1Char('\n') + QStringLiteral("もう一度比較して下さい"));
+            return;
+        }
+        ShwLst();
+        m_store.ClsDb();
+    } catch (const std::exception& e) {
+        m_store.ClsDb();
+        sbWait::Instance().cEnd();
+        Usr::Dlg().MsgBox(QStringLiteral("比較結果を表示できません") + QLatin1Char('\n') + ErrText(e));
+    }
+}
+
+void CmprList::CopyList()
+{
+    QString text = m_grid.Model().ClipboardText();
+    m_grid.selectAll();
+    QGuiApplication::clipboard()->setText(text);
+    m_grid.clearSelection();
+}
+
+void CmprList::SaveList()
+{
+    const QString path = Usr::Dlg().SaveFile(QStringLiteral("比較ﾘｽﾄの保存"), QStringLiteral("比較ﾘｽﾄ.csv"),
+                                             QStringLiteral("CSV (*.csv);;TSV (*.tsv)"));
+    if (path.isEmpty())
+        return;
+    try {
+        Usr::ChkFso().WriteBytesAtomic(path, ListFileBytes(m_grid.Model(), FormatOfFile(path)));
+    } catch (const std::exception& e) {
+        Usr::Dlg().MsgBox(QStringLiteral("比較ﾘｽﾄを保存できませんでした") + QLatin1Char('\n') + ErrText(e));
+    }
+}
+
+QString CmprList::StatusText(const QString& cur1, const QString& cur2) const
+{
+    if (!bCmprd)
+        return QString();
+    QString t;
+    if (cur1 != m_fld1 || cur2 != m_fld2)
+        t += QStringLiteral("※ 以前のﾌｫﾙﾀﾞの比較結果です　");
+    t += QStringLiteral("ﾌｫﾙﾀﾞ1: ") + m_fld1 + QStringLiteral("　ﾌｫﾙﾀﾞ2: ") + m_fld2 + QStringLiteral("　比較日時: ") +
+         m_when.toString(QStringLiteral("yy/MM/dd hh:mm:ss")) + QStringLiteral("　表示 ") +
+         QString::number(m_grid.Model().DataRows()) + QStringLiteral(" 件 (");
+    const auto n = m_grid.Model().CodeCounts();
+    for (size_t i = 0; i < n.size(); ++i) {
+        const CmprCode c = kCmprCodes[i].code;
+        if (c != CmprCode::Differ || n[i] > 0) // the code of other sizes or contents only where there are such rows
+            t += (i ? QStringLiteral(", ") : QString()) + CodeText(c) + QLatin1Char(' ') + QString::number(n[i]);
+    }
+    return t + QLatin1Char(')');
+}
+
+// The run's rows are read back for the grid before they are committed, so
+// a stop at any moment up to the commit leaves both the store and the grid
+// with the previous result.
+void CmprList::CmprFld(const QString& sFld1, const QString& sFld2)
+{
+    QString msg = QStringLiteral("ﾌｧｲﾙを比較しています");
+    sbWait& w = sbWait::Instance();
+    WaitProgress progress(w, true); // the wait window's "中止" sets its flag until cEnd
+    try {
+        w.cMsg(msg);
+        CmprRequest req;
+        req.sFld1 = sFld1;
+        req.sFld2 = sFld2;
+        req.rule = rule;
+        req.fso = &Usr::ChkFso();
+        req.storePath = m_store.Path();
+        CmprRun run(std::move(req), progress);
+        run.Compare();
+        run.StoreBegin();
+        run.StoreWait();
+        run.Release();
+        ReturnFreedMemory(); // what the run freed in the pieces of every heap
+        msg = QStringLiteral("比較結果を表にｾｯﾄしています");
+        w.cMsg(msg);
+        RowTable rows = run.ReadBack(nDisp);
+        run.Commit();
+        bCmprd = true;
+        nRun = run.Outcome().nRun;
+        m_fld1 = sFld1;
+        m_fld2 = sFld2;
+        m_when = QDateTime::currentDateTime();
+        Show(std::move(rows));
+        const std::vector<WalkSkip>& skipped = run.Outcome().skipped;
+        if (!skipped.empty())
+            Usr::Dlg().MsgList(SkippedText(skipped), SkippedList(skipped));
+    } catch (const std::exception& e) {
+        w.cEnd();
+        const auto* fe = dynamic_cast<const FcError*>(&e);
+        if (fe && fe->kind() == ErrKind::Stopped) // the store keeps the last result
+            Usr::Dlg().MsgBox(fe->message());
+        else
+            Usr::Dlg().MsgBox(QStringLiteral("比較できませんでした") + QLatin1Char('\n') + ErrText(e));
+    }
+}

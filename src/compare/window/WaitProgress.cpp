@@ -1,0 +1,20 @@
+#include "compare/window/WaitProgress.h"
+
+#include "ui/sbWait.h"
+
+WaitProgress::WaitProgress(sbWait& w, bool stoppable) : m_w(w)
+{
+    if (stoppable)
+        m_w.AllowStop(&stop);
+}
+
+void WaitProgress::Progress(const CmprProgress& p)
+{
+    switch (p.phase) {
+    case CmprPhase::Walk:
+    case CmprPhase::Match: m_w.ShowCount(p.files); break;
+    case CmprPhase::Content: m_w.ShowBytes(p.bytes); break;
+    case CmprPhase::Store: m_w.ShowRows(QStringLiteral("保存"), p.rowsWritten); break;
+    case CmprPhase::Read: m_w.ShowRows(QStringLiteral("表示"), p.rowsRead); break;
+    }
+}

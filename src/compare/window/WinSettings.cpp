@@ -1,0 +1,93 @@
+#include "compare/window/WinSettings.h"
+
+#include "env/yIni.h"
+
+#include <QVariant>
+#include <cmath>
+#include <limits>
+#include <variant>
+
+namespace {
+enum class Use { Always, Plain, Launch, LoadOnly };
+
+struct Key {
+    const QString& section;
+    const char* name;
+    Use use;
+    std::variant<qint32 WinSettings::*, QString WinSettings::*> field;
+};
+
+// In the order the keys are written.
+const Key kKeys[] = {
+    {kLayoutSection, "LEFT", Use::Plain, &WinSettings::left},
+    {kLayoutSection, "TOP", Use::Plain, &WinSettings::top},
+    {kLayoutSection, "WIDTH", Use::Plain, &WinSettings::width},
+    {kLayoutSection, "HEIGHT", Use::Plain, &WinSettings::height},
+    {kLayoutSection, "ROOT1", Use::Plain, &WinSettings::root1},
+    {kLayoutSection, "PATH1", Use::Plain, &WinSettings::path1},
+    {kLayoutSection, "ROOT2", Use::Plain, &WinSettings::root2},
+    {kLayoutSection, "PATH2", Use::Plain, &WinSettings::path2},
+    {kLayoutSection, "DIR_WD", Use::Plain, &WinSettings::paneW},
+    {kLayoutSection, "DIR_HI", Use::Plain, &WinSettings::paneH},
+    {kLayoutSection, "CLS_WD", Use::Plain, &WinSettings::colWidths},
+    {kLayoutSection, "DIR_WD_R", Use::Launch, &WinSettings::paneW},
+    {kLayoutSection, "DIR_HI_R", Use::Launch, &WinSettings::paneH},
+    {kLayoutSection, "CLS_WD_R", Use::Launch, &WinSettings::colWidths},
+    {kLayoutSection, "DISP", Use::Always, &WinSettings::disp},
+    {kRuleSection, "CRITERION", Use::Always, &WinSettings::criterion},
+    {kRuleSection, "TOLERANCE", Use::Always, &WinSettings::tolerance},
+    {kToolSection, "CMD", Use::LoadOnly, &WinSettings::cmd},
+};
+
+// A number read back as a 32-bit integer; a damaged value outside that
+// range reads as the default 0 rather than stopping the whole layout.
+qint32 ToLong(const QVariant& v)
+{
+    double d = std::nearbyint(v.toDouble());
+    if (!(d >= std::numeric_limits<qint32>::min() && d <= std::numeric_limits<qint32>::max()))
+        return 0;
+    return qint32(d);
+}
+
+bool InUse(const Key& k, const QString& section, bool launched, bool saving)
+{
+    if (k.section != section)
+        return false;
+    switch (k.use) {
+    case Use::Always: return true;
+    case Use::Plain: return !launched;
+    case Use::Launch: return launched;
+    case Use::LoadOnly: return !saving;
+    }
+    return false;
+}
+} // namespace
+
+void LoadSection(yIni& ini, const QString& section, bool launched, WinSettings& s)
+{
+    ini.GetGtx(section);
+    for (const Key& k : kKeys) {
+        if (!InUse(k, section, launched, false))
+            continue;
+        const QString key = QString::fromUtf8(k.name);
+        if (auto* n = std::get_if<qint32 WinSettings::*>(&k.field))
+            s.** n = ToLong(ini.vGtVal(key, 0));
+        else
+            s.*std::get<QString WinSettings::*>(k.field) = ini.vGtVal(key, QString()).toString();
+    }
+}
+
+void SaveSection(yIni& ini, const QString& section, bool launched, const WinSettings& s)
+{
+    ini.GetGtx(section);
+    for (const Key& k : kKeys) {
+        if (!InUse(k, section, launched, true))
+            continue;
+        const QString key = QString::fromUtf8(k.name);
+        if (auto* n = std::get_if<qint32 WinSettings::*>(&k.field))
+            ini.SetVal(key, s.**n);
+        else
+            ini.SetVal(key, s.*std::get<QString WinSettings::*>(k.field));
+    }
+    ini.SetGtx();
+}
