@@ -5,13 +5,12 @@
 #include "env/Dialogs.h"
 #include "env/Error.h"
 #include "env/yIni.h"
+#include "ui/PrgEnd.h"
 #include "ui/sbWait.h"
 
 #include <QFileInfo>
 
 namespace {
-bool g_ending = false;
-
 QString ExeBaseName(const QString& exePath)
 {
 #ifdef Q_OS_WIN
@@ -33,23 +32,6 @@ void Main(const QStringList& args, const QString& exePath)
     ReadLaunchArg(ArgText(args));
     fmCmpr::Instance().show();
 }
-
-void PrgEnd()
-{
-    if (g_ending)
-        return;
-    g_ending = true;
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget* w : windows) {
-        if (w->isVisible())
-            w->close();
-    }
-    ReleaseShared();
-    QCoreApplication::exit(0);
-}
-
-bool Ending() { return g_ending; }
-void ResetEnding() { g_ending = false; }
 
 } // namespace Usr
 

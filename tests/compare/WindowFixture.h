@@ -6,6 +6,7 @@
 #include "compare/window/fmCmpr.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestDir.h"
+#include "ui/PrgEnd.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -12,6 +12,7 @@
 #include "support/Printers.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestDir.h"
+#include "ui/PrgEnd.h"
 #include "ui/Twips.h"
 
 #include <QAbstractItemModelTester>

@@ -1,8 +1,8 @@
-#include "app/Guard.h"
 #include "app/state/Usr.h"
 #include "env/Error.h"
 #include "support/Printers.h"
 #include "support/RecordingDialogs.h"
+#include "ui/Guard.h"
 #include "ui/Twips.h"
 #include "ui/sbWait.h"
 

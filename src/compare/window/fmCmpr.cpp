@@ -1,7 +1,5 @@
 #include "compare/window/fmCmpr.h"
 
-#include "app/Guard.h"
-#include "app/Main.h"
 #include "app/state/Usr.h"
 #include "compare/grid/FindBar.h"
 #include "compare/grid/RowActions.h"
@@ -12,6 +10,8 @@
 #include "env/NameBytes.h"
 #include "env/yIni.h"
 #include "foldertree/view/uTrD.h"
+#include "ui/Guard.h"
+#include "ui/PrgEnd.h"
 #include "ui/ScreenFit.h"
 #include "ui/Twips.h"
 

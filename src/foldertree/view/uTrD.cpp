@@ -1,8 +1,8 @@
 #include "foldertree/view/uTrD.h"
 
-#include "app/Guard.h"
 #include "app/state/Usr.h"
 #include "foldertree/view/TreeItemModel.h"
+#include "ui/Guard.h"
 
 #include <QComboBox>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "app/Guard.h"
+#include "ui/Guard.h"
 
 #include "env/Dialogs.h"
 #include "env/Error.h"
