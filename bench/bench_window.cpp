@@ -2,7 +2,9 @@
 // a fresh user data folder, the run (walk, store) and the grid filled, then
 // the program ends. bench_speed.py times the process and reads its peak
 // memory, against fldcmpr-cli's on the same folders.
-//   bench_window ONE TWO
+//   bench_window ONE TWO [DATA]
+// DATA: the user data folder to use, kept afterwards (its Cmpr.mdb can then
+// be compared with another build's); a temporary one otherwise.
 #include "app/state/Usr.h"
 #include "compare/grid/ResultModel.h"
 #include "compare/grid/vSpr.h"
@@ -16,12 +18,12 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: bench_window ONE TWO\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: bench_window ONE TWO [DATA]\n");
         return 2;
     }
     QTemporaryDir dir;
-    Usr::sUsrFld = dir.path() + "/";
+    Usr::sUsrFld = (argc == 4 ? QString::fromLocal8Bit(argv[3]) : dir.path()) + "/";
     fmCmpr& w = fmCmpr::Instance();
     w.show();
     QApplication::processEvents();

@@ -10,11 +10,13 @@
 namespace {
 enum class Use { Always, Plain, Launch, LoadOnly };
 
+using Field = std::variant<qint32 WinSettings::*, QString WinSettings::*>;
+
 struct Key {
     const QString& section;
     const char* name;
     Use use;
-    std::variant<qint32 WinSettings::*, QString WinSettings::*> field;
+    Field field;
 };
 
 // In the order the keys are written.
@@ -61,33 +63,36 @@ bool InUse(const Key& k, const QString& section, bool launched, bool saving)
     }
     return false;
 }
+
+// Calls `f` with the name and field of each key of the section in use.
+template <typename F>
+void ForKeys(const QString& section, bool launched, bool saving, F f)
+{
+    for (const Key& k : kKeys)
+        if (InUse(k, section, launched, saving))
+            f(QString::fromUtf8(k.name), k.field);
+}
 } // namespace
 
 void LoadSection(yIni& ini, const QString& section, bool launched, WinSettings& s)
 {
     ini.GetGtx(section);
-    for (const Key& k : kKeys) {
-        if (!InUse(k, section, launched, false))
-            continue;
-        const QString key = QString::fromUtf8(k.name);
-        if (auto* n = std::get_if<qint32 WinSettings::*>(&k.field))
+    ForKeys(section, launched, false, [&](const QString& key, const Field& field) {
+        if (auto* n = std::get_if<qint32 WinSettings::*>(&field))
             s.** n = ToLong(ini.vGtVal(key, 0));
         else
-            s.*std::get<QString WinSettings::*>(k.field) = ini.vGtVal(key, QString()).toString();
-    }
+            s.*std::get<QString WinSettings::*>(field) = ini.vGtVal(key, QString()).toString();
+    });
 }
 
 void SaveSection(yIni& ini, const QString& section, bool launched, const WinSettings& s)
 {
     ini.GetGtx(section);
-    for (const Key& k : kKeys) {
-        if (!InUse(k, section, launched, true))
-            continue;
-        const QString key = QString::fromUtf8(k.name);
-        if (auto* n = std::get_if<qint32 WinSettings::*>(&k.field))
+    ForKeys(section, launched, true, [&](const QString& key, const Field& field) {
+        if (auto* n = std::get_if<qint32 WinSettings::*>(&field))
             ini.SetVal(key, s.**n);
         else
-            ini.SetVal(key, s.*std::get<QString WinSettings::*>(k.field));
-    }
+            ini.SetVal(key, s.*std::get<QString WinSettings::*>(field));
+    });
     ini.SetGtx();
 }
