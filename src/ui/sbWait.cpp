@@ -159,10 +159,12 @@ void sbWait::ShowRows(const QString& what, qint64 rows)
 
 void sbWait::ShowProgress(const QString& what)
 {
-    if (m_lastPaint.isValid() && m_lastPaint.elapsed() < 100)
+    // input is looked at every time, so Esc is seen at once; the panel is
+    // repainted at most every 100 ms
+    if ((m_lastPaint.isValid() && m_lastPaint.elapsed() < 100) || (m_stop && m_stop->load())) {
+        QCoreApplication::processEvents(); // "中止しています" stays
         return;
-    if (m_stop && m_stop->load())
-        return; // "中止しています" stays
+    }
     SSPanel1->setText(m_text + QStringLiteral("  ") + what + QStringLiteral("  ") +
                       QString::number(m_started.elapsed() / 1000) + QStringLiteral(" 秒"));
     PumpPaint();

@@ -86,7 +86,8 @@ void CmprRun::Commit()
 {
     if (!m_sink)
         return;
-    if (m_obs.Stopping()) // the last moment a stop keeps the previous result
+    m_obs.Progress(m_p); // the last moment a stop keeps the previous result
+    if (m_obs.Stopping())
         ThrowStopped();
     m_sink->Commit();
     m_sink.reset();
@@ -97,8 +98,17 @@ void CmprRun::Release()
 {
     if (!m_result)
         return;
-    // the memory of both walks goes back now, or what a caller makes next
-    // (the window's table) would come on top of it
-    HeapsGiveBackOnFree giveBack;
-    m_result.reset();
+    // The memory of both walks goes back now, or what a caller makes next
+    // (the window's table) would come on top of it; then what the run
+    // freed in the pieces of every heap. Both take a while at a million
+    // files: the observer is told meanwhile.
+    Polled(
+        [this] {
+            {
+                HeapsGiveBackOnFree giveBack;
+                m_result.reset();
+            }
+            ReturnFreedMemory();
+        },
+        [this] { m_obs.Progress(m_p); });
 }

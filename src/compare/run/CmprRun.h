@@ -46,7 +46,7 @@ public:
     RowTable ReadBack(DispMode nDisp);
     // Makes the run the store's result; a no-op without a store.
     void Commit();
-    // Gives the memory of the result back; the outcome stays.
+    // Gives the memory of the result back to the system; the outcome stays.
     void Release();
 
     const CmprRequest& Request() const { return m_req; }

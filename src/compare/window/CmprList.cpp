@@ -159,7 +159,6 @@ void CmprList::CmprFld(const QString& sFld1, const QString& sFld2)
         run.StoreBegin();
         run.StoreWait();
         run.Release();
-        ReturnFreedMemory(); // what the run freed in the pieces of every heap
         msg = QStringLiteral("比較結果を表にｾｯﾄしています");
         w.cMsg(msg);
         RowTable rows = run.ReadBack(nDisp);
