@@ -1,5 +1,7 @@
 #include "env/NameBytes.h"
 
+#include "env/NameCompose.h"
+
 #include <QCoreApplication>
 
 namespace {
@@ -188,8 +190,9 @@ QString ShownName(const QString& s)
     return r;
 }
 
-QString FoldName(const QString& s)
+QString FoldName(const QString& given)
 {
+    const QString s = ComposedName(given);
     if (!HasEscapedByte(s))
         return s.toCaseFolded();
     QStringList parts = s.split(QLatin1Char('/'));
@@ -200,6 +203,8 @@ QString FoldName(const QString& s)
 
 bool SameNameIgnoringCase(const QString& a, const QString& b)
 {
+    if (MayCompose(a) || MayCompose(b))
+        return FoldName(a) == FoldName(b);
     if (!HasEscapedByte(a) && !HasEscapedByte(b))
         return a.compare(b, Qt::CaseInsensitive) == 0;
     return FoldName(a) == FoldName(b);

@@ -30,11 +30,12 @@ bool HasEscapedByte(QStringView s);
 // Text to show a name by: each escaped byte written as \xHH, the same way
 // in every view, so two such names can be told apart.
 QString ShownName(const QString& s);
-// The key of a name regardless of letter case: case-folded over Unicode for
-// a valid name; for a name holding escaped bytes only ASCII letters fold,
-// so it matches only the same bytes apart from ASCII case. Each part of a
-// relative folder follows its own rule.
+// The key of a name regardless of letter case and of how it is composed:
+// composed (NameCompose.h) and case-folded over Unicode for a valid name;
+// for a name holding escaped bytes only ASCII letters fold, so it matches
+// only the same bytes apart from ASCII case. Each part of a relative folder
+// follows its own rule.
 QString FoldName(const QString& s);
-// Whether two names or relative folders are one regardless of case, by the
-// rule of FoldName.
+// Whether two names or relative folders are one regardless of case and
+// composition, by the rule of FoldName.
 bool SameNameIgnoringCase(const QString& a, const QString& b);

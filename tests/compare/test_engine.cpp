@@ -21,6 +21,28 @@
 #include <thread>
 #include <unistd.h>
 
+// A Mac writes "が" as "か" and a combining mark: the same file, one row,
+// each side's own bytes where a row shows that side alone.
+TEST_F(Engine, ComposedAndDecomposedNamesAreOneRow)
+{
+    const QString nfc = QString::fromUtf8("がぎぐ資料.txt"), nfd = nfc.normalized(QString::NormalizationForm_D);
+    const QString dirNfc = QString::fromUtf8("プロジェクト"), dirNfd = dirNfc.normalized(QString::NormalizationForm_D);
+    file("one/" + nfc);
+    file("two/" + nfd);
+    file("one/" + dirNfc + "/f");
+    file("two/" + dirNfd + "/f");
+    file("two/" + dirNfd + "/g");
+    const CmprCounts n = run(one(), two());
+    EXPECT_EQ(n.same, 2);
+    EXPECT_EQ(n.rows, 3);
+    const auto r = rows();
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_EQ(r[0].sFL, nfc);
+    EXPECT_EQ(r[1].sPh, dirNfc);
+    EXPECT_EQ(r[2].sPh, dirNfd); // only in Folder 2: its own spelling
+    EXPECT_EQ(r[2].sED, "2-*");
+}
+
 TEST_F(Engine, NumberingLeavesGapsForMatchedFolder2Files)
 {
     file("one/a.txt");

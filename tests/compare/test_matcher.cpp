@@ -48,6 +48,23 @@ TEST(Matcher, StrayByteNamesMatchOnlyTheSameBytes)
     EXPECT_EQ(MatchFiles(one, two), (std::vector<int>{kNoMatch, 1})); // É is not é in Latin-1; Ä is ä in UTF-8
 }
 
+// A composed and a decomposed spelling of one name, in names and folders,
+// with the case rule; names that are not UTF-8 keep the byte rule.
+TEST(Matcher, OneNameHoweverItIsComposed)
+{
+    const QString ga = QString::fromUtf8("が"), kaMark = QString::fromUtf8("か\u3099");
+    const QString proj = QString::fromUtf8("プロジェクト"), projNfd = proj.normalized(QString::NormalizationForm_D);
+    const QString e = QString::fromUtf8("é"), eMark = QString::fromUtf8("e\u0301");
+    ASSERT_NE(proj, projNfd);
+    const WalkResult one = Walk({"|" + ga + "ぎぐ資料.txt", proj + "|f", "|Caf" + e, "|" + QString::fromUtf8("\u212B"),
+                                 "|x" + DecodeName("\xff") + e, "|plain.txt"});
+    const WalkResult two = Walk({"|" + kaMark + "ぎぐ資料.txt", projNfd + "|f", "|CAF" + eMark,
+                                 "|" + QString::fromUtf8("\u00C5"), "|x" + DecodeName("\xff") + eMark, "|plain.txt"});
+    EXPECT_EQ(MatchFiles(one, two), (std::vector<int>{0, 1, 2, 3, kNoMatch, 5}));
+    EXPECT_TRUE(SameNameIgnoringCase(proj + "/" + e, projNfd + "/" + eMark.toUpper()));
+    EXPECT_FALSE(SameNameIgnoringCase(ga, QString::fromUtf8("か")));
+}
+
 TEST(Pipeline, RowsGoToAnySinkInNumberOrder)
 {
     TestDir dir;
