@@ -30,8 +30,19 @@ bool HasEscapedByte(QStringView s);
 // Text to show a name by: each escaped byte written as \xHH, the same way
 // in every view, so two such names can be told apart.
 QString ShownName(const QString& s);
+// One name however it is spelled: "が" written as one character (as Windows
+// and Linux write it) or as "か" and a combining mark (as a Mac writes it)
+// is the same name. Only names that hold something composition can change
+// are composed, so plain and already-composed names cost a scan.
+// Whether composing could change the text: it holds a combining mark, a
+// Hangul jamo, or a character that composition always replaces.
+bool MayCompose(QStringView s);
+// The composed form (Unicode NFC) of a valid name; a name holding escaped
+// bytes is composed part by part, the parts with escaped bytes left as
+// they are. Returned unchanged where MayCompose is false.
+QString ComposedName(const QString& s);
 // The key of a name regardless of letter case and of how it is composed:
-// composed (NameCompose.h) and case-folded over Unicode for a valid name;
+// composed and case-folded over Unicode for a valid name;
 // for a name holding escaped bytes only ASCII letters fold, so it matches
 // only the same bytes apart from ASCII case. Each part of a relative folder
 // follows its own rule.

@@ -142,8 +142,9 @@ TEST_F(Grid, ByteNamesShowTheirBytesAndOddCellsAreQuoted)
 }
 #endif
 
-// Another window comparing into the same store: this window's display
-// change says so and keeps its rows instead of showing the other's.
+// Another window comparing into the same store: this window goes on with
+// its own copy of its result, never showing the other's rows and never
+// writing the store.
 TEST_F(Grid, AnotherWindowsRunIsNotShownUnderThisWindowsFolders)
 {
     MakeTrees();
@@ -157,12 +158,18 @@ TEST_F(Grid, AnotherWindowsRunIsNotShownUnderThisWindowsFolders)
     other.CmprFld(dir.path("three"), dir.path("four"));
     ASSERT_TRUE(ds.dlg.messages.isEmpty());
     list.mnDisp_Click(1);
-    ASSERT_EQ(ds.dlg.messages.size(), 1);
-    EXPECT_TRUE(ds.dlg.messages[0].contains("他の比較")) << ds.dlg.messages[0].toStdString();
-    EXPECT_EQ(Column(1), mine);
+    EXPECT_TRUE(ds.dlg.messages.isEmpty()) << ds.dlg.messages.join("|").toStdString();
+    QStringList differing = mine;
+    differing.removeAll("same");
+    EXPECT_EQ(Column(1), differing);
+    EXPECT_TRUE(disp[1]->isChecked());
     EXPECT_FALSE(store.IsOpen());
+    list.mnDisp_Click(0);
+    EXPECT_EQ(Column(1), mine);
+    list.CopyList();
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().contains("newer2"));
     other.mnDisp_Click(1); // the latest run's own window refills as before
-    EXPECT_EQ(ds.dlg.messages.size(), 1);
+    EXPECT_TRUE(ds.dlg.messages.isEmpty());
     EXPECT_EQ(otherGrid.Model().CellText(0, 1), "other");
 
     store.OpnDb(); // the run log says what each run compared
@@ -278,6 +285,9 @@ TEST_F(Grid, AllRowsBeyondTenThousandAreShown)
     EXPECT_EQ(grid.Model().CellText(24999, 4), "24,999");
 }
 
+// A change that is not carried out leaves the mode and its mark as they
+// were: a store that cannot be read, or one that holds another run where
+// the window has no rows of its own.
 TEST_F(Grid, AFailedRefillIsReportedAndClosesTheStore)
 {
     list.bCmprd = true;
@@ -286,6 +296,19 @@ TEST_F(Grid, AFailedRefillIsReportedAndClosesTheStore)
     EXPECT_EQ(ds.dlg.messages.size(), 1);
     EXPECT_FALSE(store.IsOpen());
     EXPECT_FALSE(Usr::bTrBusy);
+    EXPECT_EQ(list.nDisp, DispMode::All);
+    EXPECT_TRUE(disp[0]->isChecked() && !disp[1]->isChecked());
+    ASSERT_TRUE(QFile::remove(store.Path()));
+    MakeTrees();
+    vSpr otherGrid;
+    ResultStore otherStore(store.Path());
+    CmprList(otherGrid, otherStore).CmprFld(dir.path("one"), dir.path("two"));
+    list.nRun = 999;
+    list.mnDisp_Click(2);
+    ASSERT_EQ(ds.dlg.messages.size(), 2);
+    EXPECT_TRUE(ds.dlg.messages[1].contains("他の比較")) << ds.dlg.messages[1].toStdString();
+    EXPECT_EQ(list.nDisp, DispMode::All);
+    EXPECT_TRUE(disp[0]->isChecked() && !disp[2]->isChecked());
 }
 
 TEST_F(Grid, AFailedComparisonLeavesTheGridAndFreesTheTrees)

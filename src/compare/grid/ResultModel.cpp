@@ -12,14 +12,16 @@ int ResultModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid())
         return 0;
-    return m_filled ? int(m_rows.size()) : kBlankRows;
+    if (!m_filled)
+        return kBlankRows;
+    return m_everyRow ? int(m_rows->size()) : int(m_order.size());
 }
 
 int ResultModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kCols; }
 
 QString ResultModel::CellText(int row, int col) const
 {
-    if (!m_filled || row < 0 || size_t(row) >= m_rows.size())
+    if (!m_filled || row < 0 || row >= rowCount())
         return QString();
     if (!IsGridCol(col))
         return QString();
@@ -65,19 +67,47 @@ void ResultModel::SetRows(const std::vector<GridRow>& rows)
 
 void ResultModel::SetTable(RowTable&& rows)
 {
+    SetTable(std::make_shared<const RowTable>(std::move(rows)), DispMode::All);
+}
+
+void ResultModel::SetTable(std::shared_ptr<const RowTable> rows, DispMode mode)
+{
     beginResetModel();
     m_rows = std::move(rows);
     m_filled = true;
-    m_order.clear();
-    if (m_sortCol >= 0)
-        m_order = SortedOrder(m_rows, m_sortCol, m_sortOrder == Qt::DescendingOrder);
+    m_allShown = mode == DispMode::All;
+    m_shown.clear();
+    if (!m_allShown) {
+        std::vector<char> codeShown; // per code met: the rows of a code are many
+        for (const QString& c : m_rows->Codes())
+            codeShown.push_back(ShownInMode(mode, c));
+        for (size_t i = 0; i < m_rows->size(); ++i)
+            if (codeShown[m_rows->CodeNumber(i)])
+                m_shown.push_back(int(i));
+    }
+    m_order = Ordered();
+    m_everyRow = m_allShown && m_sortCol < 0;
     endResetModel();
+}
+
+std::vector<int> ResultModel::Ordered() const
+{
+    if (m_sortCol < 0)
+        return m_allShown ? std::vector<int>() : m_shown;
+    std::vector<int> order = SortedOrder(*m_rows, m_sortCol, m_sortOrder == Qt::DescendingOrder);
+    if (m_allShown)
+        return order;
+    std::vector<char> shown(m_rows->size(), 0);
+    for (int i : m_shown)
+        shown[size_t(i)] = 1;
+    std::erase_if(order, [&](int i) { return !shown[size_t(i)]; });
+    return order;
 }
 
 QString ResultModel::ClipboardText() const
 {
     QString out;
-    for (int i = 0; i < int(m_rows.size()); ++i)
+    for (int i = 0; m_filled && i < rowCount(); ++i)
         AppendRowLine(out, Row(i));
     return out;
 }
@@ -86,7 +116,7 @@ QString ResultModel::RowsText(const std::vector<int>& rows, LineStyle style, Siz
 {
     QString out;
     for (int i : rows)
-        if (m_filled && i >= 0 && size_t(i) < m_rows.size())
+        if (m_filled && i >= 0 && i < rowCount())
             AppendRowLine(out, Row(i), style, sizes);
     return out;
 }
@@ -99,7 +129,7 @@ void ResultModel::SortBy(int col, Qt::SortOrder order)
     m_sortOrder = order;
     if (!m_filled)
         return;
-    ApplyOrder(col < 0 ? std::vector<int>() : SortedOrder(m_rows, col, order == Qt::DescendingOrder));
+    ApplyOrder(Ordered());
 }
 
 void ResultModel::ApplyOrder(std::vector<int>&& order)
@@ -111,14 +141,15 @@ void ResultModel::ApplyOrder(std::vector<int>&& order)
     for (const QModelIndex& i : before)
         sources.push_back(Source(i.row()));
     m_order = std::move(order);
-    std::vector<int> shownAt(m_order.size());
+    m_everyRow = m_allShown && m_sortCol < 0;
+    std::vector<int> shownAt(m_rows->size(), -1);
     for (size_t i = 0; i < m_order.size(); ++i)
         shownAt[size_t(m_order[i])] = int(i);
     QModelIndexList after;
     after.reserve(before.size());
     for (qsizetype k = 0; k < before.size(); ++k) {
         const int src = sources[size_t(k)];
-        after.append(index(m_order.empty() ? src : shownAt[size_t(src)], before[k].column()));
+        after.append(index(m_everyRow ? src : shownAt[size_t(src)], before[k].column()));
     }
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -136,14 +167,14 @@ std::vector<int> ResultModel::Find(const QString& text) const
     };
     const QChar* lastFolder = nullptr;
     bool folderHolds = false;
-    for (int i = 0; i < int(m_rows.size()); ++i) {
-        const size_t src = size_t(Source(i));
-        const QString& folder = m_rows.Folder(src);
+    for (int i = 0; i < rowCount(); ++i) {
+        const size_t src = SourceOf(i);
+        const QString& folder = m_rows->Folder(src);
         if (folder.constData() != lastFolder || folder.isEmpty()) { // rows of one folder share one text
             lastFolder = folder.constData();
             folderHolds = holds(folder);
         }
-        if (folderHolds || holds(m_rows.Name(src)))
+        if (folderHolds || holds(m_rows->Name(src)))
             hits.push_back(i);
     }
     return hits;
@@ -154,11 +185,11 @@ std::array<qint64, kCmprCodes.size()> ResultModel::CodeCounts() const
     std::array<qint64, kCmprCodes.size()> n{};
     if (!m_filled)
         return n;
-    std::vector<qint64> per(m_rows.Codes().size());
-    for (size_t i = 0; i < m_rows.size(); ++i)
-        ++per[m_rows.CodeNumber(i)];
+    std::vector<qint64> per(m_rows->Codes().size());
+    for (int i = 0; i < rowCount(); ++i)
+        ++per[m_rows->CodeNumber(SourceOf(i))];
     for (size_t k = 0; k < per.size(); ++k)
-        if (const std::optional<CmprCode> c = CodeOf(m_rows.Codes()[k]))
+        if (const std::optional<CmprCode> c = CodeOf(m_rows->Codes()[k]))
             n[size_t(*c)] += per[k];
     return n;
 }

@@ -2,12 +2,14 @@
 // The result grid's rows: eight columns, shown as stored, with the
 // designed colours per column. Holds 20 empty rows until the first fill.
 #include "compare/engine/CmprCode.h"
+#include "compare/rows/DispMode.h"
 #include "compare/rows/GridColumns.h"
 #include "compare/rows/RowFormat.h"
 #include "compare/rows/RowTable.h"
 
 #include <QAbstractTableModel>
 #include <array>
+#include <memory>
 #include <vector>
 
 class ResultModel : public QAbstractTableModel {
@@ -26,13 +28,18 @@ public:
     // Replaces the rows; afterwards exactly these rows are shown, in the
     // order of the column sorted by, if any.
     void SetTable(RowTable&& rows);
+    // The same, showing only the rows of a display mode; the table may be
+    // shared with its owner.
+    void SetTable(std::shared_ptr<const RowTable> rows, DispMode mode);
     void SetRows(const std::vector<GridRow>& rows);
     bool Filled() const { return m_filled; }
     int DataRows() const { return rowCount(); }
+    // The table's index of a shown row.
+    size_t SourceOf(int row) const { return size_t(Source(row)); }
     // The text of a cell of a shown row (rows counted as shown).
     QString CellText(int row, int col) const;
-    GridRow Row(int row) const { return m_rows.At(size_t(Source(row))); }
-    const RowTable& Table() const { return m_rows; }
+    GridRow Row(int row) const { return m_rows->At(SourceOf(row)); }
+    const RowTable& Table() const { return *m_rows; }
     // The rows as shown, as lines of tab-separated cells.
     QString ClipboardText() const;
     // Some shown rows (in the order given) as lines of a style.
@@ -58,10 +65,15 @@ public:
     static QColor BackColour(int col);
 
 private:
-    int Source(int row) const { return m_order.empty() ? row : m_order[size_t(row)]; }
+    int Source(int row) const { return m_everyRow ? row : m_order[size_t(row)]; }
+    // The shown rows in the order of the column sorted by, or in running order.
+    std::vector<int> Ordered() const;
     void ApplyOrder(std::vector<int>&& order);
-    RowTable m_rows;
-    std::vector<int> m_order; // shown row -> index into m_rows; empty: running order
+    std::shared_ptr<const RowTable> m_rows = std::make_shared<RowTable>();
+    std::vector<int> m_shown; // the rows of the display mode, in running order
+    bool m_allShown = true;   // every row of the table is shown (m_shown unused)
+    std::vector<int> m_order; // shown row -> index into m_rows, unless m_everyRow
+    bool m_everyRow = true;   // every row shown in running order
     int m_sortCol = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     bool m_filled = false;

@@ -121,8 +121,8 @@ void vSpr::FitSizeColumns()
             continue;
         const bool side1 = ColumnOf(col).side == 1;
         qint64 largest = 0;
-        for (size_t r = 0; m.Filled() && r < m.Table().size(); ++r)
-            largest = std::max(largest, side1 ? m.Table().S1(r) : m.Table().S2(r));
+        for (int r = 0; m.Filled() && r < m.DataRows(); ++r)
+            largest = std::max(largest, side1 ? m.Table().S1(m.SourceOf(r)) : m.Table().S2(m.SourceOf(r)));
         if (largest == 0 || isColumnHidden(col))
             continue;
         const int need = fontMetrics().horizontalAdvance(SizeText(largest)) + kPad;

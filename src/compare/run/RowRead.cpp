@@ -2,6 +2,8 @@
 
 #include "compare/engine/Walker.h"
 #include "compare/store/RowFetch.h"
+#include "compare/store/RunLog.h"
+#include "compare/store/SqlDb.h"
 
 #include <condition_variable>
 #include <deque>
@@ -72,17 +74,41 @@ void TakeAll(Chunks& chunks, RowTable& all, CmprObserver& obs, CmprProgress& p)
             ThrowStopped();
     }
 }
-} // namespace
 
-RowTable ReadTable(SqlDb& db, DispMode nDisp, CmprObserver& obs, CmprProgress& p)
+// A read transaction of the thread that makes it.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(SqlDb& db) : m_db(db) { m_db.Exec(QStringLiteral("BEGIN")); }
+    ~ReadTransaction()
+    {
+        try {
+            m_db.Exec(QStringLiteral("COMMIT"));
+        } catch (...) {
+        }
+    }
+
+private:
+    SqlDb& m_db;
+};
+
+// The rows, read on a thread of their own; with nRun >= 0 only in one read
+// transaction with the check that the store holds that run.
+std::optional<RowTable> Read(SqlDb& db, DispMode nDisp, qint64 nRun, CmprObserver& obs, CmprProgress& p)
 {
     p.phase = CmprPhase::Read;
     p.rowsRead = 0;
     obs.Progress(p);
     Chunks chunks;
+    bool ours = true;
     auto reader = std::async(std::launch::async, [&] {
         try {
-            FetchRows(db, nDisp, kChunk, [&](std::vector<GridRow>& c) { chunks.Put(std::move(c)); });
+            std::optional<ReadTransaction> tx;
+            if (nRun >= 0) {
+                tx.emplace(db);
+                ours = RunLog::Latest(db) == nRun;
+            }
+            if (ours)
+                FetchRows(db, nDisp, kChunk, [&](std::vector<GridRow>& c) { chunks.Put(std::move(c)); });
         } catch (const Chunks::Closed&) {
         } catch (...) {
             chunks.Close();
@@ -99,6 +125,19 @@ RowTable ReadTable(SqlDb& db, DispMode nDisp, CmprObserver& obs, CmprProgress& p
         throw;
     }
     reader.get(); // what the reading met, if anything
+    if (!ours)
+        return std::nullopt;
     all.Done();
     return all;
+}
+} // namespace
+
+RowTable ReadTable(SqlDb& db, DispMode nDisp, CmprObserver& obs, CmprProgress& p)
+{
+    return std::move(*Read(db, nDisp, -1, obs, p));
+}
+
+std::optional<RowTable> ReadOwnTable(SqlDb& db, DispMode nDisp, qint64 nRun, CmprObserver& obs, CmprProgress& p)
+{
+    return Read(db, nDisp, nRun, obs, p);
 }

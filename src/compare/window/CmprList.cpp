@@ -26,18 +26,27 @@ void CmprList::SetMenus(const std::array<QAction*, kDispModes>& disp, QAction* c
     m_save = save;
 }
 
-void CmprList::ShwLst()
+bool CmprList::ShwLst()
 {
     QString msg = QStringLiteral("比較結果を表にｾｯﾄしています");
     sbWait::Instance().cMsg(msg);
     WaitProgress progress(sbWait::Instance(), false);
     CmprProgress p;
-    Show(ReadTable(m_store.Db(), nDisp, progress, p));
+    std::optional<RowTable> rows = ReadOwnTable(m_store.Db(), nDisp, nRun, progress, p);
+    if (!rows) {
+        sbWait::Instance().cEnd();
+        return false;
+    }
+    auto table = std::make_shared<const RowTable>(std::move(*rows));
+    if (nDisp == DispMode::All) // every row of the run: it serves as the window's own copy
+        m_own = table;
+    Show(table, DispMode::All);
+    return true;
 }
 
-void CmprList::Show(RowTable&& rows)
+void CmprList::Show(std::shared_ptr<const RowTable> rows, DispMode filter)
 {
-    m_grid.Model().SetTable(std::move(rows));
+    m_grid.Model().SetTable(std::move(rows), filter);
     for (QAction* a : {m_copy, m_save})
         if (a)
             a->setEnabled(true);
@@ -73,27 +82,34 @@ void CmprList::CheckDisp()
             m_disp[size_t(i)]->setChecked(DispMode(i) == nDisp);
 }
 
+// While the store holds this window's run, the rows are read from it; once
+// another window or the CLI has replaced them, the window shows its own
+// copy of its result and leaves the store alone. A change not carried out
+// leaves the mode as it was.
 void CmprList::mnDisp_Click(int Index)
 {
+    const DispMode was = nDisp;
     nDisp = DispMode(Index);
     CheckDisp();
     if (!bCmprd)
         return;
     try {
         m_store.OpnDb();
-        if (RunLog::Latest(m_store.Db()) != nRun) {
-            // another window or the CLI compared since: its rows are not
-            // this window's folders, so the grid keeps what it shows
-            m_store.ClsDb();
+        const bool shown = ShwLst();
+        m_store.ClsDb();
+        if (!shown && m_own) {
+            Show(m_own, nDisp);
+        } else if (!shown) {
+            nDisp = was;
+            CheckDisp();
             Usr::Dlg().MsgBox(QStringLiteral("比較結果が他の比較で置き換えられたため表示できません") +
                               QLatin1Char('\n') + QStringLiteral("もう一度比較して下さい"));
-            return;
         }
-        ShwLst();
-        m_store.ClsDb();
     } catch (const std::exception& e) {
         m_store.ClsDb();
         sbWait::Instance().cEnd();
+        nDisp = was;
+        CheckDisp();
         Usr::Dlg().MsgBox(QStringLiteral("比較結果を表示できません") + QLatin1Char('\n') + ErrText(e));
     }
 }
@@ -161,14 +177,15 @@ void CmprList::CmprFld(const QString& sFld1, const QString& sFld2)
         run.Release();
         msg = QStringLiteral("比較結果を表にｾｯﾄしています");
         w.cMsg(msg);
-        RowTable rows = run.ReadBack(nDisp);
+        auto rows = std::make_shared<const RowTable>(run.ReadBack(DispMode::All));
         run.Commit();
         bCmprd = true;
         nRun = run.Outcome().nRun;
         m_fld1 = sFld1;
         m_fld2 = sFld2;
         m_when = QDateTime::currentDateTime();
-        Show(std::move(rows));
+        m_own = rows;
+        Show(rows, nDisp);
         const std::vector<WalkSkip>& skipped = run.Outcome().skipped;
         if (!skipped.empty())
             Usr::Dlg().MsgList(SkippedText(skipped), SkippedList(skipped));

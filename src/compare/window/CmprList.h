@@ -11,6 +11,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
 class RowTable;
@@ -24,7 +25,9 @@ public:
     // Called after every fill of the grid.
     std::function<void()> onShown;
 
-    void ShwLst();
+    // Fills the grid with the store's rows of the display mode; false,
+    // changing nothing, when the store no longer holds this window's run.
+    bool ShwLst();
     void mnDisp_Click(int Index);
     // The message after a run that could not read everything: the count and
     // the first paths.
@@ -52,8 +55,9 @@ public:
     qint64 nRun = 0; // the run whose rows the grid shows
 
 private:
-    // Fills the grid with the rows and ends the wait window.
-    void Show(RowTable&& rows);
+    // Fills the grid with the rows of the display mode `filter` and ends
+    // the wait window.
+    void Show(std::shared_ptr<const RowTable> rows, DispMode filter);
     vSpr& m_grid;
     ResultStore& m_store;
     std::array<QAction*, kDispModes> m_disp{};
@@ -61,4 +65,6 @@ private:
     QAction* m_save = nullptr;
     QString m_fld1, m_fld2; // compared folders of the rows shown
     QDateTime m_when;
+    // Every row of this window's run, kept whatever the store holds later.
+    std::shared_ptr<const RowTable> m_own;
 };
