@@ -83,6 +83,34 @@ TEST_F(Window, LayoutIsSavedAndRestoredExactly)
     EXPECT_EQ(ReadBytes(Xml()), first);
 }
 
+// A folder whose name is not text (Latin-1 from an old disk) is selected
+// again at the next start: its bytes are kept beside the shown path; a
+// path of text leaves no trace of them.
+TEST_F(Window, APathThatIsNotTextIsKeptToItsBytes)
+{
+    const QString odd = dir.createDirBytes("A\xff/b\xe9"), plain = dir.createDir("plain");
+    {
+        fmCmpr& w = Open();
+        w.uTrD1->SetRoot(dir.path(""));
+        w.uTrD1->SetPath(odd);
+        ASSERT_EQ(w.uTrD1->Path(), odd);
+        Close();
+    }
+    const QByteArray xml = ReadBytes(Xml());
+    EXPECT_TRUE(xml.contains("<PATH1>" + dir.path("").toUtf8() + "A\\xFF/b\\xE9</PATH1>")) << xml.constData();
+    EXPECT_TRUE(xml.contains("<PATH1_BYTES>" + EncodeName(odd).toHex() + "</PATH1_BYTES>"));
+    {
+        fmCmpr& w = Open();
+        EXPECT_EQ(w.uTrD1->Path(), odd);
+        w.uTrD1->SetRoot(dir.path(""));
+        w.uTrD1->SetPath(plain);
+        Close();
+    }
+    EXPECT_TRUE(ReadBytes(Xml()).contains("<PATH1_BYTES></PATH1_BYTES>")) << ReadBytes(Xml()).constData();
+    EXPECT_EQ(Open().uTrD1->Path(), plain);
+    Close();
+}
+
 TEST_F(Window, PaneSizeAppliedOnlyAbove300)
 {
     QSize design;

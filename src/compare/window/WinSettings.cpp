@@ -1,5 +1,6 @@
 #include "compare/window/WinSettings.h"
 
+#include "env/NameBytes.h"
 #include "env/yIni.h"
 
 #include <QVariant>
@@ -10,7 +11,11 @@
 namespace {
 enum class Use { Always, Plain, Launch, LoadOnly };
 
-using Field = std::variant<qint32 WinSettings::*, QString WinSettings::*>;
+// A folder path: kept to its bytes (see LoadPath).
+struct PathField {
+    QString WinSettings::*member;
+};
+using Field = std::variant<qint32 WinSettings::*, QString WinSettings::*, PathField>;
 
 struct Key {
     const QString& section;
@@ -25,10 +30,10 @@ const Key kKeys[] = {
     {kLayoutSection, "TOP", Use::Plain, &WinSettings::top},
     {kLayoutSection, "WIDTH", Use::Plain, &WinSettings::width},
     {kLayoutSection, "HEIGHT", Use::Plain, &WinSettings::height},
-    {kLayoutSection, "ROOT1", Use::Plain, &WinSettings::root1},
-    {kLayoutSection, "PATH1", Use::Plain, &WinSettings::path1},
-    {kLayoutSection, "ROOT2", Use::Plain, &WinSettings::root2},
-    {kLayoutSection, "PATH2", Use::Plain, &WinSettings::path2},
+    {kLayoutSection, "ROOT1", Use::Plain, PathField{&WinSettings::root1}},
+    {kLayoutSection, "PATH1", Use::Plain, PathField{&WinSettings::path1}},
+    {kLayoutSection, "ROOT2", Use::Plain, PathField{&WinSettings::root2}},
+    {kLayoutSection, "PATH2", Use::Plain, PathField{&WinSettings::path2}},
     {kLayoutSection, "DIR_WD", Use::Plain, &WinSettings::paneW},
     {kLayoutSection, "DIR_HI", Use::Plain, &WinSettings::paneH},
     {kLayoutSection, "CLS_WD", Use::Plain, &WinSettings::colWidths},
@@ -49,6 +54,33 @@ qint32 ToLong(const QVariant& v)
     if (!(d >= std::numeric_limits<qint32>::min() && d <= std::numeric_limits<qint32>::max()))
         return 0;
     return qint32(d);
+}
+
+// A path whose bytes are not all text (a name from another system) cannot
+// be written as it is: the key then holds the path as shown, with \xHH for
+// such bytes, and the key with "_BYTES" added holds its exact bytes in hex.
+// A path of text is written as it is. The bytes are taken only while the
+// shown text still matches them, so a path edited by hand wins.
+QString BytesKey(const QString& key) { return key + QStringLiteral("_BYTES"); }
+
+QString LoadPath(yIni& ini, const QString& key)
+{
+    const QString shown = ini.vGtVal(key, QString()).toString();
+    const QString hex = ini.vGtVal(BytesKey(key), QString()).toString();
+    if (hex.isEmpty())
+        return shown;
+    const QString exact = DecodeName(QByteArray::fromHex(hex.toLatin1()));
+    return ShownName(exact) == shown ? exact : shown;
+}
+
+void SavePath(yIni& ini, const QString& key, const QString& path)
+{
+    const bool bytes = HasEscapedByte(path);
+    ini.SetVal(key, bytes ? ShownName(path) : path);
+    if (bytes)
+        ini.SetVal(BytesKey(key), QString::fromLatin1(EncodeName(path).toHex()));
+    else if (!ini.vGtVal(BytesKey(key), QString()).toString().isEmpty())
+        ini.SetVal(BytesKey(key), QString());
 }
 
 bool InUse(const Key& k, const QString& section, bool launched, bool saving)
@@ -79,7 +111,9 @@ void LoadSection(yIni& ini, const QString& section, bool launched, WinSettings& 
     ini.GetGtx(section);
     ForKeys(section, launched, false, [&](const QString& key, const Field& field) {
         if (auto* n = std::get_if<qint32 WinSettings::*>(&field))
-            s.** n = ToLong(ini.vGtVal(key, 0));
+            s.*(*n) = ToLong(ini.vGtVal(key, 0));
+        else if (auto* p = std::get_if<PathField>(&field))
+            s.*p->member = LoadPath(ini, key);
         else
             s.*std::get<QString WinSettings::*>(field) = ini.vGtVal(key, QString()).toString();
     });
@@ -91,6 +125,8 @@ void SaveSection(yIni& ini, const QString& section, bool launched, const WinSett
     ForKeys(section, launched, true, [&](const QString& key, const Field& field) {
         if (auto* n = std::get_if<qint32 WinSettings::*>(&field))
             ini.SetVal(key, s.**n);
+        else if (auto* p = std::get_if<PathField>(&field))
+            SavePath(ini, key, s.*p->member);
         else
             ini.SetVal(key, s.*std::get<QString WinSettings::*>(field));
     });
