@@ -22,6 +22,11 @@ enum class Kind { None, File, Folder, Other };
 Kind KindOf(const QString& path);
 // Opens f on the file at path: ReadOnly, or WriteOnly (created, truncated).
 bool Open(QFile& f, const QString& path, QIODevice::OpenMode mode, QString& err);
+// Reads at most `most` bytes of the regular file at path without ever
+// waiting on it: only as many as the file's size says it holds (a file of
+// the system's that tells no size, such as the kernel's log, reads as
+// empty), and a read that would wait fails.
+bool ReadSmallFile(const QString& path, qint64 most, QByteArray& out, QString& err);
 bool Rename(const QString& from, const QString& to, QString& err);
 bool Remove(const QString& path, QString& err);
 bool MakeFolder(const QString& path, QString& err);

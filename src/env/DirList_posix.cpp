@@ -2,6 +2,7 @@
 
 #include "env/NameBytes.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -115,6 +116,37 @@ bool Open(QFile& f, const QString& path, QIODevice::OpenMode mode, QString& err)
         return false;
     }
     return true;
+}
+
+bool ReadSmallFile(const QString& path, qint64 most, QByteArray& out, QString& err)
+{
+    const int fd = ::open(EncodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        err = ErrNo();
+        return false;
+    }
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    if (ok && !S_ISREG(st.st_mode)) {
+        errno = EINVAL;
+        ok = false;
+    }
+    out.resize(ok ? qsizetype(std::min<qint64>(most, st.st_size)) : 0);
+    qsizetype got = 0;
+    while (ok && got < out.size()) {
+        const ssize_t n = ::read(fd, out.data() + got, size_t(out.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n >= 0;
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    if (!ok)
+        err = ErrNo();
+    out.resize(got);
+    ::close(fd);
+    return ok;
 }
 
 bool Rename(const QString& from, const QString& to, QString& err)

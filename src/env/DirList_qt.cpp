@@ -1,5 +1,7 @@
 #include "env/DirList.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -55,6 +57,20 @@ bool Open(QFile& f, const QString& path, QIODevice::OpenMode mode, QString& err)
 {
     f.setFileName(path);
     if (f.open((mode & QIODevice::WriteOnly) ? mode | QIODevice::Truncate : mode))
+        return true;
+    err = f.errorString();
+    return false;
+}
+
+bool ReadSmallFile(const QString& path, qint64 most, QByteArray& out, QString& err)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        err = f.errorString();
+        return false;
+    }
+    out = f.read(std::min(most, f.size()));
+    if (f.error() == QFileDevice::NoError)
         return true;
     err = f.errorString();
     return false;

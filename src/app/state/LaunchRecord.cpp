@@ -3,8 +3,10 @@
 #include "env/CodePage.h"
 #include "env/DirList.h"
 #include "env/Error.h"
+#include "env/Fso.h"
+#include "env/NameBytes.h"
+#include "env/PathRules.h"
 
-#include <QFile>
 #include <QtEndian>
 
 namespace {
@@ -12,7 +14,10 @@ namespace {
 // the end read as zero or empty.
 class Reader {
 public:
-    explicit Reader(const QByteArray& b) : m_b(b) {}
+    Reader(const QByteArray& b, const std::function<bool(const QString&)>& folderExists)
+        : m_b(b), m_exists(folderExists)
+    {
+    }
     qint32 I32()
     {
         if (m_pos + 4 > m_b.size()) {
@@ -33,18 +38,26 @@ public:
         m_pos += 2;
         QByteArray raw = m_b.mid(m_pos, len);
         m_pos += raw.size();
+        // a folder of exactly these bytes is the one meant, whatever
+        // system wrote the name
+        if (m_exists) {
+            const QString asBytes = DecodeName(raw);
+            if (m_exists(asBytes))
+                return asBytes;
+        }
         return CodePage::Decode(raw);
     }
 
 private:
     const QByteArray& m_b;
+    const std::function<bool(const QString&)>& m_exists;
     qsizetype m_pos = 0;
 };
 } // namespace
 
-LaunchRecord ParseLaunchRecord(const QByteArray& bytes)
+LaunchRecord ParseLaunchRecord(const QByteArray& bytes, const std::function<bool(const QString&)>& folderExists)
 {
-    Reader rd(bytes);
+    Reader rd(bytes, folderExists);
     LaunchRecord r;
     r.LEFT = rd.I32();
     r.TOP = rd.I32();
@@ -57,17 +70,14 @@ LaunchRecord ParseLaunchRecord(const QByteArray& bytes)
 
 LaunchRecord ReadLaunchFile(const QString& path)
 {
-    QFile f;
+    // One record is at most 16 + 2 + 65535 + 2 + 65535 bytes.
+    QByteArray bytes;
     QString err;
-    if (!DirList::Open(f, path, QIODevice::ReadOnly, err))
+    if (!DirList::ReadSmallFile(path, 16 + 2 * (2 + 65535), bytes, err))
         throw FcError(ErrKind::FileSystem,
                       QStringLiteral("起動ﾌｧｲﾙを読めません: ") + path + QStringLiteral(" (") + err + QLatin1Char(')'));
-    // One record is at most 16 + 2 + 65535 + 2 + 65535 bytes.
-    QByteArray bytes = f.read(16 + 2 * (2 + 65535));
-    if (f.error() != QFileDevice::NoError)
-        throw FcError(ErrKind::FileSystem, QStringLiteral("起動ﾌｧｲﾙを読めません: ") + path + QStringLiteral(" (") +
-                                               f.errorString() + QLatin1Char(')'));
-    return ParseLaunchRecord(bytes);
+    const Fso fs;
+    return ParseLaunchRecord(bytes, [&fs](const QString& p) { return fs.FolderExists(OpenPath(p)); });
 }
 
 bool LaunchRecordUsable(const LaunchRecord& r) { return r.WIDTH > 0 && r.HEIGHT > 0; }
