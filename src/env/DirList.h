@@ -34,10 +34,15 @@ bool MakeFolder(const QString& path, QString& err);
 // its own beside it (unique, created exclusively, never through a link),
 // flushed to disk and renamed over, keeping the old file's permissions. A
 // path that is a link has its final target replaced beside itself, the
-// link kept. Where the folder cannot take a new file but the file can be
+// link kept; a link to nothing fails, making no file elsewhere. Temporary
+// files of earlier saves left behind are removed first. Where the folder
+// cannot take a new file but the file can be
 // written, it is rewritten in place and flushed. On failure the old file
 // is whole and no temporary file is left.
 bool ReplaceFile(const QString& path, const QByteArray& bytes, QString& err);
-// Adds the owner's write right (for removing a read-only file).
+// Adds the owner's write right to a regular file (for removing a read-only
+// file); a link and what it points at are left as they are.
 void MakeWritable(const QString& path);
+// Whether the path itself is a symbolic link (to anything, or to nothing).
+bool IsLink(const QString& path);
 } // namespace DirList

@@ -175,10 +175,17 @@ bool MakeFolder(const QString& path, QString& err)
 
 void MakeWritable(const QString& path)
 {
+    // a link is removed as a link: what it points at is left as it is
     struct stat st;
     const QByteArray p = EncodeName(path);
-    if (stat(p.constData(), &st) == 0)
+    if (::lstat(p.constData(), &st) == 0 && S_ISREG(st.st_mode))
         ::chmod(p.constData(), (st.st_mode & 07777) | S_IWUSR);
+}
+
+bool IsLink(const QString& path)
+{
+    struct stat st;
+    return ::lstat(EncodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 namespace {
@@ -196,6 +203,30 @@ QByteArray FinalTarget(QByteArray path)
         path = to;
     }
     return path;
+}
+
+// Temporary files of earlier saves of the file that a killed process left
+// behind: those older than a minute (a save in progress takes far less),
+// removed as they stand, links as links.
+void RemoveStaleTemps(const QByteArray& target)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : target.left(slash + 1);
+    const QByteArray prefix = target.mid(slash + 1) + ".$$$";
+    DIR* d = ::opendir(folder.constData());
+    if (!d)
+        return;
+    const time_t now = ::time(nullptr);
+    while (const dirent* e = ::readdir(d)) {
+        const QByteArray name(e->d_name);
+        if (!name.startsWith(prefix) || name.size() != prefix.size() + 6)
+            continue;
+        const QByteArray full = (slash < 0 ? QByteArray() : folder) + name;
+        struct stat st;
+        if (::lstat(full.constData(), &st) == 0 && now - st.st_mtime > 60)
+            ::unlink(full.constData());
+    }
+    ::closedir(d);
 }
 
 bool WriteAllAndSync(int fd, const QByteArray& bytes)
@@ -239,6 +270,11 @@ bool ReplaceFile(const QString& path, const QByteArray& bytes, QString& err)
     const QByteArray target = FinalTarget(EncodeName(path));
     struct stat old;
     const bool existed = ::stat(target.constData(), &old) == 0 && S_ISREG(old.st_mode);
+    if (!existed && target != EncodeName(path)) { // a link to nothing: never made to make a file elsewhere
+        err = QStringLiteral("ﾘﾝｸ先のﾌｧｲﾙがありません: ") + DecodeName(target);
+        return false;
+    }
+    RemoveStaleTemps(target);
     QByteArray tmp = target + ".$$$XXXXXX";
     const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (fd < 0) {

@@ -62,6 +62,8 @@ bool Open(QFile& f, const QString& path, QIODevice::OpenMode mode, QString& err)
     return false;
 }
 
+bool IsLink(const QString& path) { return QFileInfo(path).isSymLink(); }
+
 bool ReadSmallFile(const QString& path, qint64 most, QByteArray& out, QString& err)
 {
     QFile f(path);
@@ -106,6 +108,8 @@ bool MakeFolder(const QString& path, QString& err)
 
 void MakeWritable(const QString& path)
 {
+    if (QFileInfo(path).isSymLink())
+        return; // a link is removed as a link
     QFile f(path);
     f.setPermissions(f.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
 }
@@ -119,6 +123,10 @@ bool ReplaceFile(const QString& path, const QByteArray& bytes, QString& err)
 {
     const QFileInfo link(path);
     const QString target = link.isSymLink() ? link.symLinkTarget() : path;
+    if (link.isSymLink() && !QFileInfo::exists(target)) {
+        err = QStringLiteral("ﾘﾝｸ先のﾌｧｲﾙがありません: ") + target;
+        return false;
+    }
     const bool existed = QFileInfo(target).isFile();
     QTemporaryFile tmp(target + QStringLiteral(".$$$XXXXXX"));
     tmp.setAutoRemove(true);

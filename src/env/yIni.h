@@ -34,9 +34,14 @@ public:
 private:
     QString GtTag(int mode, const QString& name);
     QString MkTag(int mode, const QString& name, const QString& value) const;
-    void CorruptMsg(const QString& name) const;
+    // Says that a section or key is damaged; the first time for a file, a
+    // copy of it is kept beside it first, since the next save rewrites it.
+    void CorruptMsg(const QString& name);
+    // Keeps that copy, once; the line that says where, for a message.
+    QString KeepDamagedCopy();
 
     QString sFile;
+    QString m_damagedCopy; // where the damaged file read last was kept
     QString sTxt;
     QString sGpNm;
     QString sGtx;

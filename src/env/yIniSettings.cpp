@@ -1,6 +1,7 @@
 #include "app/state/Usr.h"
 #include "env/CodePage.h"
 #include "env/Dialogs.h"
+#include "env/DirList.h"
 #include "env/Error.h"
 #include "env/yIni.h"
 
@@ -80,6 +81,7 @@ void NameTheEncoding(QString& text)
 void yIni::GetTxt(const QString& sFL, bool& bOk)
 {
     sTxt.clear();
+    m_damagedCopy.clear();
     sFile = sFL;
     qsizetype p = sFile.indexOf(QLatin1String("_DV.xml"), 0, Qt::CaseInsensitive);
     if (p >= 0)
@@ -90,6 +92,9 @@ void yIni::GetTxt(const QString& sFL, bool& bOk)
     else if (fs.SomethingAt(sFile)) // a pipe or a device would hang the read
         throw FcError(ErrKind::FileSystem, QStringLiteral("ﾕｰｻﾞｰ環境ﾌｧｲﾙを読めません: ") + sFile +
                                                QStringLiteral(" (通常のﾌｧｲﾙではありません)"));
+    else if (DirList::IsLink(sFile)) // made through the link, the file would land elsewhere
+        throw FcError(ErrKind::FileSystem,
+                      QStringLiteral("ﾕｰｻﾞｰ環境ﾌｧｲﾙを読めません: ") + sFile + QStringLiteral(" (ﾘﾝｸ先がありません)"));
     else
         fs.CreateAnsiText(sFile);
     if (sTxt.isEmpty())
@@ -119,8 +124,9 @@ QString yIni::GtTag(int mode, const QString& name)
         return src.mid(s - 1, p2 - s);
     qsizetype len = p2 - s - 5;
     if (len < 0)
-        throw FcError(ErrKind::InvalidArgument,
-                      QStringLiteral("<") + name + QStringLiteral("> の設定を読み込めません (ｾｸｼｮﾝが短すぎます)"));
+        throw FcError(ErrKind::InvalidArgument, QStringLiteral("<") + name +
+                                                    QStringLiteral("> の設定を読み込めません (ｾｸｼｮﾝが短すぎます)") +
+                                                    KeepDamagedCopy());
     return src.mid(s + 1, len);
 }
 
@@ -212,8 +218,28 @@ QString yIni::MkTag(int mode, const QString& name, const QString& value) const
     return t;
 }
 
-void yIni::CorruptMsg(const QString& name) const
+QString yIni::KeepDamagedCopy()
 {
+    QString kept;
+    if (m_damagedCopy.isEmpty() && !sFile.isEmpty()) {
+        try {
+            Fso& fs = Usr::ChkFso();
+            QString copy = sFile + QStringLiteral(".bak");
+            for (int n = 2; fs.SomethingAt(copy) || DirList::IsLink(copy); ++n)
+                copy = sFile + QStringLiteral(".bak") + QString::number(n);
+            fs.WriteBytesAtomic(copy, fs.ReadBytes(sFile));
+            m_damagedCopy = copy;
+            kept = QLatin1Char('\r') + QStringLiteral("元のﾌｧｲﾙを ") + copy + QStringLiteral(" に残しました");
+        } catch (const FcError& e) {
+            kept = QLatin1Char('\r') + QStringLiteral("元のﾌｧｲﾙを残せませんでした: ") + e.message();
+        }
+    }
+    return kept;
+}
+
+void yIni::CorruptMsg(const QString& name)
+{
+    const QString kept = KeepDamagedCopy();
     Usr::Dlg().MsgBox(QLatin1Char('<') + name + QStringLiteral("> の設定が読み込めません") + QLatin1Char('\r') +
-                      QStringLiteral("ﾕｰｻﾞｰ環境ﾌｧｲﾙ(") + sFile + QStringLiteral(") が破損しています"));
+                      QStringLiteral("ﾕｰｻﾞｰ環境ﾌｧｲﾙ(") + sFile + QStringLiteral(") が破損しています") + kept);
 }

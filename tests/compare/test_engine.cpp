@@ -7,6 +7,7 @@
 #include "compare/store/ResultStore.h"
 #include "compare/store/RowFetch.h"
 #include "env/Error.h"
+#include "env/NameBytes.h"
 #include "support/Files.h"
 #include "support/Hooks.h"
 #include "support/Printers.h"
@@ -14,6 +15,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <sys/stat.h>
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -424,6 +427,19 @@ TEST_F(Engine, CompactionKeepsRowsAndRemovesAStaleCopy)
     EXPECT_TRUE(store.IsOpen());
     EXPECT_FALSE(QFile::exists(store.TempPath()));
     store.ClsDb();
+    // a stale copy that is a link goes as a link: a read-only file it
+    // points at keeps its mode
+    const QString target = dir.createFile("elsewhere/ro.bin", "keep");
+    ASSERT_TRUE(
+        QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    ASSERT_TRUE(QFile::link(target, store.TempPath()));
+    store.CmpctDb();
+    store.ClsDb();
+    EXPECT_FALSE(QFileInfo(store.TempPath()).isSymLink());
+    struct stat st {};
+    ASSERT_EQ(::stat(EncodeName(target).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    EXPECT_EQ(ReadBytes(target), "keep");
     auto after = rows();
     ASSERT_EQ(after.size(), before.size());
     for (size_t i = 0; i < after.size(); ++i) {

@@ -8,12 +8,17 @@
 #include "support/RecordingDialogs.h"
 #include "support/TestDir.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
+#include <array>
 #include <atomic>
 #include <clocale>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -152,15 +157,57 @@ TEST_F(Settings, DamagedElementsAreReportedAndReadAsEmpty)
     ini.GetGtx("画面");
     EXPECT_EQ(ini.vGtVal("LEFT", 9).toInt(), 9);
     ASSERT_EQ(ds.dlg.messages.size(), 1);
-    EXPECT_EQ(ds.dlg.messages[0], "<LEFT> の設定が読み込めません\rﾕｰｻﾞｰ環境ﾌｧｲﾙ(" + f + ") が破損しています");
+    // the file as it was is kept before a save rewrites it, once, and the
+    // user told where
+    EXPECT_EQ(ds.dlg.messages[0], "<LEFT> の設定が読み込めません\rﾕｰｻﾞｰ環境ﾌｧｲﾙ(" + f +
+                                      ") が破損しています\r元のﾌｧｲﾙを " + f + ".bak に残しました");
+    EXPECT_EQ(ReadBytes(f + ".bak"), ReadBytes(f));
     EXPECT_EQ(ini.vGtVal("TOP", 3).toInt(), 3);
     EXPECT_EQ(ds.dlg.messages.size(), 2);
+    EXPECT_EQ(ds.dlg.messages[1], "<TOP> の設定が読み込めません\rﾕｰｻﾞｰ環境ﾌｧｲﾙ(" + f + ") が破損しています");
+    bool ok = false;
+    ini.GetTxt(f, ok); // read again, damaged again: a second copy beside the first
+    ini.GetGtx("画面");
+    ini.vGtVal("LEFT", 9);
+    EXPECT_TRUE(ds.dlg.messages.last().endsWith(f + ".bak2 に残しました"));
 
     ini.GetGtx("壊"); // a start tag without an end tag
-    EXPECT_EQ(ds.dlg.messages.size(), 3);
+    EXPECT_EQ(ds.dlg.messages.size(), 4);
     ini.SetVal("X", 1);
     ini.SetGtx();
     EXPECT_TRUE(ini.Text().endsWith("   <壊>\r\n   <壊>\r\n      <X>1</X>\r\n   </壊>\r\n</運用>"));
+}
+
+// What a killed save left behind goes at the next save (a temporary file
+// of a save going on now stays); a settings file that is a link to nothing
+// is reported, not followed to make a file elsewhere.
+TEST_F(Settings, StaleTemporariesGoAndALinkToNothingIsNotFollowed)
+{
+    const QString f = Load("<運用>\r\n</運用>");
+    const QString stale = f + ".$$$abc123", link = f + ".$$$zzz999", fresh = f + ".$$$new456";
+    const QString outside = dir.createFile("outside/keep.txt", "keep");
+    ASSERT_TRUE(WriteBytes(stale, "half") && WriteBytes(fresh, "now"));
+    ASSERT_TRUE(QFile::link(outside, link));
+    const QDateTime old = QDateTime::currentDateTime().addSecs(-120);
+    for (const QString& p : {stale, link})
+        ASSERT_EQ(
+            ::utimensat(AT_FDCWD, EncodeName(p).constData(),
+                        std::array<timespec, 2>{{{old.toSecsSinceEpoch(), 0}, {old.toSecsSinceEpoch(), 0}}}.data(),
+                        AT_SYMLINK_NOFOLLOW),
+            0);
+    bool ok = false;
+    ini.SetTxt(ok);
+    EXPECT_TRUE(ok);
+    EXPECT_FALSE(QFileInfo::exists(stale));
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(ReadBytes(outside), "keep");
+    EXPECT_TRUE(QFileInfo::exists(fresh));
+
+    const QString dangling = dir.path("linked.xml"), nowhere = dir.path("outside/User.xml");
+    ASSERT_TRUE(QFile::link(nowhere, dangling));
+    EXPECT_THROW(ini.GetTxt(dangling, ok), FcError);
+    EXPECT_THROW(Usr::ChkFso().WriteAnsiTextAtomic(dangling, "<運用>\r\n</運用>"), FcError);
+    EXPECT_FALSE(QFileInfo::exists(nowhere));
 }
 
 TEST_F(Settings, InvalidSectionsAndTexts)

@@ -1,6 +1,7 @@
 #include "compare/store/ResultStore.h"
 
 #include "compare/store/RunLog.h"
+#include "env/DirList.h"
 #include "env/Error.h"
 #include "env/Fso.h"
 
@@ -36,9 +37,10 @@ QString ResultStore::TempPath() const { return m_path.left(m_path.size() - 4) + 
 
 void ResultStore::CmpctDb()
 {
-    // A copy left by an older way of compacting is of no use any more.
+    // A copy left by an older way of compacting is of no use any more; one
+    // that is a link goes as a link, what it points at untouched.
     const Fso fs;
-    if (fs.FileExists(TempPath()))
+    if (DirList::IsLink(TempPath()) || fs.FileExists(TempPath()))
         fs.DeleteFile(TempPath(), true);
     OpnDb();
     // In place, under SQLite's own locks: another instance or the CLI may
