@@ -40,6 +40,14 @@ bool MakeFolder(const QString& path, QString& err);
 // written, it is rewritten in place and flushed. On failure the old file
 // is whole and no temporary file is left.
 bool ReplaceFile(const QString& path, const QByteArray& bytes, QString& err);
+// Rewrites the file at path in place, for a folder that takes no new file:
+// a copy of the old file is kept first (InPlaceCopyPath, in the per-user
+// data folder), the room the new text needs is reserved before anything is
+// overwritten (a full disk leaves the old file whole), then the text is
+// written and flushed and the copy removed. A failure after the
+// reservation leaves the copy and names it.
+bool RewriteInPlace(const QString& path, const QByteArray& bytes, QString& err);
+QString InPlaceCopyPath(const QString& path);
 // Adds the owner's write right to a regular file (for removing a read-only
 // file); a link and what it points at are left as they are.
 void MakeWritable(const QString& path);

@@ -2,6 +2,9 @@
 
 #include "env/NameBytes.h"
 
+#include <QDir>
+#include <QStandardPaths>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -252,18 +255,60 @@ mode_t NewFileMode()
     return 0666 & ~mask;
 }
 
-bool InPlace(const QByteArray& target, const QByteArray& bytes, QString& err)
+} // namespace
+
+QString InPlaceCopyPath(const QString& path)
 {
-    const int fd = ::open(target.constData(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    return folder + QStringLiteral("/FldCmpr/") + name + QStringLiteral(".old");
+}
+
+bool RewriteInPlace(const QString& path, const QByteArray& bytes, QString& err)
+{
+    const QByteArray target = EncodeName(path);
+    const int fd = ::open(target.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         err = ErrNo();
         return false;
     }
-    const bool ok = WriteAllAndSync(fd, bytes);
-    err = ok ? QString() : ErrNo();
-    return ::close(fd) == 0 && ok;
+    struct stat st {};
+    QByteArray old;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok) { // the old text, kept where the user can write before anything is overwritten
+        old.resize(qsizetype(st.st_size));
+        ok = ::pread(fd, old.data(), size_t(old.size()), 0) == ssize_t(old.size());
+    }
+    const QString copy = InPlaceCopyPath(path);
+    QDir().mkpath(copy.left(copy.lastIndexOf(QLatin1Char('/'))));
+    if (ok && !ReplaceFile(copy, old, err)) {
+        err = QStringLiteral("元のﾌｧｲﾙの控えを作れません: ") + copy + QStringLiteral(" (") + err + QLatin1Char(')');
+        ::close(fd);
+        return false;
+    }
+    // the room first: a full disk fails here, with the old text whole
+    if (ok && bytes.size() > old.size() && (errno = ::posix_fallocate(fd, 0, bytes.size())) != 0) {
+        err = ErrNo();
+        (void)::ftruncate(fd, old.size());
+        ::close(fd);
+        return false;
+    }
+    const char* p = bytes.constData();
+    for (qsizetype done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::pwrite(fd, p + done, size_t(bytes.size() - done), done);
+        ok = n > 0 || (n < 0 && errno == EINTR);
+        done += n > 0 ? n : 0;
+    }
+    ok = ok && ::ftruncate(fd, bytes.size()) == 0 && ::fsync(fd) == 0;
+    if (!ok)
+        err = ErrNo() + QStringLiteral(" (元のﾌｧｲﾙの控え: ") + copy + QLatin1Char(')');
+    ok = ::close(fd) == 0 && ok;
+    if (ok) {
+        QString ignored;
+        Remove(copy, ignored);
+    }
+    return ok;
 }
-} // namespace
 
 bool ReplaceFile(const QString& path, const QByteArray& bytes, QString& err)
 {
@@ -279,7 +324,7 @@ bool ReplaceFile(const QString& path, const QByteArray& bytes, QString& err)
     const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (fd < 0) {
         if (errno == EACCES && existed && ::access(target.constData(), W_OK) == 0)
-            return InPlace(target, bytes, err);
+            return RewriteInPlace(DecodeName(target), bytes, err);
         err = ErrNo();
         return false;
     }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 #include <filesystem>
 
@@ -60,6 +61,33 @@ bool Open(QFile& f, const QString& path, QIODevice::OpenMode mode, QString& err)
         return true;
     err = f.errorString();
     return false;
+}
+
+QString InPlaceCopyPath(const QString& path)
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/FldCmpr/") +
+           QFileInfo(path).fileName() + QStringLiteral(".old");
+}
+
+bool RewriteInPlace(const QString& path, const QByteArray& bytes, QString& err)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+        err = f.errorString();
+        return false;
+    }
+    const QString copy = InPlaceCopyPath(path);
+    QDir().mkpath(QFileInfo(copy).path());
+    if (!ReplaceFile(copy, f.readAll(), err))
+        return false;
+    f.seek(0);
+    if (f.write(bytes) != bytes.size() || !f.resize(bytes.size()) || !f.flush()) {
+        err = f.errorString() + QStringLiteral(" (元のﾌｧｲﾙの控え: ") + copy + QLatin1Char(')');
+        return false;
+    }
+    f.close();
+    QFile::remove(copy);
+    return true;
 }
 
 bool IsLink(const QString& path) { return QFileInfo(path).isSymLink(); }
@@ -132,9 +160,8 @@ bool ReplaceFile(const QString& path, const QByteArray& bytes, QString& err)
     tmp.setAutoRemove(true);
     if (!tmp.open()) {
         // a folder that takes no new file: in place, where the file may be written
-        QFile f(target);
-        if (existed && f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) && WriteAll(f, bytes))
-            return true;
+        if (existed && QFileInfo(target).isWritable())
+            return RewriteInPlace(target, bytes, err);
         err = tmp.errorString();
         return false;
     }
