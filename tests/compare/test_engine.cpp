@@ -197,6 +197,29 @@ TEST_F(Engine, LargeSparseFilesKeepTheirSize)
     EXPECT_EQ(SizeText(r[0].nS1), "5,368,709,120");
 }
 
+// A folder reached both through a link and by its real path is listed
+// under its real path, whichever comes first by name; a link to a folder
+// outside the compared one is listed under the link.
+TEST_F(Engine, RealFoldersBeforeTheirLinks)
+{
+    file("one/normal/f1");
+    file("one/normal/f2");
+    file("two/normal/f1");
+    file("two/normal/f2");
+    file("outside/o.txt");
+    file("two/ext/o.txt");
+    dir.createDir("one/links");
+    for (const auto& [target, at] : {std::pair{"../normal", "one/links/to-normal"}, {"../../outside", "one/links/ext"}})
+        ASSERT_EQ(::symlink(target, QFile::encodeName(dir.path(at)).constData()), 0);
+    ASSERT_EQ(::symlink("../outside", QFile::encodeName(dir.path("one/ext")).constData()), 0);
+    const CmprCounts n = run(one(), two());
+    QStringList got;
+    for (const Row& r : rows())
+        got << r.sPh + "/" + r.sFL + " " + r.sED;
+    EXPECT_EQ(got, QStringList({"normal/f1 1=2", "normal/f2 1=2", "ext/o.txt 1=2"}));
+    EXPECT_EQ(n.rows, n.same);
+}
+
 TEST_F(Engine, LinkLoopsEnd)
 {
     file("one/a/f.txt");

@@ -6,8 +6,8 @@
 // the skipped paths and which path reaches a folder first are those of a
 // walk on one thread. The readers stay a bounded number of files ahead, so
 // memory holds little more than the result. Links to folders are read when
-// their turn comes, since only then is it known whether the folder they
-// lead to was walked already.
+// their turn comes, after every real folder of the side, since only then is
+// it known whether the folder they lead to was walked already.
 #include "compare/engine/MatchKey.h"
 #include "compare/engine/Walker.h"
 
@@ -172,6 +172,12 @@ public:
                 m_threads.emplace_back([this] { Work(); });
         try {
             Assemble(root);
+            // links to folders after every real folder: a folder reached
+            // both ways is listed under its real path
+            for (size_t i = 0; i < m_links.size(); ++i) {
+                std::unique_ptr<Node> link = std::move(m_links[i]);
+                Assemble(*link);
+            }
         } catch (...) {
             Shutdown(); // no reader may touch the tree once it is gone
             throw;
@@ -410,6 +416,10 @@ private:
         if (n.listed)
             Take(n);
         for (auto& s : n.subs) {
+            if (s->link) {
+                m_links.push_back(std::move(s)); // its turn comes after the real folders
+                continue;
+            }
             Assemble(*s);
             s.reset();
         }
@@ -465,6 +475,7 @@ private:
     int m_readers;
     int m_rootFd = -1;
     std::unordered_set<DirId, DirIdHash> m_walked;
+    std::vector<std::unique_ptr<Node>> m_links; // links to folders met, walked after the rest
 
     std::mutex m_mx;
     std::condition_variable m_work; // readers wait for a folder to read

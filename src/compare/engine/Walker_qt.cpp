@@ -48,6 +48,10 @@ public:
         if (!QFileInfo(open).isDir())
             Fail(open);
         Folder(open);
+        // links to folders after every real folder: a folder reached both
+        // ways is listed under its real path
+        for (size_t i = 0; i < m_links.size(); ++i)
+            Folder(QString(m_links[i]));
     }
     WalkResult result;
 
@@ -89,14 +93,20 @@ private:
             Stamp(e.info, size, mtime);
             result.AddFile(EncodeName(e.info.fileName()), size, mtime);
         }
-        for (const Entry& d : dirs)
-            Folder(JoinPath(path, d.info.fileName()));
+        for (const Entry& d : dirs) {
+            const QString sub = JoinPath(path, d.info.fileName());
+            if (d.info.isSymLink())
+                m_links.push_back(sub);
+            else
+                Folder(sub);
+        }
     }
 
     QString m_root;
     std::atomic<qint64>& m_seen;
     const std::atomic<bool>* m_stop;
     QSet<QString> m_walked;
+    std::vector<QString> m_links; // links to folders met, walked after the rest
 };
 } // namespace
 
