@@ -1,6 +1,7 @@
 #include "app/state/Usr.h"
 #include "compare/grid/ResultModel.h"
 #include "compare/grid/vSpr.h"
+#include "compare/store/SqlDb.h"
 #include "compare/window/CmprList.h"
 #include "support/Files.h"
 #include "support/Printers.h"
@@ -15,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -183,6 +185,32 @@ TEST_F(Grid, AnotherWindowsRunIsNotShownUnderThisWindowsFolders)
         EXPECT_EQ(st.Int(3), 1);
     }
     store.ClsDb();
+}
+
+// The CLI, a process of its own, compares other folders into the window's
+// store: the window's modes, copy and status line go on from its own copy,
+// and the store keeps the CLI's rows.
+TEST_F(Grid, TheCliReplacingTheStoreLeavesTheWindowItsResult)
+{
+    MakeTrees();
+    list.CmprFld(dir.path("one"), dir.path("two"));
+    const QStringList mine = Column(1);
+    dir.createFile("three/cli.txt", "c", T);
+    dir.createDir("four");
+    QProcess cli;
+    cli.start(QStringLiteral(FLDCMPR_CLI), {"--db", store.Path(), "-q", dir.path("three"), dir.path("four")});
+    ASSERT_TRUE(cli.waitForFinished(30000));
+    ASSERT_EQ(cli.exitCode(), 1) << cli.readAllStandardError().constData();
+    list.mnDisp_Click(2);
+    list.mnDisp_Click(0);
+    EXPECT_EQ(Column(1), mine);
+    EXPECT_TRUE(ds.dlg.messages.isEmpty());
+    EXPECT_TRUE(list.StatusText(dir.path("one"), dir.path("two")).contains(dir.path("one")));
+    store.OpnDb();
+    SqlStmt st = store.Db().Prepare("Select sFL From tbCmpr");
+    ASSERT_TRUE(st.Step());
+    EXPECT_EQ(st.Text(0), "cli.txt");
+    EXPECT_FALSE(st.Step());
 }
 
 // A run that could not read everything still fills the grid, then says
