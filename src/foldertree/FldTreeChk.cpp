@@ -2,8 +2,8 @@
 #include "app/state/Usr.h"
 #include "env/Dialogs.h"
 #include "env/Error.h"
+#include "env/NamePattern.h"
 #include "foldertree/FldTree.h"
-#include "foldertree/NamePattern.h"
 
 namespace {
 // Runs a spread with the tree-busy flag set; a level that cannot be read

@@ -30,8 +30,10 @@ void ThrowIfStopping(const CmprObserver& obs)
 std::pair<WalkResult, WalkResult> WalkBoth(const CmprInput& in, CmprObserver& obs, CmprProgress& p)
 {
     std::atomic<qint64> seen{0};
+    WalkOptions opt = in.walk;
+    opt.filter = &in.filter;
     auto walk = [&](const QString& f) {
-        WalkResult w = WalkFolder(f, seen, &obs.stop, in.walk);
+        WalkResult w = WalkFolder(f, seen, &obs.stop, opt);
         KeyWalk(w); // where the walker has not made the keys, they are made on its thread
         return w;
     };
@@ -146,6 +148,8 @@ void CmprResult::Count()
     m_skipped.insert(m_skipped.end(), m_2.w.skipped.begin(), m_2.w.skipped.end());
     m_skipped.insert(m_skipped.end(), m_contentSkipped.begin(), m_contentSkipped.end());
     n.skipped = qint64(m_skipped.size());
+    n.leftOutFolders = m_1.w.leftOutFolders + m_2.w.leftOutFolders;
+    n.leftOutFiles = m_1.w.leftOutFiles + m_2.w.leftOutFiles;
 }
 
 CmprResult CmprEngine::Run(const CmprInput& in, CmprObserver& obs)

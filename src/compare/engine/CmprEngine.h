@@ -6,6 +6,7 @@
 #include "compare/engine/CmprCode.h"
 #include "compare/engine/CmprObserver.h"
 #include "compare/engine/CmprRule.h"
+#include "compare/engine/WalkFilter.h"
 #include "compare/engine/Walker.h"
 
 #include <QString>
@@ -27,8 +28,9 @@ struct CmprRow {
 struct CmprCounts {
     qint64 rows = 0;
     qint64 only1 = 0, only2 = 0, same = 0, newer1 = 0, newer2 = 0;
-    qint64 differ = 0;  // same time, other size or content
-    qint64 skipped = 0; // folders and files that could not be read
+    qint64 differ = 0;                           // same time, other size or content
+    qint64 skipped = 0;                          // folders and files that could not be read
+    qint64 leftOutFolders = 0, leftOutFiles = 0; // by the filter, both sides
     // The rows of a code.
     qint64 Of(CmprCode c) const
     {
@@ -93,7 +95,8 @@ class Fso;
 struct CmprInput {
     QString sFld1, sFld2;
     CmprRule rule;
-    WalkOptions walk;
+    WalkOptions walk;  // its filter is the one below
+    WalkFilter filter; // what is left out; empty: nothing
     // The program's file-system service; a plain one where none is given.
     const Fso* fso = nullptr;
 };

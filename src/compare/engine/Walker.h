@@ -30,6 +30,7 @@ struct WalkResult {
     std::vector<WalkFile> files;
     std::vector<size_t> keys; // each file's match key (see Matcher.h), made while walking
     std::vector<WalkSkip> skipped;
+    qint64 leftOutFolders = 0, leftOutFiles = 0; // by the walk's filter
 
     const char* NameBytes(const WalkFile& f) const { return names[f.folder].data() + f.name; }
     QString Name(const WalkFile& f) const;
@@ -39,9 +40,13 @@ struct WalkResult {
     void AddFile(QByteArrayView name, qint64 size, qint64 mtime);
 };
 
-// How many folders of one side are read at a time (0: chosen by the cores).
+class WalkFilter;
+
+// How many folders of one side are read at a time (0: chosen by the
+// cores), and what is left out (none when null).
 struct WalkOptions {
     int readers = 0;
+    const WalkFilter* filter = nullptr;
 };
 
 // Throws FcError(FileSystem) only when the compared folder itself cannot be

@@ -9,6 +9,7 @@
 // their turn comes, after every real folder of the side, since only then is
 // it known whether the folder they lead to was walked already.
 #include "compare/engine/MatchKey.h"
+#include "compare/engine/WalkFilter.h"
 #include "compare/engine/Walker.h"
 
 #include "env/Error.h"
@@ -138,6 +139,7 @@ struct Node {
     std::vector<WalkFile> files;
     std::vector<size_t> keys;
     std::vector<std::unique_ptr<Node>> subs;
+    qint64 leftOutFolders = 0, leftOutFiles = 0; // by the filter
 };
 
 struct RawFile {
@@ -152,8 +154,10 @@ struct RawDir {
 
 class Walk {
 public:
-    Walk(const QString& root, std::atomic<qint64>& seen, const std::atomic<bool>* stop, int readers)
-            : m_root(root), m_seen(seen), m_stop(stop), m_readers(readers)
+    Walk(const QString& root, std::atomic<qint64>& seen, const std::atomic<bool>* stop, int readers,
+         const WalkFilter* filter)
+            : m_root(root), m_seen(seen), m_stop(stop), m_readers(readers),
+              m_filter(filter && !filter->Empty() ? filter : nullptr)
     {
     }
     ~Walk() { Shutdown(); }
@@ -368,7 +372,8 @@ private:
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
                 continue;
             if (type == DT_DIR) {
-                dirs.push_back({name, false});
+                if (!LeftOut(n, name, true))
+                    dirs.push_back({name, false});
                 continue;
             }
             struct stat st;
@@ -376,8 +381,9 @@ private:
                 if (!Vanished(errno))
                     n.skips.push_back({JoinPath(n.path, DecodeName(name)), ErrText(errno)});
             } else if (S_ISDIR(st.st_mode)) {
-                dirs.push_back({name, type == DT_LNK || IsLink(dfd, name, type)});
-            } else {
+                if (!LeftOut(n, name, true))
+                    dirs.push_back({name, type == DT_LNK || IsLink(dfd, name, type)});
+            } else if (!LeftOut(n, name, false)) {
                 files.push_back({raw.size(), qint64(st.st_size), qint64(st.st_mtim.tv_sec)});
                 raw.insert(raw.end(), name, name + std::strlen(name) + 1);
                 m_seen.fetch_add(1, std::memory_order_relaxed); // the count moves inside a big folder too
@@ -385,6 +391,21 @@ private:
         }
         if (errno != 0)
             n.skips.push_back({n.path, ErrText(errno)}); // what was read before stays listed
+    }
+
+    // Whether the filter leaves the entry out (counted in its folder's node).
+    bool LeftOut(Node& n, const char* name, bool folder) const
+    {
+        if (!m_filter)
+            return false;
+        const std::string_view nm(name);
+        std::string rel;
+        if (m_filter->NeedsPaths())
+            rel = n.rel.empty() ? std::string(nm) : n.rel + '/' + name;
+        const bool out = folder ? m_filter->SkipsFolder(nm, rel) : m_filter->SkipsFile(nm, rel);
+        if (out)
+            ++(folder ? n.leftOutFolders : n.leftOutFiles);
+        return out;
     }
 
     // Whether an entry of unknown type that leads to a folder is a link.
@@ -413,6 +434,8 @@ private:
         }
         for (WalkSkip& s : n.skips)
             result.skipped.push_back(std::move(s));
+        result.leftOutFolders += n.leftOutFolders;
+        result.leftOutFiles += n.leftOutFiles;
         if (n.listed)
             Take(n);
         for (auto& s : n.subs) {
@@ -473,6 +496,7 @@ private:
     std::atomic<qint64>& m_seen;
     const std::atomic<bool>* m_stop;
     int m_readers;
+    const WalkFilter* m_filter; // null: nothing left out
     int m_rootFd = -1;
     std::unordered_set<DirId, DirIdHash> m_walked;
     std::vector<std::unique_ptr<Node>> m_links; // links to folders met, walked after the rest
@@ -495,7 +519,7 @@ WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen, const st
 {
     WalkResult r;
     {
-        Walk w(folder, seen, stop, WalkReaders(opt));
+        Walk w(folder, seen, stop, WalkReaders(opt), opt.filter);
         w.Run();
         r = std::move(w.result);
     }

@@ -1,3 +1,4 @@
+#include "compare/engine/WalkFilter.h"
 #include "compare/engine/Walker.h"
 
 #include "env/Error.h"
@@ -38,8 +39,8 @@ void Stamp(const QFileInfo& f, qint64& size, qint64& mtime)
 
 class Walk {
 public:
-    Walk(const QString& root, std::atomic<qint64>& seen, const std::atomic<bool>* stop)
-            : m_root(root), m_seen(seen), m_stop(stop)
+    Walk(const QString& root, std::atomic<qint64>& seen, const std::atomic<bool>* stop, const WalkFilter* filter)
+            : m_root(root), m_seen(seen), m_stop(stop), m_filter(filter && !filter->Empty() ? filter : nullptr)
     {
     }
     void Run()
@@ -80,6 +81,8 @@ private:
                 ThrowStopped();
             it.next();
             QFileInfo f = it.fileInfo();
+            if (LeftOut(path, f))
+                continue;
             (f.isDir() ? dirs : files).push_back({f.fileName().toUtf8(), f});
             if (!f.isDir())
                 m_seen.fetch_add(1, std::memory_order_relaxed);
@@ -102,9 +105,23 @@ private:
         }
     }
 
+    // Whether the filter leaves the entry out, counting it.
+    bool LeftOut(const QString& folder, const QFileInfo& f)
+    {
+        if (!m_filter)
+            return false;
+        const std::string name = EncodeName(f.fileName()).toStdString();
+        const std::string rel = EncodeName(RelPath(JoinPath(folder, f.fileName()), m_root)).toStdString();
+        const bool out = f.isDir() ? m_filter->SkipsFolder(name, rel) : m_filter->SkipsFile(name, rel);
+        if (out)
+            ++(f.isDir() ? result.leftOutFolders : result.leftOutFiles);
+        return out;
+    }
+
     QString m_root;
     std::atomic<qint64>& m_seen;
     const std::atomic<bool>* m_stop;
+    const WalkFilter* m_filter;
     QSet<QString> m_walked;
     std::vector<QString> m_links; // links to folders met, walked after the rest
 };
@@ -112,9 +129,9 @@ private:
 
 // This walker reads on one thread; opt.readers is not used.
 WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen, const std::atomic<bool>* stop,
-                      const WalkOptions&)
+                      const WalkOptions& opt)
 {
-    Walk w(folder, seen, stop);
+    Walk w(folder, seen, stop, opt.filter);
     w.Run();
     return std::move(w.result);
 }

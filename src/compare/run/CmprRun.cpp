@@ -41,6 +41,7 @@ void CmprRun::StoreBegin()
     m_store = std::make_unique<ResultStore>(m_req.storePath);
     m_store->OpnDb();
     m_sink = std::make_unique<StoreSink>(m_store->Db(), &m_obs.stop);
+    m_sink->SetFilters(m_req.filter.ExcludeText(), m_req.filter.IncludeText());
     m_p.phase = CmprPhase::Store;
     m_p.rowsWritten = 0;
     auto begun = std::make_shared<std::promise<void>>();

@@ -11,9 +11,11 @@ struct CmprCounts;
 namespace RunLog {
 // Creates tbRun when missing.
 void Prepare(SqlDb& db);
-// Records a run inside the caller's transaction; returns its number. Only
-// the last 100 runs are kept.
-qint64 Record(SqlDb& db, const QString& sFld1, const QString& sFld2, const CmprCounts& n);
+// Records a run inside the caller's transaction, with the exclusion and
+// inclusion patterns it was made with (empty: none); returns its number.
+// Only the last 100 runs are kept.
+qint64 Record(SqlDb& db, const QString& sFld1, const QString& sFld2, const CmprCounts& n,
+              const QString& sExcl = QString(), const QString& sIncl = QString());
 // The number of the latest run, 0 when there is none.
 qint64 Latest(SqlDb& db);
 } // namespace RunLog

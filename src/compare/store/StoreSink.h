@@ -19,6 +19,12 @@ public:
     void Begin() override;
     void Row(const CmprRow& r) override;
     void End(const QString& sFld1, const QString& sFld2, const CmprCounts& n) override;
+    // The patterns the run was made with, for the run log.
+    void SetFilters(const QString& exclude, const QString& include)
+    {
+        m_excl = exclude;
+        m_incl = include;
+    }
     // Makes the run's rows the store's result.
     void Commit();
     // The rows written so far; read from any thread.
@@ -48,6 +54,7 @@ private:
     std::vector<Pending> m_pending;
     QString m_ph;         // the folder of the last row
     QByteArray m_phBytes; // and its stored form
+    QString m_excl, m_incl;
     bool m_open = false;
     qint64 m_nRun = 0;
 };

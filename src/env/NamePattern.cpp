@@ -1,4 +1,4 @@
-#include "foldertree/NamePattern.h"
+#include "env/NamePattern.h"
 
 namespace {
 // Whether character c fits the bracket list starting after '[' at p;
@@ -86,6 +86,20 @@ bool Fits(const QString& s, const QString& pat)
 } // namespace
 
 bool NameFits(const QString& name, const QString& pattern) { return Fits(name, pattern); }
+
+qsizetype UnclosedBracket(const QString& pattern)
+{
+    for (qsizetype p = 0; p < pattern.size(); ++p) {
+        if (pattern[p] != QLatin1Char('['))
+            continue;
+        qsizetype end;
+        InList(pattern, p + 1, QChar(), end);
+        if (end < 0)
+            return p;
+        p = end - 1;
+    }
+    return -1;
+}
 
 QStringList PatternList(const QString& text)
 {

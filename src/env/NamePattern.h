@@ -6,5 +6,7 @@
 #include <QStringList>
 
 bool NameFits(const QString& name, const QString& pattern);
+// The first "[" of the pattern that no "]" closes, or -1.
+qsizetype UnclosedBracket(const QString& pattern);
 // Splits a pattern list at any mix of spaces and commas, lower-cased.
 QStringList PatternList(const QString& text);
