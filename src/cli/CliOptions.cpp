@@ -44,9 +44,19 @@ const char* const kHelp =
     "                     ﾌｧｲﾙのない側は空)\n"
     "  --bom              csv の先頭に BOM を付ける(表計算ｿﾌﾄ向け)\n"
     "  --summary          比較ｺｰﾄﾞごとの件数、行数、読めなかったﾌｫﾙﾀﾞとﾌｧｲﾙの数、\n"
-    "                     2つのﾌｫﾙﾀﾞを標準ｴﾗｰ出力に書く(json では最後の\n"
+    "                     2つのﾌｫﾙﾀﾞ(ﾊﾟﾀｰﾝを指定したときは除いたﾌｫﾙﾀﾞとﾌｧｲﾙの数も)\n"
+    "                     を標準ｴﾗｰ出力に書く(json では最後の\n"
     "                     {\"summary\":...} の行として標準出力に)\n"
     "  -q, --quiet        行を出力しない(終了ｽﾃｰﾀｽだけ)\n"
+    "  --exclude PATTERNS 比較から除くﾌｧｲﾙとﾌｫﾙﾀﾞの名前のﾊﾟﾀｰﾝ(空白かｶﾝﾏで区切って\n"
+    "                     いくつでも。何度でも指定できます)。? 任意の1文字、* 任意の\n"
+    "                     文字列、# 数字1文字、[abc] [a-f] [!abc] 文字の組。大文字と\n"
+    "                     小文字は区別しません。/ で終わるﾊﾟﾀｰﾝはﾌｫﾙﾀﾞだけ、途中に /\n"
+    "                     を含むﾊﾟﾀｰﾝは比較するﾌｫﾙﾀﾞからの相対ﾊﾟｽに当てます(* は / も\n"
+    "                     含みます)。除いたﾌｫﾙﾀﾞは開きもしません\n"
+    "  --exclude-from FILE 除くﾊﾟﾀｰﾝを1行に1つ書いたﾌｧｲﾙ(空の行と # で始まる行は\n"
+    "                     読み飛ばします)\n"
+    "  --include PATTERNS この名前のﾌｧｲﾙだけを比較する(ﾌｫﾙﾀﾞはすべて調べます)\n"
     "  --db FILE          使う比較結果ﾌｧｲﾙ(既定: このﾌﾟﾛｸﾞﾗﾑと同じ場所の usData\n"
     "                     ﾌｫﾙﾀﾞの Cmpr.mdb、そこに書けなければ ~/.local/share/FldCmpr/\n"
     "                     usData の Cmpr.mdb。なければ作ります。下に今の場所を書きます)\n"
@@ -74,7 +84,7 @@ QString Bad(const QString& what, const QString& arg) { return what + QStringLite
 bool TakesValue(const QString& name)
 {
     return name == u"--mode" || name == u"--format" || name == u"--db" || name == u"--tolerance" ||
-           name == u"--threads";
+           name == u"--threads" || name == u"--exclude" || name == u"--exclude-from" || name == u"--include";
 }
 
 void SetValue(CliOptions& o, const QString& name, const QString& v)
@@ -90,6 +100,12 @@ void SetValue(CliOptions& o, const QString& name, const QString& v)
             throw UsageError(Bad(QStringLiteral("--tolerance には 0 か 2s を指定して下さい"), v));
         if (o.rule.tolerance != CmprRule::WholeHours)
             o.rule.tolerance = v == u"2s" ? CmprRule::TwoSeconds : CmprRule::None;
+    } else if (name == u"--exclude" || name == u"--include") {
+        (name == u"--exclude" ? o.exclude : o.include) << v;
+    } else if (name == u"--exclude-from") {
+        if (v.isEmpty())
+            throw UsageError(QStringLiteral("--exclude-from にﾌｧｲﾙ名がありません"));
+        o.excludeFrom << v;
     } else if (name == u"--db") {
         if (v.isEmpty())
             throw UsageError(QStringLiteral("--db にﾌｧｲﾙ名がありません"));

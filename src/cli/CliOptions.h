@@ -19,7 +19,10 @@ struct CliOptions {
     bool summary = false, quiet = false;
     bool help = false, version = false;
     CmprRule rule;
-    WalkOptions walk; // readers per side
+    WalkOptions walk;             // readers per side
+    QStringList exclude, include; // pattern lists as given
+    QStringList excludeFrom;      // files of exclusion patterns, one a line
+    bool Filtered() const { return !exclude.isEmpty() || !include.isEmpty() || !excludeFrom.isEmpty(); }
     QStringList folders;
 };
 

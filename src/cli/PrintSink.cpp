@@ -123,10 +123,11 @@ void PrintSink::End(const QString& sFld1, const QString& sFld2, const CmprCounts
 {
     const QString a1 = Absolute(sFld1), a2 = Absolute(sFld2);
     if (m_o.summary && m_o.format == OutFormat::Json)
-        m_out.Text() += SummaryJson(a1, a2, n, m_o.rule.criterion != CmprRule::Time);
+        m_out.Text() += SummaryJson(a1, a2, n, m_o.rule.criterion != CmprRule::Time, m_o.Filtered());
     m_out.Flush();
     if (m_o.summary && m_o.format != OutFormat::Json)
-        std::fputs(SummaryText(a1, a2, n, m_o.rule.criterion != CmprRule::Time).toUtf8().constData(), stderr);
+        std::fputs(SummaryText(a1, a2, n, m_o.rule.criterion != CmprRule::Time, m_o.Filtered()).toUtf8().constData(),
+                   stderr);
 }
 
 void PrintRows(const CliOptions& o, const CmprResult& r, Output& out, int threads)
@@ -180,7 +181,7 @@ std::vector<CodeCount> CodeCounts(const CmprCounts& n, bool withDiffer)
 }
 } // namespace
 
-QString SummaryText(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer)
+QString SummaryText(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer, bool withLeftOut)
 {
     QString t = QStringLiteral("ﾌｫﾙﾀﾞ1: ") + ShownName(sFld1) + QStringLiteral("\nﾌｫﾙﾀﾞ2: ") + ShownName(sFld2) +
                 QLatin1Char('\n');
@@ -188,10 +189,13 @@ QString SummaryText(const QString& sFld1, const QString& sFld2, const CmprCounts
         t += c.code + QStringLiteral(": ") + QString::number(c.n) + QLatin1Char('\n');
     t += QStringLiteral("行数: ") + QString::number(n.rows) + QLatin1Char('\n');
     t += QStringLiteral("読めなかったﾌｫﾙﾀﾞとﾌｧｲﾙ: ") + QString::number(n.skipped) + QLatin1Char('\n');
+    if (withLeftOut)
+        t += QStringLiteral("除いたﾌｫﾙﾀﾞ: ") + QString::number(n.leftOutFolders) + QStringLiteral("\n除いたﾌｧｲﾙ: ") +
+             QString::number(n.leftOutFiles) + QLatin1Char('\n');
     return t;
 }
 
-QString SummaryJson(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer)
+QString SummaryJson(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer, bool withLeftOut)
 {
     QString t = QStringLiteral("{\"summary\":{");
     AppendNameMember(t, "folder1", sFld1);
@@ -205,6 +209,10 @@ QString SummaryJson(const QString& sFld1, const QString& sFld2, const CmprCounts
         first = false;
     }
     t += QStringLiteral("},\"rows\":") + QString::number(n.rows) + QStringLiteral(",\"skipped\":") +
-         QString::number(n.skipped) + QStringLiteral("}}\n");
+         QString::number(n.skipped);
+    if (withLeftOut)
+        t += QStringLiteral(",\"leftOut\":{\"folders\":") + QString::number(n.leftOutFolders) +
+             QStringLiteral(",\"files\":") + QString::number(n.leftOutFiles) + QLatin1Char('}');
+    t += QStringLiteral("}}\n");
     return t;
 }

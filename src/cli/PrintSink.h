@@ -27,6 +27,9 @@ void PrintRows(const CliOptions& o, const CmprResult& r, Output& out, int thread
 // The summary: the two compared folders, the count of each code, the rows
 // and what could not be read. As "key: value" lines, or as one JSON object
 // {"summary": {...}} on a line.
-// 1≠2 is counted `withDiffer`.
-QString SummaryText(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer);
-QString SummaryJson(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer);
+// 1≠2 is counted `withDiffer`, the folders and files a filter left out
+// `withLeftOut`.
+QString SummaryText(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer,
+                    bool withLeftOut = false);
+QString SummaryJson(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer,
+                    bool withLeftOut = false);

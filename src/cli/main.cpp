@@ -7,6 +7,7 @@
 #include "compare/run/CmprRun.h"
 #include "compare/store/ResultStore.h"
 #include "env/Error.h"
+#include "env/Fso.h"
 #include "env/NameBytes.h"
 #include "env/yIni.h"
 
@@ -35,6 +36,29 @@ QString StorePath(const CliOptions& o)
     return ResultStore::PathIn(Usr::sUsrFld);
 }
 
+// The patterns of the options; a file of them that cannot be read fails the
+// run, never a run without the patterns asked for.
+WalkFilter Filter(const CliOptions& o)
+{
+    QStringList lines;
+    const Fso fs;
+    for (const QString& f : o.excludeFrom) {
+        QString text;
+        try {
+            text = fs.ReadAnsiText(f);
+        } catch (const FcError& e) {
+            throw FcError(ErrKind::FileSystem, QStringLiteral("--exclude-from のﾌｧｲﾙを読めません: ") + e.message());
+        }
+        for (QString line : text.split(QLatin1Char('\n'))) {
+            if (line.endsWith(QLatin1Char('\r')))
+                line.chop(1);
+            if (!line.trimmed().isEmpty() && !line.startsWith(QLatin1Char('#')))
+                lines << line.trimmed();
+        }
+    }
+    return WalkFilter(o.exclude, o.include, lines);
+}
+
 int PrintThreads() { return int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u)); }
 
 int Status(const CmprCounts& n)
@@ -55,6 +79,7 @@ int Run(const CliOptions& o)
     req.sFld2 = o.folders[1];
     req.rule = o.rule;
     req.walk = o.walk;
+    req.filter = Filter(o);
     req.fso = &Usr::ChkFso();
     req.storePath = StorePath(o);
     CmprObserver quiet;

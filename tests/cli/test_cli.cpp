@@ -137,3 +137,32 @@ TEST(Cli, BadInputGivesAMessageAndStatus2)
     EXPECT_EQ(help.code, 0);
     EXPECT_TRUE(help.out.contains("--mode"));
 }
+
+// Patterns from the options and from a file; a pattern or a file that
+// cannot be used fails with status 2, never a run without the filter.
+TEST(Cli, ExclusionAndInclusionPatterns)
+{
+    TestDir d;
+    for (const char* f : {"a.c", "b.tmp", ".git/HEAD", "src/m.c", "src/m.h"})
+        d.createFile(QString("one/") + f, "x", T);
+    d.createFile("two/a.c", "x", T);
+    d.createFile("two/src/m.c", "x", T);
+    const QString list = d.createFile("ex.txt", "# noise\n\n.git/\r\n*.TMP\n");
+    const QStringList folders = {d.path("one"), d.path("two")};
+    Out o = Cli(QStringList{"--no-store", "--summary", "--exclude-from", list, "--exclude", "m.h"} + folders);
+    EXPECT_EQ(o.code, 0) << o.out.toStdString();
+    EXPECT_TRUE(o.err.contains("除いたﾌｫﾙﾀﾞ: 1\n除いたﾌｧｲﾙ: 2\n")) << o.err.toStdString();
+    o = Cli(QStringList{"--no-store", "--include", "*.h", "--format", "json", "--summary"} + folders);
+    EXPECT_EQ(o.code, 1);
+    EXPECT_TRUE(o.out.contains("\"name\":\"m.h\"") && !o.out.contains("a.c"));
+    EXPECT_TRUE(o.out.contains("\"leftOut\":{\"folders\":0,\"files\":6}")) << o.out.toStdString();
+    o = Cli(QStringList{"--no-store", "--summary"} + folders); // no filter: the summary as it always was
+    EXPECT_FALSE(o.err.contains("除いた"));
+    for (const QStringList& bad :
+         {QStringList{"--exclude", "x [a"}, QStringList{"--exclude-from", d.path("none")}, QStringList{"--include"}}) {
+        o = Cli(QStringList{"--no-store"} + bad + folders);
+        EXPECT_EQ(o.code, 2) << bad.join(' ').toStdString();
+        EXPECT_TRUE(o.out.isEmpty());
+        EXPECT_TRUE(o.err.startsWith("fldcmpr-cli: ")) << o.err.toStdString();
+    }
+}

@@ -29,26 +29,30 @@ bool LowerAscii(std::string_view in, std::string& out)
 
 QString Folded(std::string_view bytes) { return DecodeName(bytes.data(), qsizetype(bytes.size())).toLower(); }
 
-QStringList Patterns(const QStringList& lists, QString& text)
+QStringList Patterns(const QStringList& lists, const QStringList& whole, QString& text)
 {
-    QStringList out;
+    QStringList all;
     for (const QString& l : lists)
-        for (const QString& p : PatternList(l))
-            if (!p.isEmpty()) {
-                if (const qsizetype at = UnclosedBracket(p); at >= 0)
-                    throw FcError(ErrKind::InvalidArgument, QStringLiteral("ﾊﾟﾀｰﾝの [ が閉じていません: ") + p);
-                out << p;
-            }
+        all += PatternList(l);
+    for (const QString& w : whole)
+        all << w.toLower();
+    QStringList out;
+    for (const QString& p : all)
+        if (!p.isEmpty()) {
+            if (const qsizetype at = UnclosedBracket(p); at >= 0)
+                throw FcError(ErrKind::InvalidArgument, QStringLiteral("ﾊﾟﾀｰﾝの [ が閉じていません: ") + p);
+            out << p;
+        }
     text = out.join(QLatin1Char(' '));
     return out;
 }
 } // namespace
 
-WalkFilter::WalkFilter(const QStringList& exclude, const QStringList& include)
+WalkFilter::WalkFilter(const QStringList& exclude, const QStringList& include, const QStringList& excludeWhole)
 {
-    for (const QString& p : Patterns(exclude, m_excludeText))
+    for (const QString& p : Patterns(exclude, excludeWhole, m_excludeText))
         Add(p.endsWith(QLatin1Char('/')) ? m_excludeFolders : m_exclude, p, p.endsWith(QLatin1Char('/')));
-    for (const QString& p : Patterns(include, m_includeText))
+    for (const QString& p : Patterns(include, {}, m_includeText))
         Add(m_include, p, false);
     for (const Set* s : {&m_exclude, &m_excludeFolders, &m_include})
         for (const Pattern& p : s->others)

@@ -17,9 +17,10 @@
 class WalkFilter {
 public:
     WalkFilter() = default;
-    // From pattern lists as typed (each may hold several patterns). Throws
+    // From pattern lists as typed (each may hold several patterns), and
+    // exclusion patterns taken whole (a line of a file each). Throws
     // FcError(InvalidArgument) naming a pattern whose "[" nothing closes.
-    WalkFilter(const QStringList& exclude, const QStringList& include);
+    WalkFilter(const QStringList& exclude, const QStringList& include, const QStringList& excludeWhole = {});
     bool Empty() const { return m_exclude.empty() && m_excludeFolders.empty() && m_include.empty(); }
     // Whether a pattern fits paths: only then need callers make them.
     bool NeedsPaths() const { return m_paths; }
