@@ -14,6 +14,7 @@ public:
     QString InputBox(const QString&, const QString&, const QString&) override { return QString(); }
     QString BrowseFolder(const QString&, const QString&) override { return QString(); }
     QString SaveFile(const QString&, const QString&, const QString&) override { return QString(); }
+    bool EditFilters(QString&, QString&) override { return false; }
     void ShellExecute(const QString&, const QString&) override {}
 };
 

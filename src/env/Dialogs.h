@@ -22,6 +22,9 @@ public:
     // filters ("CSV (*.csv);;TSV (*.tsv)"); the chosen path, or empty text
     // when cancelled.
     virtual QString SaveFile(const QString& title, const QString& name, const QString& filters) = 0;
+    // The dialog of what a comparison leaves out, filled with the lists;
+    // false when cancelled, otherwise the lists as set (checked patterns).
+    virtual bool EditFilters(QString& exclude, QString& include) = 0;
     // Shell action on a local file or folder: verb "open" or "explore".
     virtual void ShellExecute(const QString& verb, const QString& path) = 0;
 };

@@ -1,5 +1,7 @@
 #include "ui/QtDialogs.h"
 
+#include "ui/FilterDialog.h"
+
 #include "env/NameBytes.h"
 #include "env/PathRules.h"
 
@@ -76,6 +78,16 @@ QString QtDialogs::BrowseFolder(const QString& title, const QString& initial)
     if (!chosen && QDir(dir) == QDir(start))
         return QString();
     return StripTrailingSep(QDir::toNativeSeparators(dir));
+}
+
+bool QtDialogs::EditFilters(QString& exclude, QString& include)
+{
+    FilterDialog d(exclude, include, Owner());
+    if (d.exec() != QDialog::Accepted)
+        return false;
+    exclude = d.Exclude();
+    include = d.Include();
+    return true;
 }
 
 QString QtDialogs::SaveFile(const QString& title, const QString& name, const QString& filters)

@@ -11,5 +11,6 @@ public:
     QString InputBox(const QString& prompt, const QString& title, const QString& def) override;
     QString BrowseFolder(const QString& title, const QString& initial) override;
     QString SaveFile(const QString& title, const QString& name, const QString& filters) override;
+    bool EditFilters(QString& exclude, QString& include) override;
     void ShellExecute(const QString& verb, const QString& path) override;
 };

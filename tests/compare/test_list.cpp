@@ -11,6 +11,8 @@
 #include "foldertree/view/uTrD.h"
 #include "support/Files.h"
 #include "support/Printers.h"
+#include "ui/FilterDialog.h"
+#include <QPushButton>
 
 #include <QAbstractItemModelTester>
 #include <QClipboard>
@@ -396,4 +398,59 @@ TEST_F(List, ComparisonSettingsFromTheMenuAreKeptInTheirOwnSection)
     fmCmpr& w3 = Open();
     EXPECT_TRUE(w3.mnRule[2]->isChecked());
     EXPECT_TRUE(w3.mnTol[1]->isChecked());
+}
+
+// The filter dialog from the menu: what it sets leaves folders and files
+// out of the next comparison, the status line says so, and the lists are
+// kept in a section of their own only once set; a pattern that cannot be
+// used runs no comparison.
+TEST_F(List, FiltersFromTheDialogAreKeptAndShown)
+{
+    Compared();
+    Close();
+    EXPECT_FALSE(ReadUtf8(Xml()).contains("比較ﾌｨﾙﾀ")); // never set: the file as it was
+    fmCmpr& w = Open();
+    EXPECT_EQ(w.mnFilter->text(), "比較から除くﾌｧｲﾙとﾌｫﾙﾀﾞ...");
+    ds.dlg.filterAnswers.push_back({"sub/ *.md", "*.txt *.cpp *.bin *.md"});
+    w.mnFilter->trigger();
+    w.uTrD1->SetRoot(dir.path("one"));
+    w.uTrD2->SetRoot(dir.path("two"));
+    w.mnCmpr[0]->trigger();
+    EXPECT_EQ(Names(w.Spr->Model()), QStringList({"B", "a"}));
+    EXPECT_TRUE(w.StatusLine()->text().contains("除外: sub/ *.md　対象: *.txt *.cpp *.bin *.md"))
+        << w.StatusLine()->text().toStdString();
+    Close();
+    EXPECT_TRUE(ReadUtf8(Xml()).contains("<EXCLUDE>sub/ *.md</EXCLUDE>"));
+    fmCmpr& again = Open();
+    again.mnFilter->trigger(); // cancelled: the lists stay
+    EXPECT_EQ(ds.dlg.filtersShown.last(), "sub/ *.md|*.txt *.cpp *.bin *.md");
+    Close();
+    WriteBytes(Xml(), ReadBytes(Xml()).replace("sub/ *.md", "a[b"));
+    fmCmpr& bad = Open();
+    bad.uTrD1->SetRoot(dir.path("one"));
+    bad.uTrD2->SetRoot(dir.path("two"));
+    const int before = ds.dlg.messages.size();
+    bad.mnCmpr[0]->trigger();
+    ASSERT_EQ(ds.dlg.messages.size(), before + 1);
+    EXPECT_TRUE(ds.dlg.messages.last().contains("a[b")) << ds.dlg.messages.last().toStdString();
+    EXPECT_FALSE(bad.Spr->Model().Filled());
+    Close();
+}
+
+// The dialog itself: the preset fills the exclusion list, and OK refuses
+// a pattern whose "[" nothing closes.
+TEST(FilterDialogTest, PresetAndCheckedPatterns)
+{
+    DialogsScope ds;
+    FilterDialog d("x", "");
+    d.findChild<QPushButton*>(QString(), Qt::FindDirectChildrenOnly)->click();
+    EXPECT_EQ(d.Exclude(), FilterDialog::Preset());
+    EXPECT_TRUE(FilterDialog::Preset().contains(".git/") && FilterDialog::Preset().contains("node_modules/"));
+    d.findChildren<QLineEdit*>()[1]->setText("*.c [a");
+    d.accept();
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    ASSERT_EQ(ds.dlg.messages.size(), 1);
+    d.findChildren<QLineEdit*>()[1]->setText("*.c");
+    d.accept();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
 }

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <utility>
 
 class RecordingDialogs : public IDialogs {
 public:
@@ -21,6 +22,16 @@ public:
         saved.append(title + QLatin1Char('|') + name + QLatin1Char('|') + filters);
         return saveAnswers.empty() ? QString() : saveAnswers.front();
     }
+    bool EditFilters(QString& exclude, QString& include) override
+    {
+        filtersShown.append(exclude + QLatin1Char('|') + include);
+        if (filterAnswers.empty())
+            return false;
+        exclude = filterAnswers.front().first;
+        include = filterAnswers.front().second;
+        filterAnswers.pop_front();
+        return true;
+    }
     void ShellExecute(const QString& verb, const QString& path) override
     {
         shell.append(verb + QLatin1Char(' ') + path);
@@ -33,8 +44,10 @@ public:
     QStringList browsed; // "title|initial" of each browse dialog
     std::deque<QString> inputAnswers;
     std::deque<QString> browseAnswers;
-    QStringList saved;               // "title|name|filters" of each save dialog
-    std::deque<QString> saveAnswers; // the first is given every time
+    QStringList saved;                                     // "title|name|filters" of each save dialog
+    std::deque<QString> saveAnswers;                       // the first is given every time
+    QStringList filtersShown;                              // "exclude|include" the filter dialog opened with
+    std::deque<std::pair<QString, QString>> filterAnswers; // none left: cancelled
 };
 
 // Installs a RecordingDialogs for the life of the object.

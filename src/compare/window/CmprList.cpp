@@ -151,7 +151,12 @@ QString CmprList::StatusText(const QString& cur1, const QString& cur2) const
         if (c != CmprCode::Differ || n[i] > 0) // the code of other sizes or contents only where there are such rows
             t += (i ? QStringLiteral(", ") : QString()) + CodeText(c) + QLatin1Char(' ') + QString::number(n[i]);
     }
-    return t + QLatin1Char(')');
+    t += QLatin1Char(')');
+    if (!m_excluded.isEmpty())
+        t += QStringLiteral("　除外: ") + m_excluded;
+    if (!m_included.isEmpty())
+        t += QStringLiteral("　対象: ") + m_included;
+    return t;
 }
 
 // The run's rows are read back for the grid before they are committed, so
@@ -168,6 +173,7 @@ void CmprList::CmprFld(const QString& sFld1, const QString& sFld2)
         req.sFld1 = sFld1;
         req.sFld2 = sFld2;
         req.rule = rule;
+        req.filter = WalkFilter({exclude}, {include});
         req.fso = &Usr::ChkFso();
         req.storePath = m_store.Path();
         CmprRun run(std::move(req), progress);
@@ -184,6 +190,8 @@ void CmprList::CmprFld(const QString& sFld1, const QString& sFld2)
         m_fld1 = sFld1;
         m_fld2 = sFld2;
         m_when = QDateTime::currentDateTime();
+        m_excluded = run.Request().filter.ExcludeText();
+        m_included = run.Request().filter.IncludeText();
         m_own = rows;
         Show(rows, nDisp);
         const std::vector<WalkSkip>& skipped = run.Outcome().skipped;

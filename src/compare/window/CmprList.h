@@ -50,7 +50,8 @@ public:
     void CmprFld(const QString& sFld1, const QString& sFld2);
 
     DispMode nDisp = DispMode::All;
-    CmprRule rule; // how the copies of a file are compared
+    CmprRule rule;            // how the copies of a file are compared
+    QString exclude, include; // patterns of what a comparison leaves out
     bool bCmprd = false;
     qint64 nRun = 0; // the run whose rows the grid shows
 
@@ -65,6 +66,7 @@ private:
     QAction* m_save = nullptr;
     QString m_fld1, m_fld2; // compared folders of the rows shown
     QDateTime m_when;
+    QString m_excluded, m_included; // the patterns of the rows shown
     // Every row of this window's run, kept whatever the store holds later.
     std::shared_ptr<const RowTable> m_own;
 };

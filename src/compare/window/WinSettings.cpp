@@ -44,6 +44,8 @@ const Key kKeys[] = {
     {kRuleSection, "CRITERION", Use::Always, &WinSettings::criterion},
     {kRuleSection, "TOLERANCE", Use::Always, &WinSettings::tolerance},
     {kToolSection, "CMD", Use::LoadOnly, &WinSettings::cmd},
+    {kFilterSection, "EXCLUDE", Use::Always, &WinSettings::exclude},
+    {kFilterSection, "INCLUDE", Use::Always, &WinSettings::include},
 };
 
 // A number read back as a 32-bit integer; a damaged value outside that

@@ -13,12 +13,14 @@ struct WinSettings {
     QString colWidths;           // the grid's column widths, comma-separated
     qint32 disp = 0;             // the display mode
     qint32 criterion = 0, tolerance = 0;
-    QString cmd; // the external compare command (read only)
+    QString cmd;              // the external compare command (read only)
+    QString exclude, include; // the patterns of what a comparison leaves out
 };
 
 inline const QString kLayoutSection = QStringLiteral("画面");
 inline const QString kRuleSection = QStringLiteral("比較設定");
 inline const QString kToolSection = QStringLiteral("比較ﾂｰﾙ");
+inline const QString kFilterSection = QStringLiteral("比較ﾌｨﾙﾀ");
 
 // Reads the section's keys into `s`; with `launched` the keys of a start
 // from a launch file, otherwise those of a plain start. A number outside

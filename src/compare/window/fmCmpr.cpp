@@ -143,6 +143,8 @@ void fmCmpr::BuildMenus()
     mnCmpr[1]->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     mnJb1->addSeparator();
     BuildRuleMenus(mnJb1);
+    mnFilter =
+        mnJb1->addAction(QStringLiteral("比較から除くﾌｧｲﾙとﾌｫﾙﾀﾞ..."), this, guard([this] { mnFilter_Click(); }));
     mnJb1->addSeparator();
     mnSave = mnJb1->addAction(QStringLiteral("比較ﾘｽﾄをﾌｧｲﾙに保存..."), QKeySequence::Save, this,
                               guard([this] { m_list->SaveList(); }));
@@ -224,7 +226,37 @@ void fmCmpr::RuleSettings(bool bSave)
     SaveSection(ini, kRuleSection, false, s);
 }
 
+// The patterns live in a section of their own, written once the user has
+// set them.
+void fmCmpr::FilterSettings(bool bSave)
+{
+    yIni& ini = Usr::Ini();
+    WinSettings s;
+    if (!bSave) {
+        LoadSection(ini, kFilterSection, false, s);
+        m_list->exclude = s.exclude;
+        m_list->include = s.include;
+        return;
+    }
+    ini.GetGtx(kFilterSection);
+    if (ini.Section().isEmpty() && !m_filterSet)
+        return;
+    s.exclude = m_list->exclude;
+    s.include = m_list->include;
+    SaveSection(ini, kFilterSection, false, s);
+}
+
 // --- menu handlers ---
+
+void fmCmpr::mnFilter_Click()
+{
+    QString ex = m_list->exclude, in = m_list->include;
+    if (!Usr::Dlg().EditFilters(ex, in))
+        return;
+    m_list->exclude = ex;
+    m_list->include = in;
+    m_filterSet = true;
+}
 
 void fmCmpr::mnFile_Click(int Index)
 {
@@ -282,6 +314,7 @@ void fmCmpr::WinLayout(bool bSave)
     if (bSave) {
         SaveSection(ini, kLayoutSection, Usr::bLnch, LayoutNow());
         RuleSettings(true);
+        FilterSettings(true);
         bool ok = false;
         ini.SetTxt(ok);
         return;
@@ -308,6 +341,7 @@ void fmCmpr::WinLayout(bool bSave)
     LoadSection(ini, kToolSection, false, s);
     m_actions->SetCommand(s.cmd);
     RuleSettings(false);
+    FilterSettings(false);
     if (!s.colWidths.isEmpty()) {
         const QStringList parts = s.colWidths.split(QLatin1Char(','));
         for (int c = 0; c < kGridCols && c < parts.size(); ++c)

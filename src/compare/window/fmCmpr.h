@@ -31,6 +31,7 @@ public:
     void mnFld2_Click(int Index);
     void mnCmpr_Click(int Index);
     void mnDisp_Click(int Index);
+    void mnFilter_Click();
     void CmprFld();
     void WinLayout(bool bSave);
 
@@ -42,6 +43,7 @@ public:
     std::array<QAction*, 2> mnFld1{}, mnFld2{}, mnCmpr{};
     std::array<QAction*, kDispModes> mnDisp{};
     QAction* mnSave = nullptr;        // save the list to a file
+    QAction* mnFilter = nullptr;      // what a comparison leaves out
     std::array<QAction*, 3> mnRule{}; // time, time and size, content
     std::array<QAction*, 3> mnTol{};  // no tolerance, 2 s, 2 s and whole hours
     std::array<QAction*, 3> mnFind{}; // find, find next, find previous
@@ -75,6 +77,7 @@ private:
     void BuildRuleMenus(QMenu* parent);
     void CheckRule();
     void RuleSettings(bool bSave);
+    void FilterSettings(bool bSave);
     // The layout as it stands, and a loaded layout applied.
     WinSettings LayoutNow() const;
     void ApplyLayout(const WinSettings& s);
@@ -91,5 +94,6 @@ private:
     bool m_paneLock = false;
     bool m_activated = false;
     bool m_iniLoaded = false;
+    bool m_filterSet = false; // the user set the patterns in this session
     QMenu* m_lastPopup = nullptr;
 };
