@@ -417,6 +417,7 @@ TEST_F(List, FiltersFromTheDialogAreKeptAndShown)
     w.uTrD2->SetRoot(dir.path("two"));
     w.mnCmpr[0]->trigger();
     EXPECT_EQ(Names(w.Spr->Model()), QStringList({"B", "a"}));
+    EXPECT_TRUE(w.StatusLine()->text().startsWith("※ ﾌｨﾙﾀで絞った比較結果です"));
     EXPECT_TRUE(w.StatusLine()->text().contains("除外: sub/ *.md　対象: *.txt *.cpp *.bin *.md"))
         << w.StatusLine()->text().toStdString();
     Close();

@@ -281,7 +281,11 @@ void fmCmpr::mnDisp_Click(int Index) { m_list->mnDisp_Click(Index); }
 
 void fmCmpr::CmprFld() { m_list->CmprFld(uTrD1->Path(), uTrD2->Path()); }
 
-void fmCmpr::ShowStatus() { m_status->setText(ShownName(m_list->StatusText(uTrD1->Path(), uTrD2->Path()))); }
+void fmCmpr::ShowStatus()
+{
+    m_status->setText(ShownName(m_list->StatusText(uTrD1->Path(), uTrD2->Path())));
+    m_status->setToolTip(m_status->text()); // the whole line, where the window is too narrow for it
+}
 
 void fmCmpr::Popup(int tree)
 {
