@@ -5,26 +5,55 @@
 #include "env/NamePattern.h"
 
 namespace {
+bool IsWildcard(QChar c)
+{
+    return c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('#') || c == QLatin1Char('[');
+}
+
 bool HasWildcard(const QString& p)
 {
     for (QChar c : p)
-        if (c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('#') || c == QLatin1Char('['))
+        if (IsWildcard(c))
             return true;
     return false;
 }
 
-// ASCII letters lower-cased in place; false when the text holds any other
-// byte above 0x7f (then only a decoded, case-folded text compares).
-bool LowerAscii(std::string_view in, std::string& out)
+// The name with ASCII letters lower-cased, in `room` when it fits; empty
+// when the name holds a byte above 0x7f (only its decoded, lower-cased
+// text then compares).
+std::string_view LowerAscii(std::string_view in, char* room, size_t size, std::string& spill)
 {
-    out.assign(in);
-    for (char& c : out) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-        if (c >= 'A' && c <= 'Z')
-            c = char(c + 32);
+    char* out = room;
+    if (in.size() > size) {
+        spill.resize(in.size());
+        out = spill.data();
     }
-    return true;
+    for (size_t i = 0; i < in.size(); ++i) {
+        const char c = in[i];
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return {};
+        out[i] = c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+    }
+    return {out, in.size()};
+}
+
+// Where the literal end of a pattern starts: after its last wildcard
+// element ("*", "?", "#", or a whole [...] list).
+qsizetype LiteralTailStart(const QString& p)
+{
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < p.size(); ++i) {
+        if (p[i] == QLatin1Char('[')) {
+            qsizetype j = i + 1;
+            if (j < p.size() && p[j] == QLatin1Char('!'))
+                ++j;
+            i = p.indexOf(QLatin1Char(']'), j + 1); // the first character of a list may be "]"
+            start = i + 1;                          // a list is closed: the patterns were checked
+        } else if (IsWildcard(p[i])) {
+            start = i + 1;
+        }
+    }
+    return start;
 }
 
 QString Folded(std::string_view bytes) { return DecodeName(bytes.data(), qsizetype(bytes.size())).toLower(); }
@@ -37,12 +66,13 @@ QStringList Patterns(const QStringList& lists, const QStringList& whole, QString
     for (const QString& w : whole)
         all << w.toLower();
     QStringList out;
-    for (const QString& p : all)
-        if (!p.isEmpty()) {
-            if (const qsizetype at = UnclosedBracket(p); at >= 0)
-                throw FcError(ErrKind::InvalidArgument, QStringLiteral("ﾊﾟﾀｰﾝの [ が閉じていません: ") + p);
-            out << p;
-        }
+    for (const QString& p : all) {
+        if (p.isEmpty())
+            continue;
+        if (UnclosedBracket(p) >= 0)
+            throw FcError(ErrKind::InvalidArgument, QStringLiteral("ﾊﾟﾀｰﾝの [ が閉じていません: ") + p);
+        out << p;
+    }
     text = out.join(QLatin1Char(' '));
     return out;
 }
@@ -54,9 +84,6 @@ WalkFilter::WalkFilter(const QStringList& exclude, const QStringList& include, c
         Add(p.endsWith(QLatin1Char('/')) ? m_excludeFolders : m_exclude, p, p.endsWith(QLatin1Char('/')));
     for (const QString& p : Patterns(include, {}, m_includeText))
         Add(m_include, p, false);
-    for (const Set* s : {&m_exclude, &m_excludeFolders, &m_include})
-        for (const Pattern& p : s->others)
-            m_paths = m_paths || p.path;
 }
 
 void WalkFilter::Add(Set& s, const QString& given, bool forFolders)
@@ -65,51 +92,64 @@ void WalkFilter::Add(Set& s, const QString& given, bool forFolders)
     if (forFolders)
         p.chop(1);
     const bool path = p.contains(QLatin1Char('/'));
-    const QByteArray utf8 = p.toUtf8();
+    const std::string utf8 = p.toUtf8().toStdString();
     if (!path && !HasWildcard(p)) {
-        s.names.insert(utf8.toStdString());
-    } else if (!path && p.startsWith(QLatin1String("*.")) && !HasWildcard(p.mid(1)) && p.count(QLatin1Char('.')) == 1) {
-        s.endings.insert(utf8.mid(1).toStdString());
-    } else {
-        s.others.push_back({p, forFolders, path});
+        s.names.insert(utf8);
+        return;
     }
+    if (!path && p.startsWith(QLatin1String("*.")) && !HasWildcard(p.mid(1)) && p.count(QLatin1Char('.')) == 1) {
+        s.endings.insert(utf8.substr(1));
+        return;
+    }
+    // the literal end after the last wildcard: a name that does not end so
+    // cannot fit, whatever stands before
+    QString tail = p.mid(LiteralTailStart(p));
+    const bool whole = tail.contains(QLatin1Char('/'));
+    if (whole)
+        tail = tail.mid(tail.lastIndexOf(QLatin1Char('/')) + 1);
+    s.others.push_back({p, path, tail.toUtf8().toStdString(), whole});
 }
 
-bool WalkFilter::Set::Fits(std::string_view name, std::string_view rel) const
+bool WalkFilter::Set::Fits(std::string_view folder, std::string_view name) const
 {
-    std::string key; // the name lower-cased, in UTF-8
+    char room[256];
+    std::string spill, decoded;
+    std::string_view key = LowerAscii(name, room, sizeof room, spill);
     QString folded;
-    if (!LowerAscii(name, key)) {
+    if (key.empty() && !name.empty()) { // not plain ASCII
         folded = Folded(name);
-        key = folded.toUtf8().toStdString();
+        decoded = folded.toUtf8().toStdString();
+        key = decoded;
     }
-    if (names.count(key))
+    if (names.find(key) != names.end())
         return true;
-    if (const size_t dot = key.rfind('.'); dot != std::string::npos && endings.count(key.substr(dot)))
+    if (const size_t dot = key.rfind('.');
+        dot != std::string_view::npos && endings.find(key.substr(dot)) != endings.end())
         return true;
-    if (others.empty())
-        return false;
-    if (folded.isNull())
-        folded = QString::fromLatin1(key.data(), qsizetype(key.size()));
-    QString r;
+    QString rel;
     for (const Pattern& p : others) {
-        if (p.path && r.isNull())
-            r = Folded(rel);
-        if (NameFits(p.path ? r : folded, p.text))
+        if (p.wholeTail ? key != p.tail : !key.ends_with(p.tail))
+            continue;
+        if (folded.isNull())
+            folded = QString::fromLatin1(key.data(), qsizetype(key.size()));
+        if (p.path && rel.isNull()) {
+            rel = folder.empty() ? folded : Folded(folder) + QLatin1Char('/') + folded;
+        }
+        if (NameFits(p.path ? rel : folded, p.text))
             return true;
     }
     return false;
 }
 
-bool WalkFilter::SkipsFolder(std::string_view name, std::string_view rel) const
+bool WalkFilter::SkipsFolder(std::string_view folder, std::string_view name) const
 {
-    return (!m_exclude.empty() && m_exclude.Fits(name, rel)) ||
-           (!m_excludeFolders.empty() && m_excludeFolders.Fits(name, rel));
+    return (!m_exclude.empty() && m_exclude.Fits(folder, name)) ||
+           (!m_excludeFolders.empty() && m_excludeFolders.Fits(folder, name));
 }
 
-bool WalkFilter::SkipsFile(std::string_view name, std::string_view rel) const
+bool WalkFilter::SkipsFile(std::string_view folder, std::string_view name) const
 {
-    if (!m_exclude.empty() && m_exclude.Fits(name, rel))
+    if (!m_exclude.empty() && m_exclude.Fits(folder, name))
         return true;
-    return !m_include.empty() && !m_include.Fits(name, rel);
+    return !m_include.empty() && !m_include.Fits(folder, name);
 }

@@ -22,33 +22,36 @@ public:
     // FcError(InvalidArgument) naming a pattern whose "[" nothing closes.
     WalkFilter(const QStringList& exclude, const QStringList& include, const QStringList& excludeWhole = {});
     bool Empty() const { return m_exclude.empty() && m_excludeFolders.empty() && m_include.empty(); }
-    // Whether a pattern fits paths: only then need callers make them.
-    bool NeedsPaths() const { return m_paths; }
-    // A folder or file by its name and its path from the compared folder
-    // (the name's bytes as the system gives them).
-    bool SkipsFolder(std::string_view name, std::string_view rel) const;
-    bool SkipsFile(std::string_view name, std::string_view rel) const;
+    // A folder or file by the path of the folder holding it (from the
+    // compared folder, empty for that) and its name, as the system gives
+    // their bytes.
+    bool SkipsFolder(std::string_view folder, std::string_view name) const;
+    bool SkipsFile(std::string_view folder, std::string_view name) const;
     // The lists as given, one pattern after another: the run record's text.
     QString ExcludeText() const { return m_excludeText; }
     QString IncludeText() const { return m_includeText; }
 
 private:
     struct Pattern {
-        QString text;    // lower-cased, without a closing "/"
-        bool folderOnly; // ended in "/"
-        bool path;       // fits the relative path
+        QString text;     // lower-cased, without a closing "/"
+        bool path;        // fits the relative path
+        std::string tail; // what a fitting name ends with (UTF-8)
+        bool wholeTail;   // ... or is, where the pattern ends in a literal folder and name
+    };
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
     };
     // Exact names and "*.ext" endings are looked up at once; the rest are
     // matched one by one.
     struct Set {
-        std::unordered_set<std::string> names, endings;
+        std::unordered_set<std::string, Hash, std::equal_to<>> names, endings;
         std::vector<Pattern> others;
-        bool Fits(std::string_view name, std::string_view rel) const;
+        bool Fits(std::string_view folder, std::string_view name) const;
         bool empty() const { return names.empty() && endings.empty() && others.empty(); }
     };
     static void Add(Set& s, const QString& pattern, bool forFolders);
 
     Set m_exclude, m_excludeFolders, m_include;
     QString m_excludeText, m_includeText;
-    bool m_paths = false;
 };

@@ -398,11 +398,7 @@ private:
     {
         if (!m_filter)
             return false;
-        const std::string_view nm(name);
-        std::string rel;
-        if (m_filter->NeedsPaths())
-            rel = n.rel.empty() ? std::string(nm) : n.rel + '/' + name;
-        const bool out = folder ? m_filter->SkipsFolder(nm, rel) : m_filter->SkipsFile(nm, rel);
+        const bool out = folder ? m_filter->SkipsFolder(n.rel, name) : m_filter->SkipsFile(n.rel, name);
         if (out)
             ++(folder ? n.leftOutFolders : n.leftOutFiles);
         return out;

@@ -111,8 +111,8 @@ private:
         if (!m_filter)
             return false;
         const std::string name = EncodeName(f.fileName()).toStdString();
-        const std::string rel = EncodeName(RelPath(JoinPath(folder, f.fileName()), m_root)).toStdString();
-        const bool out = f.isDir() ? m_filter->SkipsFolder(name, rel) : m_filter->SkipsFile(name, rel);
+        const std::string rel = EncodeName(RelPath(folder, m_root)).toStdString();
+        const bool out = f.isDir() ? m_filter->SkipsFolder(rel, name) : m_filter->SkipsFile(rel, name);
         if (out)
             ++(f.isDir() ? result.leftOutFolders : result.leftOutFiles);
         return out;
