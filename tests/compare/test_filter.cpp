@@ -109,4 +109,34 @@ TEST_F(Filter, AnExcludedFolderIsNeverOpened)
     EXPECT_EQ(n.leftOutFolders, 3); // .git on both sides, locked
     EXPECT_EQ(n.rows, n.same);
 }
+// The run log keeps the patterns of each run; a log made before it kept
+// them gains the columns.
+TEST_F(Filter, TheRunLogKeepsThePatterns)
+{
+    store.OpnDb();
+    store.Db().Exec(
+        "DROP TABLE tbRun; CREATE TABLE tbRun (nRun INTEGER PRIMARY KEY, sFld1 TEXT, sFld2 TEXT,"
+        " dRun TEXT, nRows INTEGER, n1Only INTEGER, n2Only INTEGER, nSame INTEGER, nNew1 INTEGER,"
+        " nNew2 INTEGER, nSkip INTEGER, sPrg TEXT)");
+    store.ClsDb();
+    CmprRequest req;
+    req.sFld1 = one();
+    req.sFld2 = two();
+    req.storePath = store.Path();
+    req.filter = WalkFilter({".GIT/, build"}, {"*.c"});
+    CmprObserver quiet;
+    CmprRun r(std::move(req), quiet);
+    r.Compare();
+    r.StoreBegin();
+    r.StoreWait();
+    r.Commit();
+    store.OpnDb();
+    {
+        SqlStmt st = store.Db().Prepare("Select sExcl, sIncl From tbRun");
+        ASSERT_TRUE(st.Step());
+        EXPECT_EQ(st.Text(0), ".git/ build");
+        EXPECT_EQ(st.Text(1), "*.c");
+    }
+    store.ClsDb();
+}
 } // namespace
