@@ -15,7 +15,7 @@ namespace {
 class Reader {
 public:
     Reader(const QByteArray& b, const std::function<bool(const QString&)>& folderExists)
-        : m_b(b), m_exists(folderExists)
+            : m_b(b), m_exists(folderExists)
     {
     }
     qint32 I32()

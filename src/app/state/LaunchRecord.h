@@ -22,7 +22,6 @@ LaunchRecord ReadLaunchFile(const QString& path);
 // Parses the bytes of a launch file (same rules). A folder text is taken
 // as the folder of exactly its bytes when `folderExists` finds one there,
 // otherwise decoded in the code page (or as Shift_JIS).
-LaunchRecord ParseLaunchRecord(const QByteArray& bytes,
-                               const std::function<bool(const QString&)>& folderExists = {});
+LaunchRecord ParseLaunchRecord(const QByteArray& bytes, const std::function<bool(const QString&)>& folderExists = {});
 // A record is used only when its width and height are both above 0.
 bool LaunchRecordUsable(const LaunchRecord& r);
