@@ -212,3 +212,26 @@ void CmprResult::EmitRows(RowSink& sink, size_t from, size_t to) const
                   CmprCode::Only2, 0, g.mtime});
     }
 }
+
+std::vector<CmprResult::Pair> CmprResult::Pairs() const
+{
+    std::vector<Pair> out;
+    const auto &w1 = m_1.w, &w2 = m_2.w;
+    for (size_t i = 0; i < w1.files.size(); ++i) {
+        const WalkFile& f = w1.files[i];
+        const int j = m_1.partner[i];
+        if (j == kNoMatch) {
+            out.push_back({CmprCode::Only1, w1.Folder(f), w1.Name(f), {}, {}, f.size, 0, f.mtime, 0});
+            continue;
+        }
+        const WalkFile& g = w2.files[size_t(j)];
+        out.push_back({m_code[i], w1.Folder(f), w1.Name(f), w2.Folder(g), w2.Name(g), f.size, g.size, f.mtime, g.mtime});
+    }
+    for (size_t j = 0; j < w2.files.size(); ++j) {
+        if (m_2.partner[j] != kNoMatch)
+            continue;
+        const WalkFile& g = w2.files[j];
+        out.push_back({CmprCode::Only2, {}, {}, w2.Folder(g), w2.Name(g), 0, g.size, 0, g.mtime});
+    }
+    return out;
+}

@@ -68,6 +68,14 @@ public:
     // The rows of places [from, to), in order, without Begin or End: parts
     // of one run may be handed out on several threads at once.
     void EmitRows(RowSink& sink, size_t from, size_t to) const;
+    // A row with each side's own spelling, for acting on the files.
+    struct Pair {
+        CmprCode cd;
+        QString folder1, name1, folder2, name2; // empty for a side without the file
+        qint64 size1, size2, mtime1, mtime2;
+    };
+    // Every row as a Pair, in running-number order.
+    std::vector<Pair> Pairs() const;
 
 private:
     friend class CmprEngine;

@@ -9,12 +9,12 @@
 #include <chrono>
 #include <future>
 
-enum class CmprPhase { Walk, Match, Content, Store, Read };
+enum class CmprPhase { Walk, Match, Content, Store, Read, Act };
 
 struct CmprProgress {
     CmprPhase phase = CmprPhase::Walk;
-    qint64 files = 0;       // files met by the walks
-    qint64 bytes = 0;       // bytes read by the content compare
+    qint64 files = 0;       // files met by the walks; actions done when acting
+    qint64 bytes = 0;       // bytes read by the content compare, or copied
     qint64 rowsWritten = 0; // rows written to the store
     qint64 rowsRead = 0;    // rows read back from it
 };
