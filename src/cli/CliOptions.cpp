@@ -1,5 +1,7 @@
 #include "cli/CliOptions.h"
 
+#include "compare/act/SyncPlan.h"
+
 #include <algorithm>
 
 namespace {
@@ -57,6 +59,18 @@ const char* const kHelp =
     "  --exclude-from FILE 除くﾊﾟﾀｰﾝを1行に1つ書いたﾌｧｲﾙ(空の行と # で始まる行は\n"
     "                     読み飛ばします)\n"
     "  --include PATTERNS この名前のﾌｧｲﾙだけを比較する(ﾌｫﾙﾀﾞはすべて調べます)\n"
+    "  --sync PLAN        比較結果から作る作業の一覧を出力する(何も変えません)。PLAN は\n"
+    "                     update-2 (1-* と 1>2 をﾌｫﾙﾀﾞ2へｺﾋﾟｰ)、update-1 (その逆)、\n"
+    "                     update-both (新しい方を他方へ。1≠2 は手を付けない)、\n"
+    "                     mirror-2 (ﾌｫﾙﾀﾞ2をﾌｫﾙﾀﾞ1と同じにする: update-2 に加え 2>1 と\n"
+    "                     1≠2 をﾌｫﾙﾀﾞ1のもので置き換え、2-* をごみ箱へ)、mirror-1 (その逆)。\n"
+    "                     1行に1つ、ﾀﾌﾞ区切りで copy|replace|trash、変える側 (1 か 2)、\n"
+    "                     相対ﾊﾟｽ、ﾊﾞｲﾄ数。一覧が空なら 0、空でなければ 1 で終わります。\n"
+    "                     比較結果ﾌｧｲﾙには書きません\n"
+    "  --apply            --sync の一覧を実行する。各ﾌｧｲﾙは比較の時のままか確かめてから、\n"
+    "                     一時ﾌｧｲﾙに書いて置き換え、置き換えたﾌｧｲﾙと除くﾌｧｲﾙはごみ箱へ\n"
+    "                     移します。行った作業を出力し、すべてできれば 0、できなかった\n"
+    "                     作業があれば(標準ｴﾗｰ出力に理由) 2 で終わります\n"
     "  --db FILE          使う比較結果ﾌｧｲﾙ(既定: このﾌﾟﾛｸﾞﾗﾑと同じ場所の usData\n"
     "                     ﾌｫﾙﾀﾞの Cmpr.mdb、そこに書けなければ ~/.local/share/FldCmpr/\n"
     "                     usData の Cmpr.mdb。なければ作ります。下に今の場所を書きます)\n"
@@ -84,7 +98,8 @@ QString Bad(const QString& what, const QString& arg) { return what + QStringLite
 bool TakesValue(const QString& name)
 {
     return name == u"--mode" || name == u"--format" || name == u"--db" || name == u"--tolerance" ||
-           name == u"--threads" || name == u"--exclude" || name == u"--exclude-from" || name == u"--include";
+           name == u"--threads" || name == u"--exclude" || name == u"--exclude-from" || name == u"--include" ||
+           name == u"--sync";
 }
 
 void SetValue(CliOptions& o, const QString& name, const QString& v)
@@ -100,6 +115,12 @@ void SetValue(CliOptions& o, const QString& name, const QString& v)
             throw UsageError(Bad(QStringLiteral("--tolerance には 0 か 2s を指定して下さい"), v));
         if (o.rule.tolerance != CmprRule::WholeHours)
             o.rule.tolerance = v == u"2s" ? CmprRule::TwoSeconds : CmprRule::None;
+    } else if (name == u"--sync") {
+        if (!PlanOf(v))
+            throw UsageError(Bad(QStringLiteral("--sync には update-2、update-1、update-both、mirror-2、mirror-1 の"
+                                                "どれかを指定して下さい"),
+                                 v));
+        o.sync = v;
     } else if (name == u"--exclude" || name == u"--include") {
         (name == u"--exclude" ? o.exclude : o.include) << v;
     } else if (name == u"--exclude-from") {
@@ -132,10 +153,10 @@ bool SetFlag(CliOptions& o, const QString& a)
         o.rule.tolerance = CmprRule::WholeHours;
         return true;
     }
-    bool* const flags[] = {&o.noStore, &o.header, &o.bytes, &o.bom,  &o.summary,
-                           &o.quiet,   &o.quiet,  &o.help,  &o.help, &o.version};
-    const char16_t* const names[] = {u"--no-store", u"--header", u"--bytes", u"--bom",  u"--summary",
-                                     u"-q",         u"--quiet",  u"-h",      u"--help", u"--version"};
+    bool* const flags[] = {&o.noStore, &o.header, &o.bytes, &o.bom,     &o.summary, &o.quiet,
+                           &o.quiet,   &o.help,   &o.help,  &o.version, &o.apply};
+    const char16_t* const names[] = {u"--no-store", u"--header", u"--bytes", u"--bom",     u"--summary", u"-q",
+                                     u"--quiet",    u"-h",       u"--help",  u"--version", u"--apply"};
     for (size_t i = 0; i < std::size(names); ++i)
         if (a == QStringView(names[i])) {
             *flags[i] = true;
@@ -156,6 +177,10 @@ void Check(const CliOptions& o)
         throw UsageError(QStringLiteral("--header と --bytes は tsv と csv のｵﾌﾟｼｮﾝです"));
     if (o.bom && o.format != OutFormat::Csv)
         throw UsageError(QStringLiteral("--bom は csv のｵﾌﾟｼｮﾝです"));
+    if (o.apply && o.sync.isEmpty())
+        throw UsageError(QStringLiteral("--apply は --sync と一緒に使います"));
+    if (!o.sync.isEmpty() && !o.db.isEmpty())
+        throw UsageError(QStringLiteral("--sync と --db は一緒に使えません(--sync は比較結果ﾌｧｲﾙに書きません)"));
 }
 } // namespace
 

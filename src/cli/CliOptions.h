@@ -22,6 +22,8 @@ struct CliOptions {
     WalkOptions walk;             // readers per side
     QStringList exclude, include; // pattern lists as given
     QStringList excludeFrom;      // files of exclusion patterns, one a line
+    QString sync;                 // a plan to print or carry out (see PlanOf); empty: none
+    bool apply = false;           // carry the plan out
     bool Filtered() const { return !exclude.isEmpty() || !include.isEmpty() || !excludeFrom.isEmpty(); }
     QStringList folders;
 };

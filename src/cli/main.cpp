@@ -4,6 +4,7 @@
 #include "cli/CliOptions.h"
 #include "cli/Output.h"
 #include "cli/PrintSink.h"
+#include "cli/SyncCli.h"
 #include "compare/run/CmprRun.h"
 #include "compare/store/ResultStore.h"
 #include "env/Error.h"
@@ -28,7 +29,7 @@ void Err(const QString& text) { std::fprintf(stderr, "fldcmpr-cli: %s\n", ShownN
 // made when missing.
 QString StorePath(const CliOptions& o)
 {
-    if (o.noStore)
+    if (o.noStore || !o.sync.isEmpty())
         return QString();
     if (!o.db.isEmpty())
         return o.db;
@@ -87,6 +88,8 @@ int Run(const CliOptions& o)
     const CmprResult& r = run.Compare();
     for (const WalkSkip& s : r.Skipped())
         Err(QStringLiteral("読めないため除きました: ") + s.path + QStringLiteral(" (") + s.reason + QLatin1Char(')'));
+    if (!o.sync.isEmpty())
+        return RunSync(o, r);
     run.StoreBegin();
     const int status = Status(r.Counts());
     Output out(stdout);

@@ -4,6 +4,7 @@
 #include "support/TestDir.h"
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
 namespace {
@@ -165,4 +166,43 @@ TEST(Cli, ExclusionAndInclusionPatterns)
         EXPECT_TRUE(o.out.isEmpty());
         EXPECT_TRUE(o.err.startsWith("fldcmpr-cli: ")) << o.err.toStdString();
     }
+}
+
+// --sync prints a plan and changes nothing; with --apply it carries it out,
+// and a file changed since the comparison is left alone with status 2.
+TEST(Cli, SyncPrintsThePlanAndAppliesIt)
+{
+    TestDir d;
+    d.createFile("one/only1", "1", T);
+    d.createFile("two/only2", "22", T);
+    d.createFile("one/d/n\tx", "new", T.addSecs(600));
+    d.createFile("two/d/n\tx", "old", T);
+    const QStringList folders = {d.path("one"), d.path("two")};
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", d.createDir("share"));
+    auto run = [&](const QStringList& args) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(FLDCMPR_CLI), args + folders);
+        p.waitForFinished(60000);
+        return Out{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                   QString::fromUtf8(p.readAllStandardError())};
+    };
+    const QString plan = "copy\t2\tonly1\t1\nreplace\t2\td/n\\tx\t3\ntrash\t2\tonly2\t2\n";
+    Out o = run({"--sync", "mirror-2"});
+    EXPECT_EQ(o.code, 1);
+    EXPECT_EQ(o.out, plan);
+    EXPECT_EQ(ReadBytes(d.path("two/d/n\tx")), "old");
+    d.createFile("two/only2", "changed", T.addSecs(60)); // each run compares afresh: the plan follows
+    o = run({"--sync", "update-both"});
+    EXPECT_EQ(o.out, "copy\t2\tonly1\t1\nreplace\t2\td/n\\tx\t3\ncopy\t1\tonly2\t7\n");
+    o = run({"--sync", "mirror-2", "--apply"});
+    EXPECT_EQ(o.code, 0) << o.err.toStdString();
+    EXPECT_EQ(o.out, "copy\t2\tonly1\t1\nreplace\t2\td/n\\tx\t3\ntrash\t2\tonly2\t7\n");
+    EXPECT_EQ(ReadBytes(d.path("two/d/n\tx")), "new");
+    EXPECT_EQ(ReadBytes(d.path("share/Trash/files/only2")), "changed");
+    EXPECT_EQ(run({"--sync", "mirror-2"}).code, 0); // nothing left to do
+    for (const QStringList& bad : {QStringList{"--sync", "mirror"}, QStringList{"--apply"},
+                                   QStringList{"--sync", "update-2", "--db", d.path("x.db")}})
+        EXPECT_EQ(run(bad).code, 2) << bad.join(' ').toStdString();
 }

@@ -105,6 +105,8 @@ void AppendLine(QString& out, const Cells& cells, LineStyle style)
 }
 } // namespace
 
+void AppendTsvText(QString& out, QStringView text) { AppendTsvCell(out, text); }
+
 void AppendRowLine(QString& out, const GridRow& r, LineStyle style, SizeStyle sizeStyle)
 {
     std::array<QString, 2> sizes; // views otherwise: this runs for every row

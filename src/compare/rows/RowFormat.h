@@ -14,5 +14,7 @@ enum class LineStyle { Clipboard, Tsv, Csv };
 // is not valid UTF-8 is written as \xHH in every style.
 void AppendRowLine(QString& out, const GridRow& r, LineStyle style = LineStyle::Clipboard,
                    SizeStyle sizes = SizeStyle::Grouped);
+// Appends a text as a cell of a Tsv line is written (\\, \t, \n, \r, \xHH).
+void AppendTsvText(QString& out, QStringView text);
 // Appends the eight column headers as one line of the style.
 void AppendHeaderLine(QString& out, LineStyle style);
