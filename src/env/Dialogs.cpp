@@ -15,6 +15,7 @@ public:
     QString BrowseFolder(const QString&, const QString&) override { return QString(); }
     QString SaveFile(const QString&, const QString&, const QString&) override { return QString(); }
     bool EditFilters(QString&, QString&) override { return false; }
+    bool ConfirmPlan(const QString&, const QString&, std::vector<PlanLine>&) override { return false; }
     void ShellExecute(const QString&, const QString&) override {}
 };
 

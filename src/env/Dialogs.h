@@ -4,6 +4,15 @@
 // Qt implementation; tests install one that answers and records.
 #include <QString>
 #include <memory>
+#include <vector>
+
+// One action of a plan as its preview lists it, under its group ("ｺﾋﾟｰ",
+// "置き換え", "ごみ箱へ"); the user may leave it out.
+struct PlanLine {
+    QString group, path;
+    qint64 bytes = 0;
+    bool chosen = true;
+};
 
 class IDialogs {
 public:
@@ -25,6 +34,10 @@ public:
     // The dialog of what a comparison leaves out, filled with the lists;
     // false when cancelled, otherwise the lists as set (checked patterns).
     virtual bool EditFilters(QString& exclude, QString& include) = 0;
+    // The preview of a plan: its lines grouped, with counts and bytes, and a
+    // note (the free space); true when the user carries it out, with the
+    // lines they left out unchosen.
+    virtual bool ConfirmPlan(const QString& title, const QString& note, std::vector<PlanLine>& lines) = 0;
     // Shell action on a local file or folder: verb "open" or "explore".
     virtual void ShellExecute(const QString& verb, const QString& path) = 0;
 };

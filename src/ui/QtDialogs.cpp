@@ -1,6 +1,7 @@
 #include "ui/QtDialogs.h"
 
 #include "ui/FilterDialog.h"
+#include "ui/PlanDialog.h"
 
 #include "env/NameBytes.h"
 #include "env/PathRules.h"
@@ -88,6 +89,12 @@ bool QtDialogs::EditFilters(QString& exclude, QString& include)
     exclude = d.Exclude();
     include = d.Include();
     return true;
+}
+
+bool QtDialogs::ConfirmPlan(const QString& title, const QString& note, std::vector<PlanLine>& lines)
+{
+    PlanDialog d(title, note, lines, Owner());
+    return d.exec() == QDialog::Accepted && (d.Take(lines), true);
 }
 
 QString QtDialogs::SaveFile(const QString& title, const QString& name, const QString& filters)

@@ -12,5 +12,6 @@ public:
     QString BrowseFolder(const QString& title, const QString& initial) override;
     QString SaveFile(const QString& title, const QString& name, const QString& filters) override;
     bool EditFilters(QString& exclude, QString& include) override;
+    bool ConfirmPlan(const QString& title, const QString& note, std::vector<PlanLine>& lines) override;
     void ShellExecute(const QString& verb, const QString& path) override;
 };

@@ -7,6 +7,7 @@
 #include "compare/grid/RowActions.h"
 #include "compare/grid/vSpr.h"
 #include "compare/rows/SortKeys.h"
+#include "env/Dialogs.h"
 #include "env/NameBytes.h"
 #include "foldertree/view/uTrD.h"
 #include "support/Files.h"
@@ -250,9 +251,10 @@ TEST_F(List, RowActionsOpenCopyAndRunTheCompareCommand)
     g.setCurrentIndex(g.model()->index(3, 0)); // sub/big.bin, only in Folder 1
     QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5), g.viewport()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(g.viewport(), &key);
-    EXPECT_EQ(items,
-              QStringList({"ﾌｫﾙﾀﾞ1のﾌｧｲﾙを開く(&1)", "ﾌｫﾙﾀﾞ2のﾌｧｲﾙを開く(&2) -", "ﾌｫﾙﾀﾞ1のﾌｧｲﾙがあるﾌｫﾙﾀﾞを開く(&3)",
-                           "ﾌｫﾙﾀﾞ2のﾌｧｲﾙがあるﾌｫﾙﾀﾞを開く(&4) -", "2つのﾊﾟｽをｺﾋﾟｰ(&P)", "比較ﾂｰﾙで比較(&T) -"}));
+    EXPECT_EQ(items, QStringList({"ﾌｫﾙﾀﾞ1のﾌｧｲﾙを開く(&1)", "ﾌｫﾙﾀﾞ2のﾌｧｲﾙを開く(&2) -",
+                                  "ﾌｫﾙﾀﾞ1のﾌｧｲﾙがあるﾌｫﾙﾀﾞを開く(&3)", "ﾌｫﾙﾀﾞ2のﾌｧｲﾙがあるﾌｫﾙﾀﾞを開く(&4) -",
+                                  "2つのﾊﾟｽをｺﾋﾟｰ(&P)", "比較ﾂｰﾙで比較(&T) -", "", "ﾌｫﾙﾀﾞ2へｺﾋﾟｰ...", "ﾌｫﾙﾀﾞ1へｺﾋﾟｰ...",
+                                  "ﾌｫﾙﾀﾞ1のﾌｧｲﾙをごみ箱へ...", "ﾌｫﾙﾀﾞ2のﾌｧｲﾙをごみ箱へ..."}));
     EXPECT_EQ(ds.dlg.shell.value(1), "open " + dir.path("one/sub"));
     w.Actions().CopyPaths(4); // sub/c.h
     EXPECT_EQ(QGuiApplication::clipboard()->text(), dir.path("one/sub/c.h") + "\n" + dir.path("two/sub/c.h") + "\n");
@@ -454,4 +456,43 @@ TEST(FilterDialogTest, PresetAndCheckedPatterns)
     d.findChildren<QLineEdit*>()[1]->setText("*.c");
     d.accept();
     EXPECT_EQ(d.result(), QDialog::Accepted);
+}
+
+// A whole-folder plan from the menu: the preview lists each action under
+// its kind, one is left out, the rest is done, the replaced file is in the
+// trash, and the grid and the status line show the folders as they are now.
+// The chosen rows' action goes the same way.
+TEST_F(List, PlansAndRowActionsAreShownFirstAndDoneSafely)
+{
+    const QByteArray was = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", dir.createDir("share").toUtf8());
+    fmCmpr& w = Compared();
+    EXPECT_EQ(w.mnPlan[0]->text(), "ﾌｫﾙﾀﾞ2を更新する...");
+    ds.dlg.planAnswers.push_back({"ﾌｫﾙﾀﾞ2: sub/big.bin"});
+    w.mnPlan[0]->trigger();
+    ASSERT_EQ(ds.dlg.plans.size(), 1);
+    EXPECT_TRUE(ds.dlg.plans[0].startsWith("ﾌｫﾙﾀﾞ2を更新する|ﾌｫﾙﾀﾞ2 に書く量 ")) << ds.dlg.plans[0].toStdString();
+    QStringList listed;
+    for (const PlanLine& l : ds.dlg.planLines)
+        listed << l.group + " " + l.path;
+    EXPECT_EQ(listed, QStringList({"置き換え(古いﾌｧｲﾙはごみ箱へ) ﾌｫﾙﾀﾞ2: B.cpp", "ｺﾋﾟｰ ﾌｫﾙﾀﾞ2: zero",
+                                   "ｺﾋﾟｰ ﾌｫﾙﾀﾞ2: sub/big.bin"}));
+    EXPECT_EQ(ReadBytes(dir.path("two/B.cpp")), "bbb");
+    EXPECT_EQ(ReadBytes(dir.path("share/Trash/files/B.cpp")), "b");
+    EXPECT_FALSE(QFileInfo::exists(dir.path("two/sub/big.bin")));
+    EXPECT_EQ(Names(w.Spr->Model()), QStringList({"B", "a", "zero", "big", "c", "only2"}));
+    EXPECT_EQ(w.Spr->Model().CellText(0, 3), "1=2");
+    EXPECT_TRUE(w.StatusLine()->text().startsWith("※ ﾌｫﾙﾀﾞ2を更新する: 2 件を行いました"))
+        << w.StatusLine()->text().toStdString();
+
+    w.Spr->selectRow(5); // only2.md, only in Folder 2
+    ds.dlg.planAnswers.push_back({});
+    w.mnRowAct[3]->trigger(); // Folder 2's file to the trash
+    EXPECT_EQ(ds.dlg.planLines.size(), 1u);
+    EXPECT_EQ(ReadBytes(dir.path("share/Trash/files/only2.md")), "m");
+    EXPECT_EQ(Names(w.Spr->Model()), QStringList({"B", "a", "zero", "big", "c"}));
+    w.mnPlan[4]->trigger(); // the preview cancelled: nothing done
+    EXPECT_EQ(Names(w.Spr->Model()), QStringList({"B", "a", "zero", "big", "c"}));
+    Close();
+    qputenv("XDG_DATA_HOME", was);
 }

@@ -32,6 +32,18 @@ public:
         filterAnswers.pop_front();
         return true;
     }
+    bool ConfirmPlan(const QString& title, const QString& note, std::vector<PlanLine>& lines) override
+    {
+        plans.append(title + QLatin1Char('|') + note);
+        planLines = lines;
+        if (planAnswers.empty())
+            return false;
+        const QStringList leaveOut = planAnswers.front();
+        planAnswers.pop_front();
+        for (PlanLine& l : lines)
+            l.chosen = !leaveOut.contains(l.path);
+        return true;
+    }
     void ShellExecute(const QString& verb, const QString& path) override
     {
         shell.append(verb + QLatin1Char(' ') + path);
@@ -48,6 +60,9 @@ public:
     std::deque<QString> saveAnswers;                       // the first is given every time
     QStringList filtersShown;                              // "exclude|include" the filter dialog opened with
     std::deque<std::pair<QString, QString>> filterAnswers; // none left: cancelled
+    QStringList plans;                                     // "title|note" of each preview
+    std::vector<PlanLine> planLines;                       // the lines of the last preview
+    std::deque<QStringList> planAnswers;                   // paths left out; none left: cancelled
 };
 
 // Installs a RecordingDialogs for the life of the object.

@@ -1,5 +1,9 @@
 #include "compare/act/SyncPlan.h"
 
+#include "env/NameBytes.h"
+
+#include <QSet>
+
 namespace {
 // The file of a pair on a side, as the other side's copy goes over it or
 // as it goes to the trash.
@@ -97,4 +101,44 @@ QString ActionWord(SyncAction::Kind k)
     return k == SyncAction::Copy      ? QStringLiteral("copy")
            : k == SyncAction::Replace ? QStringLiteral("replace")
                                       : QStringLiteral("trash");
+}
+
+QString RowKey(const QString& folder, const QString& name)
+{
+    return FoldName(folder.isEmpty() ? name : folder + QLatin1Char('/') + name);
+}
+
+QString RowKey(const CmprResult::Pair& p)
+{
+    return p.name1.isEmpty() ? RowKey(p.folder2, p.name2) : RowKey(p.folder1, p.name1);
+}
+
+std::vector<SyncAction> MakeRowPlan(const std::vector<CmprResult::Pair>& pairs, const QStringList& keys, RowAct act)
+{
+    const QSet<QString> chosen(keys.begin(), keys.end());
+    std::vector<SyncAction> out;
+    for (const CmprResult::Pair& p : pairs) {
+        const bool has1 = !p.name1.isEmpty(), has2 = !p.name2.isEmpty();
+        if (!chosen.contains(RowKey(p)))
+            continue;
+        switch (act) {
+        case RowAct::CopyTo2:
+            if (has1)
+                out.push_back(Act(has2 ? SyncAction::Replace : SyncAction::Copy, 2, p));
+            break;
+        case RowAct::CopyTo1:
+            if (has2)
+                out.push_back(Act(has1 ? SyncAction::Replace : SyncAction::Copy, 1, p));
+            break;
+        case RowAct::Trash1:
+            if (has1)
+                out.push_back(Act(SyncAction::Trash, 1, p));
+            break;
+        case RowAct::Trash2:
+            if (has2)
+                out.push_back(Act(SyncAction::Trash, 2, p));
+            break;
+        }
+    }
+    return out;
 }

@@ -28,5 +28,16 @@ struct SyncAction {
 };
 
 std::vector<SyncAction> MakePlan(const std::vector<CmprResult::Pair>& pairs, PlanKind plan);
+
+// Actions on chosen rows: a side's copy to the other side (new, or over
+// the other side's copy), or a side's copy to the trash.
+enum class RowAct { CopyTo2, CopyTo1, Trash1, Trash2 };
+// A row's key: its path (Folder 1's where it has one, else Folder 2's)
+// regardless of case and composition, as the grid's rows name them.
+QString RowKey(const QString& folder, const QString& name);
+QString RowKey(const CmprResult::Pair& p);
+// The actions on the rows whose keys are given, in the pairs' order; rows
+// the action does not apply to (no file on that side) are passed over.
+std::vector<SyncAction> MakeRowPlan(const std::vector<CmprResult::Pair>& pairs, const QStringList& keys, RowAct act);
 // The plan's word for an action: "copy", "replace", "trash".
 QString ActionWord(SyncAction::Kind k);

@@ -151,5 +151,9 @@ void RowActions::Menu(int row, const QPoint& at)
         a->setEnabled(it.enabled);
         connect(a, &QAction::triggered, this, it.act);
     }
+    if (extend) {
+        menu.addSeparator();
+        extend(menu);
+    }
     menu.exec(at);
 }

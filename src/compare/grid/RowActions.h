@@ -6,6 +6,9 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
+
+class QMenu;
 
 struct GridRow;
 class vSpr;
@@ -38,6 +41,8 @@ public:
     void Activate(int row);
     // The context menu of a row at a screen position.
     void Menu(int row, const QPoint& at);
+    // Adds the window's own entries to a row's context menu.
+    std::function<void(QMenu&)> extend;
 
 private:
     RowPaths Paths(int row) const;

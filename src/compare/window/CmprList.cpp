@@ -142,6 +142,8 @@ QString CmprList::StatusText(const QString& cur1, const QString& cur2) const
     QString t;
     if (cur1 != m_fld1 || cur2 != m_fld2)
         t += QStringLiteral("※ 以前のﾌｫﾙﾀﾞの比較結果です　");
+    if (!done.isEmpty())
+        t += QStringLiteral("※ ") + done + QStringLiteral("　");
     if (!m_excluded.isEmpty() || !m_included.isEmpty())
         t += QStringLiteral("※ ﾌｨﾙﾀで絞った比較結果です　");
     t += QStringLiteral("ﾌｫﾙﾀﾞ1: ") + m_fld1 + QStringLiteral("　ﾌｫﾙﾀﾞ2: ") + m_fld2 + QStringLiteral("　比較日時: ") +

@@ -52,6 +52,7 @@ public:
     DispMode nDisp = DispMode::All;
     CmprRule rule;            // how the copies of a file are compared
     QString exclude, include; // patterns of what a comparison leaves out
+    QString done;             // what the last plan did, for the status line
     bool bCmprd = false;
     qint64 nRun = 0; // the run whose rows the grid shows
 

@@ -2,8 +2,10 @@
 
 #include "app/state/Usr.h"
 #include "compare/grid/FindBar.h"
+#include "compare/grid/ResultModel.h"
 #include "compare/grid/RowActions.h"
 #include "compare/grid/vSpr.h"
+#include "compare/window/SyncActions.h"
 #include "compare/window/WinSettings.h"
 #include "env/Dialogs.h"
 #include "env/Error.h"
@@ -42,6 +44,8 @@ fmCmpr& fmCmpr::Instance()
 
 bool fmCmpr::Exists() { return g_main != nullptr; }
 
+fmCmpr::~fmCmpr() = default;
+
 void fmCmpr::Discard()
 {
     delete g_main;
@@ -55,7 +59,12 @@ fmCmpr::fmCmpr() : m_store(ResultStore::PathIn(Usr::sUsrFld))
     setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     BuildPanes();
     m_list = std::make_unique<CmprList>(*Spr, m_store);
+    m_sync = std::make_unique<SyncActions>(*m_list);
     m_list->onShown = [this] {
+        for (QAction* a : mnRowAct)
+            a->setEnabled(true);
+        for (QAction* a : mnPlan)
+            a->setEnabled(true);
         m_actions->SetFolders(m_list->Fld1(), m_list->Fld2());
         Spr->FitSizeColumns();
         ShowStatus();
@@ -146,6 +155,8 @@ void fmCmpr::BuildMenus()
     mnFilter =
         mnJb1->addAction(QStringLiteral("比較から除くﾌｧｲﾙとﾌｫﾙﾀﾞ..."), this, guard([this] { mnFilter_Click(); }));
     mnJb1->addSeparator();
+    BuildSyncMenus(mnJb1);
+    mnJb1->addSeparator();
     mnSave = mnJb1->addAction(QStringLiteral("比較ﾘｽﾄをﾌｧｲﾙに保存..."), QKeySequence::Save, this,
                               guard([this] { m_list->SaveList(); }));
     mnSave->setEnabled(false);
@@ -169,6 +180,37 @@ void fmCmpr::BuildMenus()
         mnDisp[size_t(i)]->setShortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + i)));
     }
     m_list->SetMenus(mnDisp, mnCmpr[1], mnSave);
+}
+
+void fmCmpr::BuildSyncMenus(QMenu* parent)
+{
+    auto guard = [](auto f) { return [f] { Usr::Guard(f); }; };
+    QMenu* rows = parent->addMenu(QStringLiteral("選択した行の操作"));
+    QMenu* plans = parent->addMenu(QStringLiteral("ﾌｫﾙﾀﾞを揃える"));
+    for (int i = 0; i < 4; ++i) {
+        mnRowAct[size_t(i)] =
+            rows->addAction(SyncActions::RowCaption(RowAct(i)), this, guard([this, i] { mnRowAct_Click(i); }));
+        mnRowAct[size_t(i)]->setEnabled(false);
+    }
+    for (int i = 0; i < 5; ++i) {
+        mnPlan[size_t(i)] = plans->addAction(SyncActions::PlanCaption(PlanKind(i)), this,
+                                             guard([this, i] { m_sync->RunPlan(PlanKind(i)); }));
+        mnPlan[size_t(i)]->setEnabled(false);
+    }
+    m_actions->extend = [this](QMenu& menu) {
+        for (QAction* a : mnRowAct)
+            menu.addAction(a);
+    };
+}
+
+void fmCmpr::mnRowAct_Click(int Index)
+{
+    QStringList keys;
+    for (int r : Spr->SelectedRows()) {
+        const GridRow row = Spr->Model().Row(r);
+        keys << RowKey(row.sPh, row.sFL);
+    }
+    m_sync->ActOnRows(RowAct(Index), keys);
 }
 
 void fmCmpr::BuildRuleMenus(QMenu* parent)
@@ -279,7 +321,11 @@ void fmCmpr::mnCmpr_Click(int Index)
 
 void fmCmpr::mnDisp_Click(int Index) { m_list->mnDisp_Click(Index); }
 
-void fmCmpr::CmprFld() { m_list->CmprFld(uTrD1->Path(), uTrD2->Path()); }
+void fmCmpr::CmprFld()
+{
+    m_list->done.clear();
+    m_list->CmprFld(uTrD1->Path(), uTrD2->Path());
+}
 
 void fmCmpr::ShowStatus()
 {

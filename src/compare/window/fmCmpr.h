@@ -9,6 +9,7 @@
 #include <memory>
 
 class FindBar;
+class SyncActions;
 struct WinSettings;
 class QAction;
 class RowActions;
@@ -21,6 +22,7 @@ class vSpr;
 class fmCmpr : public QMainWindow {
     Q_OBJECT
 public:
+    ~fmCmpr() override;
     static fmCmpr& Instance();
     static bool Exists();
     // Destroys the window without saving (tests start afresh).
@@ -32,6 +34,7 @@ public:
     void mnCmpr_Click(int Index);
     void mnDisp_Click(int Index);
     void mnFilter_Click();
+    void mnRowAct_Click(int Index);
     void CmprFld();
     void WinLayout(bool bSave);
 
@@ -42,11 +45,13 @@ public:
     std::array<QAction*, 5> mnFileAct{}; // mnFile(0..4)
     std::array<QAction*, 2> mnFld1{}, mnFld2{}, mnCmpr{};
     std::array<QAction*, kDispModes> mnDisp{};
-    QAction* mnSave = nullptr;        // save the list to a file
-    QAction* mnFilter = nullptr;      // what a comparison leaves out
-    std::array<QAction*, 3> mnRule{}; // time, time and size, content
-    std::array<QAction*, 3> mnTol{};  // no tolerance, 2 s, 2 s and whole hours
-    std::array<QAction*, 3> mnFind{}; // find, find next, find previous
+    QAction* mnSave = nullptr;          // save the list to a file
+    QAction* mnFilter = nullptr;        // what a comparison leaves out
+    std::array<QAction*, 4> mnRowAct{}; // the chosen rows copied across or to the trash
+    std::array<QAction*, 5> mnPlan{};   // whole-folder plans
+    std::array<QAction*, 3> mnRule{};   // time, time and size, content
+    std::array<QAction*, 3> mnTol{};    // no tolerance, 2 s, 2 s and whole hours
+    std::array<QAction*, 3> mnFind{};   // find, find next, find previous
     FindBar* Find() const { return m_find; }
     QLabel* StatusLine() const { return m_status; }
     RowActions& Actions() const { return *m_actions; }
@@ -77,6 +82,7 @@ private:
     void BuildRuleMenus(QMenu* parent);
     void CheckRule();
     void RuleSettings(bool bSave);
+    void BuildSyncMenus(QMenu* parent);
     void FilterSettings(bool bSave);
     // The layout as it stands, and a loaded layout applied.
     WinSettings LayoutNow() const;
@@ -90,6 +96,7 @@ private:
     RowActions* m_actions = nullptr;
     ResultStore m_store;
     std::unique_ptr<CmprList> m_list;
+    std::unique_ptr<SyncActions> m_sync;
     QSize m_pane; // pane size to apply, in twips
     bool m_paneLock = false;
     bool m_activated = false;
