@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -78,8 +79,18 @@ bool RewriteInPlace(const QString& path, const QByteArray& bytes, QString& err)
     }
     const QString copy = InPlaceCopyPath(path);
     QDir().mkpath(QFileInfo(copy).path());
-    if (!ReplaceFile(copy, f.readAll(), err))
+    const QByteArray old = f.readAll();
+    if (!ReplaceFile(copy, old, err))
         return false;
+    // the room first, written at the end: a full disk fails here, with the
+    // old text whole
+    if (bytes.size() > old.size() &&
+        (!f.seek(old.size()) || f.write(QByteArray(bytes.size() - old.size(), '\0')) != bytes.size() - old.size() ||
+         !f.flush())) {
+        err = f.errorString();
+        f.resize(old.size());
+        return false;
+    }
     f.seek(0);
     if (f.write(bytes) != bytes.size() || !f.resize(bytes.size()) || !f.flush()) {
         err = f.errorString() + QStringLiteral(" (元のﾌｧｲﾙの控え: ") + copy + QLatin1Char(')');
@@ -147,6 +158,23 @@ namespace {
 bool WriteAll(QFile& f, const QByteArray& bytes) { return f.write(bytes) == bytes.size() && f.flush(); }
 } // namespace
 
+namespace {
+// Temporary files of earlier saves that a killed process left behind,
+// older than a minute, removed as they stand (links as links).
+void RemoveStaleTemps(const QString& target)
+{
+    const QFileInfo t(target);
+    const QDir folder = t.dir();
+    const QString prefix = t.fileName() + QStringLiteral(".$$$");
+    for (const QFileInfo& f :
+         folder.entryInfoList({prefix + QStringLiteral("??????")}, QDir::AllEntries | QDir::Hidden | QDir::System)) {
+        // a save's own temporary file is never a link: one that is, is stale
+        if (f.isSymLink() || f.lastModified().secsTo(QDateTime::currentDateTime()) > 60)
+            QFile::remove(f.filePath());
+    }
+}
+} // namespace
+
 bool ReplaceFile(const QString& path, const QByteArray& bytes, QString& err)
 {
     const QFileInfo link(path);
@@ -155,6 +183,7 @@ bool ReplaceFile(const QString& path, const QByteArray& bytes, QString& err)
         err = QStringLiteral("ﾘﾝｸ先のﾌｧｲﾙがありません: ") + target;
         return false;
     }
+    RemoveStaleTemps(target);
     const bool existed = QFileInfo(target).isFile();
     QTemporaryFile tmp(target + QStringLiteral(".$$$XXXXXX"));
     tmp.setAutoRemove(true);

@@ -225,7 +225,8 @@ std::vector<CmprResult::Pair> CmprResult::Pairs() const
             continue;
         }
         const WalkFile& g = w2.files[size_t(j)];
-        out.push_back({m_code[i], w1.Folder(f), w1.Name(f), w2.Folder(g), w2.Name(g), f.size, g.size, f.mtime, g.mtime});
+        out.push_back(
+            {m_code[i], w1.Folder(f), w1.Name(f), w2.Folder(g), w2.Name(g), f.size, g.size, f.mtime, g.mtime});
     }
     for (size_t j = 0; j < w2.files.size(); ++j) {
         if (m_2.partner[j] != kNoMatch)
