@@ -1,18 +1,19 @@
 #include "ui/PlanDialog.h"
 
+#include "compare/rows/GridRow.h"
 #include "env/NameBytes.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QMap>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
-QString Bytes(qint64 n) { return QLocale(QLocale::C).toString(n) + QStringLiteral(" ﾊﾞｲﾄ"); }
+QString Grouped(qint64 n) { return n == 0 ? QStringLiteral("0") : SizeText(n); }
+QString Bytes(qint64 n) { return Grouped(n) + QStringLiteral(" ﾊﾞｲﾄ"); }
 } // namespace
 
 PlanDialog::PlanDialog(const QString& title, const QString& note, const std::vector<PlanLine>& lines, QWidget* parent)
@@ -31,7 +32,7 @@ PlanDialog::PlanDialog(const QString& title, const QString& note, const std::vec
             g->setFlags(g->flags() | Qt::ItemIsAutoTristate | Qt::ItemIsUserCheckable);
             g->setExpanded(true);
         }
-        auto* it = new QTreeWidgetItem(g, {ShownName(l.path), QLocale(QLocale::C).toString(l.bytes)});
+        auto* it = new QTreeWidgetItem(g, {ShownName(l.path), Grouped(l.bytes)});
         it->setFlags(it->flags() | Qt::ItemIsUserCheckable);
         it->setCheckState(0, l.chosen ? Qt::Checked : Qt::Unchecked);
         it->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);

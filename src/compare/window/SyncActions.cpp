@@ -2,6 +2,7 @@
 
 #include "app/state/Usr.h"
 #include "compare/act/SyncRun.h"
+#include "compare/rows/GridRow.h"
 #include "compare/run/CmprRun.h"
 #include "compare/window/CmprList.h"
 #include "compare/window/WaitProgress.h"
@@ -10,7 +11,6 @@
 #include "env/NameBytes.h"
 #include "ui/sbWait.h"
 
-#include <QLocale>
 #include <QStorageInfo>
 
 namespace {
@@ -21,7 +21,7 @@ QString GroupOf(SyncAction::Kind k)
                                       : QStringLiteral("ごみ箱へ");
 }
 
-QString Bytes(qint64 n) { return QLocale(QLocale::C).toString(n) + QStringLiteral(" ﾊﾞｲﾄ"); }
+QString Bytes(qint64 n) { return (n == 0 ? QStringLiteral("0") : SizeText(n)) + QStringLiteral(" ﾊﾞｲﾄ"); }
 
 // What each side takes in, against its free space.
 QString SpaceNote(const std::vector<SyncAction>& plan, const QString& root1, const QString& root2)
