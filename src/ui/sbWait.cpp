@@ -157,6 +157,12 @@ void sbWait::ShowRows(const QString& what, qint64 rows)
     ShowProgress(what + QLatin1Char(' ') + QLocale(QLocale::C).toString(rows) + QStringLiteral(" 件"));
 }
 
+void sbWait::ShowFiles(qint64 files, qint64 bytes)
+{
+    ShowProgress(QLocale(QLocale::C).toString(files) + QStringLiteral(" 件 ") +
+                 QLocale(QLocale::C).toString(bytes / (1024 * 1024)) + QStringLiteral(" MB"));
+}
+
 void sbWait::ShowProgress(const QString& what)
 {
     // input is looked at every time, so Esc is seen at once; the panel is

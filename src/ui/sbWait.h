@@ -25,6 +25,8 @@ public:
     void ShowBytes(qint64 bytes);
     // Rows done so far by a step named `what` ("保存 1,200 件").
     void ShowRows(const QString& what, qint64 rows);
+    // Files done and bytes written so far by a plan ("12 件 340 MB").
+    void ShowFiles(qint64 files, qint64 bytes);
     // Shows the button "中止" (Esc too) until cEnd; it sets `flag`.
     void AllowStop(std::atomic<bool>* flag);
     QPushButton* StopButton() const { return cmStop; }

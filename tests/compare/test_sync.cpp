@@ -4,6 +4,7 @@
 // leaves every file old and whole or new and whole.
 #include "EngineFixture.h"
 
+#include "compare/act/SafeCopy.h"
 #include "compare/act/SyncRun.h"
 #include "support/Files.h"
 
@@ -176,6 +177,26 @@ TEST_F(Sync, AStopAndAFullDiskLeaveEveryFileWhole)
     EXPECT_EQ(full[0].state, SyncOutcome::Failed);
     EXPECT_EQ(ReadBytes(dir.path("small/f")), "old");
     EXPECT_TRUE(QDir(small).entryList({"*$$$*"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+// A file on another file system goes to that volume's trash, never copied
+// across to the user's.
+TEST_F(Sync, AFileOnAnotherVolumeGoesToThatVolumesTrash)
+{
+    const QString vol = dir.createDir("vol");
+    if (::mount("tmpfs", vol.toUtf8().constData(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "needs root to mount a file system";
+    struct Unmount {
+        QByteArray at;
+        ~Unmount() { ::umount2(at.constData(), MNT_DETACH); }
+    } unmount{vol.toUtf8()};
+    const QString f = dir.createFile("vol/sub/gone.txt", "bye");
+    QString err;
+    ASSERT_TRUE(MoveToTrash(f, err)) << err.toStdString();
+    const QString trash = vol + "/.Trash-" + QString::number(::getuid());
+    EXPECT_EQ(ReadBytes(trash + "/files/gone.txt"), "bye");
+    EXPECT_TRUE(ReadBytes(trash + "/info/gone.txt.trashinfo").contains("Path=" + QUrl::toPercentEncoding(f, "/")));
+    EXPECT_FALSE(QFileInfo::exists(f));
 }
 
 // A process killed while it copies: every destination old and whole or new
