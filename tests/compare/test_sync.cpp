@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QUrl>
 #include <csignal>
-#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -153,12 +152,9 @@ TEST_F(Sync, AStopAndAFullDiskLeaveEveryFileWhole)
     EXPECT_EQ(ReadBytes(dir.path("two/only2.txt")), "22");
 
     const QString small = dir.createDir("small");
-    if (::mount("tmpfs", small.toUtf8().constData(), "tmpfs", 0, "size=64k") != 0)
+    const MountedTmpfs fs(small, "size=64k");
+    if (!fs.Ok())
         GTEST_SKIP() << "needs root to mount a small file system";
-    struct Unmount {
-        QByteArray at;
-        ~Unmount() { ::umount(at.constData()); }
-    } unmount{small.toUtf8()};
     file("big/one/f", QByteArray(200 * 1024, 'n'));
     dir.createFile("small/f", "old");
     SyncAction a{SyncAction::Replace,
@@ -184,12 +180,9 @@ TEST_F(Sync, AStopAndAFullDiskLeaveEveryFileWhole)
 TEST_F(Sync, AFileOnAnotherVolumeGoesToThatVolumesTrash)
 {
     const QString vol = dir.createDir("vol");
-    if (::mount("tmpfs", vol.toUtf8().constData(), "tmpfs", 0, "size=1m") != 0)
+    const MountedTmpfs fs(vol, "size=1m");
+    if (!fs.Ok())
         GTEST_SKIP() << "needs root to mount a file system";
-    struct Unmount {
-        QByteArray at;
-        ~Unmount() { ::umount2(at.constData(), MNT_DETACH); }
-    } unmount{vol.toUtf8()};
     const QString f = dir.createFile("vol/sub/gone.txt", "bye");
     QString err;
     ASSERT_TRUE(MoveToTrash(f, err)) << err.toStdString();

@@ -8,7 +8,6 @@
 #include <QByteArray>
 #include <csignal>
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,12 +27,9 @@ protected:
 TEST_F(InPlace, AFullDiskLeavesTheOldFileWhole)
 {
     const QString small = dir.createDir("small");
-    if (::mount("tmpfs", small.toUtf8().constData(), "tmpfs", 0, "size=256k") != 0)
+    const MountedTmpfs fs(small, "size=256k");
+    if (!fs.Ok())
         GTEST_SKIP() << "needs root to mount a small file system";
-    struct Unmount {
-        QByteArray at;
-        ~Unmount() { ::umount(at.constData()); }
-    } unmount{small.toUtf8()};
     const QByteArray old(20000, 'o');
     const QString f = dir.createFile("small/User.xml", old);
     dir.createFile("small/filler", QByteArray(200 * 1024, 'f'));

@@ -1,5 +1,7 @@
 #include "support/Files.h"
+
 #include "support/Printers.h"
+#include <sys/mount.h>
 
 #include "env/NameBytes.h"
 
@@ -65,4 +67,15 @@ QByteArray LaunchFileBytes(qint32 l, qint32 t, qint32 w, qint32 h, const QByteAr
         b.append(s);
     }
     return b;
+}
+
+MountedTmpfs::MountedTmpfs(const QString& at, const char* options)
+        : m_at(QFile::encodeName(at)), m_ok(::mount("tmpfs", m_at.constData(), "tmpfs", 0, options) == 0)
+{
+}
+
+MountedTmpfs::~MountedTmpfs()
+{
+    if (m_ok)
+        ::umount2(m_at.constData(), MNT_DETACH);
 }

@@ -29,3 +29,18 @@ public:
 private:
     qint64 m_old;
 };
+
+// A tmpfs mounted at a folder for the life of the object ("size=64k");
+// only root may mount, so Ok() is false for other users.
+class MountedTmpfs {
+public:
+    MountedTmpfs(const QString& at, const char* options);
+    ~MountedTmpfs();
+    MountedTmpfs(const MountedTmpfs&) = delete;
+    MountedTmpfs& operator=(const MountedTmpfs&) = delete;
+    bool Ok() const { return m_ok; }
+
+private:
+    QByteArray m_at;
+    bool m_ok;
+};
