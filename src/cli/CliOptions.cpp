@@ -10,7 +10,7 @@ const char* const kHelp =
     "\n"
     "ﾌｫﾙﾀﾞ1 の下の各ﾌｧｲﾙを、ﾌｫﾙﾀﾞ2 の下の同じ相対ﾌｫﾙﾀﾞと名前(大文字と小文字は\n"
     "区別しない)のﾌｧｲﾙと比較し、表示ﾓｰﾄﾞの行を順に1行ずつ UTF-8 で出力します。\n"
-    "比較結果は、--no-store を指定しない限り比較結果ﾌｧｲﾙにも書き込みます。\n"
+    "比較結果ﾌｧｲﾙには、--store か --db を指定したときだけ書き込みます。\n"
     "\n"
     "比較ｺｰﾄﾞ:\n"
     "  1-*  ﾌｫﾙﾀﾞ1 にだけある      2-*  ﾌｫﾙﾀﾞ2 にだけある\n"
@@ -39,8 +39,8 @@ const char* const kHelp =
     "  --ignore-hours     2秒に加え、ちょうど1時間・2時間(±2秒)の違いも同じとみなす\n"
     "                     (ﾀｲﾑｿﾞｰﾝや夏時間をまたいだﾃﾞｨｽｸ向け)\n"
     "  --threads N        片側につき同時に読むﾌｫﾙﾀﾞの数(1 から 64。既定: CPU のｺｱ数の\n"
-    "                     2倍、2 から 8)。1 のときは --no-store の行の書き出しも\n"
-    "                     1つのｽﾚｯﾄﾞで行う\n"
+    "                     2倍、2 から 8)。1 のときは比較結果ﾌｧｲﾙに書かないときの行の\n"
+    "                     書き出しも1つのｽﾚｯﾄﾞで行う\n"
     "  --header           tsv と csv の先頭に見出しの行を加える\n"
     "  --bytes            tsv と csv のｻｲｽﾞを桁区切りなしのﾊﾞｲﾄ数で書く(0 ﾊﾞｲﾄは 0、\n"
     "                     ﾌｧｲﾙのない側は空)\n"
@@ -71,10 +71,12 @@ const char* const kHelp =
     "                     一時ﾌｧｲﾙに書いて置き換え、置き換えたﾌｧｲﾙと除くﾌｧｲﾙはごみ箱へ\n"
     "                     移します。行った作業を出力し、すべてできれば 0、できなかった\n"
     "                     作業があれば(標準ｴﾗｰ出力に理由) 2 で終わります\n"
-    "  --db FILE          使う比較結果ﾌｧｲﾙ(既定: このﾌﾟﾛｸﾞﾗﾑと同じ場所の usData\n"
-    "                     ﾌｫﾙﾀﾞの Cmpr.mdb、そこに書けなければ ~/.local/share/FldCmpr/\n"
-    "                     usData の Cmpr.mdb。なければ作ります。下に今の場所を書きます)\n"
-    "  --no-store         比較結果ﾌｧｲﾙに書かず、比較結果を直接出力する\n"
+    "  --store            ｳｨﾝﾄﾞｳと同じ比較結果ﾌｧｲﾙに書く(このﾌﾟﾛｸﾞﾗﾑと同じ場所の\n"
+    "                     usData ﾌｫﾙﾀﾞの Cmpr.mdb、そこに書けなければ ~/.local/share/\n"
+    "                     FldCmpr/usData の Cmpr.mdb。なければ作ります。下に今の場所を\n"
+    "                     書きます)\n"
+    "  --db FILE          この比較結果ﾌｧｲﾙに書く(なければ作ります)\n"
+    "  --no-store         比較結果ﾌｧｲﾙに書かない(既定。以前の版との互換のため)\n"
     "  --version          版を表示する\n"
     "  -h, --help         この説明を表示する\n"
     "  --                 以降の引数はｵﾌﾟｼｮﾝでなくﾌｫﾙﾀﾞとして扱う\n"
@@ -153,10 +155,10 @@ bool SetFlag(CliOptions& o, const QString& a)
         o.rule.tolerance = CmprRule::WholeHours;
         return true;
     }
-    bool* const flags[] = {&o.noStore, &o.header, &o.bytes, &o.bom,     &o.summary, &o.quiet,
-                           &o.quiet,   &o.help,   &o.help,  &o.version, &o.apply};
+    bool* const flags[] = {&o.noStore, &o.header, &o.bytes,   &o.bom,   &o.summary, &o.quiet,
+                           &o.quiet,   &o.help,   &o.help,    &o.version, &o.apply, &o.store};
     const char16_t* const names[] = {u"--no-store", u"--header", u"--bytes", u"--bom",     u"--summary", u"-q",
-                                     u"--quiet",    u"-h",       u"--help",  u"--version", u"--apply"};
+                                     u"--quiet",    u"-h",       u"--help",  u"--version", u"--apply",   u"--store"};
     for (size_t i = 0; i < std::size(names); ++i)
         if (a == QStringView(names[i])) {
             *flags[i] = true;
@@ -171,16 +173,18 @@ void Check(const CliOptions& o)
         return;
     if (o.folders.size() != 2)
         throw UsageError(QStringLiteral("ﾌｫﾙﾀﾞを2つ指定して下さい"));
-    if (o.noStore && !o.db.isEmpty())
-        throw UsageError(QStringLiteral("--no-store と --db は一緒に使えません"));
+    if (o.noStore && o.Stores())
+        throw UsageError(QStringLiteral("--no-store と --store、--db は一緒に使えません"));
+    if (o.store && !o.db.isEmpty())
+        throw UsageError(QStringLiteral("--store と --db は一緒に使えません"));
     if (o.format == OutFormat::Json && (o.header || o.bytes))
         throw UsageError(QStringLiteral("--header と --bytes は tsv と csv のｵﾌﾟｼｮﾝです"));
     if (o.bom && o.format != OutFormat::Csv)
         throw UsageError(QStringLiteral("--bom は csv のｵﾌﾟｼｮﾝです"));
     if (o.apply && o.sync.isEmpty())
         throw UsageError(QStringLiteral("--apply は --sync と一緒に使います"));
-    if (!o.sync.isEmpty() && !o.db.isEmpty())
-        throw UsageError(QStringLiteral("--sync と --db は一緒に使えません(--sync は比較結果ﾌｧｲﾙに書きません)"));
+    if (!o.sync.isEmpty() && o.Stores())
+        throw UsageError(QStringLiteral("--sync と --store、--db は一緒に使えません(--sync は比較結果ﾌｧｲﾙに書きません)"));
 }
 } // namespace
 

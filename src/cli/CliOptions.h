@@ -13,8 +13,11 @@ enum class OutFormat { Tsv, Csv, Json };
 struct CliOptions {
     DispMode mode = DispMode::All;
     OutFormat format = OutFormat::Tsv;
-    QString db;           // empty: the program's own store
-    bool noStore = false; // rows straight from the comparison to the output
+    QString db;           // a store to write
+    bool store = false;   // write the program's own store (the window's)
+    bool noStore = false; // accepted, as it always was: no store is the default
+    // Whether a store is written: only when asked for.
+    bool Stores() const { return store || !db.isEmpty(); }
     bool header = false, bytes = false, bom = false;
     bool summary = false, quiet = false;
     bool help = false, version = false;

@@ -25,11 +25,11 @@ constexpr int kSame = 0, kDiffer = 1, kTrouble = 2;
 
 void Err(const QString& text) { std::fprintf(stderr, "fldcmpr-cli: %s\n", ShownName(text).toUtf8().constData()); }
 
-// The store's path: --db, or the program's own store, whose data folder is
-// made when missing.
+// The store's path, only where one is asked for: --db, or with --store the
+// program's own store, whose data folder is made when missing.
 QString StorePath(const CliOptions& o)
 {
-    if (o.noStore || !o.sync.isEmpty())
+    if (!o.Stores() || !o.sync.isEmpty())
         return QString();
     if (!o.db.isEmpty())
         return o.db;
@@ -97,7 +97,7 @@ int Run(const CliOptions& o)
     try {
         // with a store, its thread has the other core; without, the rows
         // are all the work left
-        PrintRows(o, r, out, o.noStore && o.walk.readers != 1 ? PrintThreads() : 1);
+        PrintRows(o, r, out, !o.Stores() && o.walk.readers != 1 ? PrintThreads() : 1);
     } catch (const OutputClosed&) {
         // the reader has what it wanted: the status still tells the result
     } catch (...) {
@@ -128,7 +128,7 @@ int main(int argc, char** argv)
     if (o.help || o.version) {
         std::fputs(o.help ? CliHelp() : "fldcmpr-cli " FLDCMPR_VERSION "\n", stdout);
         if (o.help)
-            std::printf("\n既定の比較結果ﾌｧｲﾙ: %s\n",
+            std::printf("\n--store で書く比較結果ﾌｧｲﾙ: %s\n",
                         ShownName(Usr::UserDataFolder() + QStringLiteral("Cmpr.mdb")).toUtf8().constData());
         return std::fflush(stdout) == 0 ? kSame : kTrouble;
     }

@@ -121,6 +121,8 @@ TEST(Cli, BadInputGivesAMessageAndStatus2)
         {{"-V", d.path("one"), d.path("one")}, 2},
         {{"--format", "xml", d.path("one"), d.path("one")}, 2},
         {{"--no-store", "--db", d.path("r.db"), d.path("one"), d.path("one")}, 2},
+        {{"--no-store", "--store", d.path("one"), d.path("one")}, 2},
+        {{"--store", "--db", d.path("r.db"), d.path("one"), d.path("one")}, 2},
         {{"--format=json", "--header", d.path("one"), d.path("one")}, 2},
         {{"--bom", d.path("one"), d.path("one")}, 2},
         {{"--db"}, 2},

@@ -271,7 +271,7 @@ class Summary(unittest.TestCase):
 
 
 class Store(unittest.TestCase):
-    def test_no_store_writes_nothing_and_the_default_store_is_beside_the_program(self):
+    def test_no_store_unless_asked_and_the_programs_store_is_beside_it(self):
         d = tempfile.mkdtemp()
         try:
             cli = os.path.join(d, 'bin', 'fldcmpr-cli')
@@ -279,13 +279,17 @@ class Store(unittest.TestCase):
             shutil.copy(CLI, cli)
             make(os.path.join(d, 'one', 'a'))
             os.makedirs(os.path.join(d, 'two'))
-            r = subprocess.run([cli, '--no-store', os.path.join(d, 'one'), os.path.join(d, 'two')],
-                               capture_output=True)
-            self.assertEqual(r.returncode, 1, r.stderr)
-            self.assertEqual(sorted(os.listdir(os.path.join(d, 'bin'))), ['fldcmpr-cli'])
-            r = subprocess.run([cli, os.path.join(d, 'one'), os.path.join(d, 'two')], capture_output=True)
+            for opts in (['--no-store'], []):  # nothing written unless asked
+                r = subprocess.run([cli, *opts, os.path.join(d, 'one'), os.path.join(d, 'two')], capture_output=True)
+                self.assertEqual(r.returncode, 1, r.stderr)
+                self.assertEqual(sorted(os.listdir(os.path.join(d, 'bin'))), ['fldcmpr-cli'])
+            r = subprocess.run([cli, '--store', os.path.join(d, 'one'), os.path.join(d, 'two')], capture_output=True)
             self.assertEqual(r.returncode, 1, r.stderr)
             self.assertTrue(os.path.isfile(os.path.join(d, 'bin', 'usData', 'Cmpr.mdb')))
+            env = dict(os.environ, HOME='/nonexistent')  # a system account: works, writes nothing
+            env.pop('XDG_DATA_HOME', None)
+            r = subprocess.run([cli, os.path.join(d, 'one'), os.path.join(d, 'two')], capture_output=True, env=env)
+            self.assertEqual((r.returncode, r.stdout.count(b'\n')), (1, 1), r.stderr)
         finally:
             shutil.rmtree(d)
 
@@ -304,7 +308,7 @@ class Store(unittest.TestCase):
             env = {k: v for k, v in os.environ.items() if k != 'XDG_DATA_HOME'}
             env['HOME'] = home
             cli = os.path.join(bin_, 'fldcmpr-cli')
-            args = [cli, os.path.join(d, 'one'), os.path.join(d, 'two')]
+            args = [cli, '--store', os.path.join(d, 'one'), os.path.join(d, 'two')]
             r = subprocess.run(args, capture_output=True, env=env)
             self.assertEqual(r.returncode, 1, r.stderr)
             store = os.path.join(home, '.local', 'share', 'FldCmpr', 'usData', 'Cmpr.mdb')
