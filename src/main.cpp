@@ -1,17 +1,30 @@
 #include "app/Main.h"
 #include "app/TermSignal.h"
+#include "app/state/StartArgs.h"
 #include "env/Dialogs.h"
 #include "env/Error.h"
+#include "env/Fso.h"
 #include "env/NameBytes.h"
 #include "ui/QtDialogs.h"
 #include "ui/QtLang.h"
 
 #include <QFont>
+#include <QIcon>
 #include <QMessageBox>
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
+    // --help and --version answer without a display
+    if (const StartArgs s = ReadStartArgs(DecodeArguments(argc, argv).mid(1), Fso()); s.help || s.version) {
+        std::fputs(s.help ? StartHelp() : "FldCmpr " FLDCMPR_VERSION "\n", stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     FcApplication app(argc, argv);
+    // the window's icon, and the desktop entry docks and task bars tie it to
+    QGuiApplication::setDesktopFileName(QStringLiteral("jp.example.fldcmpr"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("jp.example.fldcmpr"), QIcon(QStringLiteral(":/icons/fldcmpr.png"))));
     LoadQtTranslations();
     QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
                                {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),

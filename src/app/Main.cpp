@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/state/StartArgs.h"
 #include "app/state/Usr.h"
 #include "compare/window/fmCmpr.h"
 #include "env/Dialogs.h"
@@ -30,7 +31,11 @@ void Main(const QStringList& args, const QString& exePath)
     sbWait::Instance().Load();
     Ini().W_UserData(quintptr(sbWait::Instance().winId()));
     ReadLaunchArg(ArgText(args));
-    fmCmpr::Instance().show();
+    fmCmpr& w = fmCmpr::Instance();
+    w.show();
+    if (!bLnch) // two folders compared at once, or one opened in Folder 1
+        if (const StartArgs s = ReadStartArgs(args.mid(1), ChkFso()); !s.folders.isEmpty())
+            w.OpenFolders(s.folders.value(0), s.folders.value(1));
 }
 
 } // namespace Usr

@@ -96,3 +96,45 @@ TEST(Start, APipeOrDeviceAsLaunchFileDoesNotHang)
         QFile::remove(dir.path("bin/usData/User.xml"));
     }
 }
+
+// Two folders on the command line open both panes and compare at once; the
+// layout and folders are saved at the end as after a plain start. --help
+// and --version answer without a display.
+TEST(Start, TwoFoldersAreComparedAtOnce)
+{
+    TestDir dir;
+    QString exe = CopyProgram(dir);
+    dir.createFile("one/a.txt", "1");
+    dir.createFile("two/a.txt", "1");
+    dir.createFile("two/b.txt", "2");
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(exe, {dir.path("one"), dir.path("two")});
+    ASSERT_TRUE(p.waitForStarted());
+    const QString store = dir.path("bin/usData/Cmpr.mdb");
+    for (int i = 0; i < 200 && !QFile::exists(store); ++i)
+        QThread::msleep(50);
+    QThread::msleep(500);
+    Stop(p);
+    EXPECT_TRUE(QFile::exists(store)); // the comparison ran
+    const QString xml = ReadUtf8(dir.path("bin/usData/User.xml"));
+    EXPECT_TRUE(xml.contains("<PATH1>" + dir.path("one") + "</PATH1>")) << xml.toStdString();
+    EXPECT_TRUE(xml.contains("<PATH2>" + dir.path("two") + "</PATH2>"));
+
+    env.remove("QT_QPA_PLATFORM");
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    QProcess help;
+    help.setProcessEnvironment(env);
+    help.start(exe, {"--help"});
+    ASSERT_TRUE(help.waitForFinished(15000));
+    EXPECT_EQ(help.exitCode(), 0);
+    EXPECT_TRUE(help.readAllStandardOutput().startsWith("使い方: FldCmpr"));
+    QProcess version;
+    version.setProcessEnvironment(env);
+    version.start(exe, {"--version"});
+    ASSERT_TRUE(version.waitForFinished(15000));
+    EXPECT_EQ(version.readAllStandardOutput(), "FldCmpr 1.0\n");
+}

@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
+#include <QStorageInfo>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -320,6 +321,20 @@ void fmCmpr::mnCmpr_Click(int Index)
 }
 
 void fmCmpr::mnDisp_Click(int Index) { m_list->mnDisp_Click(Index); }
+
+void fmCmpr::OpenFolders(const QString& sFld1, const QString& sFld2)
+{
+    const std::array<std::pair<uTrD*, QString>, 2> panes{{{uTrD1, sFld1}, {uTrD2, sFld2}}};
+    for (const auto& [pane, folder] : panes) {
+        if (folder.isEmpty())
+            continue;
+        pane->SetRoot(QStorageInfo(folder).rootPath());
+        pane->SetPath(folder);
+    }
+    ShowStatus();
+    if (!sFld2.isEmpty())
+        QTimer::singleShot(0, this, [this] { Usr::Guard([this] { CmprFld(); }); });
+}
 
 void fmCmpr::CmprFld()
 {

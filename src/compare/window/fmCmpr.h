@@ -36,6 +36,9 @@ public:
     void mnFilter_Click();
     void mnRowAct_Click(int Index);
     void CmprFld();
+    // The panes opened at folders (each tree rooted at the folder's mount
+    // point), and with two the comparison started.
+    void OpenFolders(const QString& sFld1, const QString& sFld2);
     void WinLayout(bool bSave);
 
     uTrD* uTrD1 = nullptr;
