@@ -19,13 +19,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QTimer>
 #include <QTreeView>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <qplatformdefs.h>
 #include <sys/stat.h>
@@ -108,6 +111,38 @@ TEST_F(Window, APathThatIsNotTextIsKeptToItsBytes)
     }
     EXPECT_TRUE(ReadBytes(Xml()).contains("<PATH1_BYTES></PATH1_BYTES>")) << ReadBytes(Xml()).constData();
     EXPECT_EQ(Open().uTrD1->Path(), plain);
+    Close();
+}
+
+// Folders dropped on the window: one opens the pane it lands on, two open
+// both panes and compare; a file is not taken.
+TEST_F(Window, DroppedFoldersOpenThePanes)
+{
+    dir.createFile("one/a.txt", "1");
+    dir.createFile("two/b.txt", "2");
+    fmCmpr& w = Open();
+    const auto drop = [&](const QStringList& paths, QWidget* on) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& p : paths)
+            urls << QUrl::fromLocalFile(p);
+        data.setUrls(urls);
+        const QPoint at = on->mapTo(&w, on->rect().center());
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &dropped);
+        return true;
+    };
+    ASSERT_TRUE(drop({dir.path("two")}, w.uTrD2));
+    EXPECT_EQ(w.uTrD2->Path(), dir.path("two"));
+    EXPECT_FALSE(drop({dir.path("one/a.txt")}, w.uTrD1)); // a file: not taken
+    ASSERT_TRUE(drop({dir.path("one"), dir.path("two")}, w.Spr));
+    EXPECT_EQ(w.uTrD1->Path(), dir.path("one"));
+    QApplication::processEvents(); // the comparison starts once the drop is done
+    EXPECT_EQ(w.Spr->Model().rowCount(), 2);
     Close();
 }
 

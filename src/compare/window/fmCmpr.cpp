@@ -20,11 +20,17 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QSplitter>
 #include <QStorageInfo>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -58,6 +64,7 @@ fmCmpr::fmCmpr() : m_store(ResultStore::PathIn(Usr::sUsrFld))
 {
     setWindowTitle(QStringLiteral("指定ﾌｫﾙﾀﾞ内のﾌｧｲﾙの比較"));
     setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    setAcceptDrops(true);
     BuildPanes();
     m_list = std::make_unique<CmprList>(*Spr, m_store);
     m_sync = std::make_unique<SyncActions>(*m_list);
@@ -322,18 +329,53 @@ void fmCmpr::mnCmpr_Click(int Index)
 
 void fmCmpr::mnDisp_Click(int Index) { m_list->mnDisp_Click(Index); }
 
+void fmCmpr::OpenFolder(int pane, const QString& folder)
+{
+    uTrD* t = pane == 2 ? uTrD2 : uTrD1;
+    t->SetRoot(QStorageInfo(folder).rootPath());
+    t->SetPath(folder);
+    ShowStatus();
+}
+
 void fmCmpr::OpenFolders(const QString& sFld1, const QString& sFld2)
 {
-    const std::array<std::pair<uTrD*, QString>, 2> panes{{{uTrD1, sFld1}, {uTrD2, sFld2}}};
-    for (const auto& [pane, folder] : panes) {
-        if (folder.isEmpty())
-            continue;
-        pane->SetRoot(QStorageInfo(folder).rootPath());
-        pane->SetPath(folder);
+    OpenFolder(1, sFld1);
+    if (sFld2.isEmpty())
+        return;
+    OpenFolder(2, sFld2);
+    QTimer::singleShot(0, this, [this] { Usr::Guard([this] { CmprFld(); }); });
+}
+
+namespace {
+// The local folders a drag carries, when it carries one or two and nothing else.
+QStringList DroppedFolders(const QMimeData* m)
+{
+    QStringList out;
+    for (const QUrl& u : m ? m->urls() : QList<QUrl>()) {
+        const QString p = u.isLocalFile() ? DecodeName(QFile::encodeName(u.toLocalFile())) : QString();
+        if (p.isEmpty() || !Usr::ChkFso().FolderExists(p))
+            return {};
+        out << QDir::cleanPath(p);
     }
-    ShowStatus();
-    if (!sFld2.isEmpty())
-        QTimer::singleShot(0, this, [this] { Usr::Guard([this] { CmprFld(); }); });
+    return out.size() <= 2 ? out : QStringList();
+}
+} // namespace
+
+void fmCmpr::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (!DroppedFolders(e->mimeData()).isEmpty())
+        e->acceptProposedAction();
+}
+
+void fmCmpr::dropEvent(QDropEvent* e)
+{
+    const QStringList f = DroppedFolders(e->mimeData());
+    if (f.isEmpty())
+        return;
+    e->acceptProposedAction();
+    const QWidget* at = childAt(e->position().toPoint());
+    const bool onPane2 = at && (at == uTrD2 || uTrD2->isAncestorOf(at) || at == Label1[1]);
+    Usr::Guard([&] { f.size() == 2 ? OpenFolders(f[0], f[1]) : OpenFolder(onPane2 ? 2 : 1, f[0]); });
 }
 
 void fmCmpr::CmprFld()

@@ -39,6 +39,8 @@ public:
     // The panes opened at folders (each tree rooted at the folder's mount
     // point), and with two the comparison started.
     void OpenFolders(const QString& sFld1, const QString& sFld2);
+    // One pane (1 or 2) opened at a folder.
+    void OpenFolder(int pane, const QString& folder);
     void WinLayout(bool bSave);
 
     uTrD* uTrD1 = nullptr;
@@ -69,6 +71,10 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    // Folders dropped: one opens the pane it is dropped on (Folder 1 where
+    // it is dropped elsewhere), two open both panes and compare.
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     // Sets the window rectangle, fitted onto the screens there are.
