@@ -23,8 +23,12 @@ int main(int argc, char** argv)
     FcApplication app(argc, argv);
     // the window's icon, and the desktop entry docks and task bars tie it to
     QGuiApplication::setDesktopFileName(QStringLiteral("jp.example.fldcmpr"));
-    QApplication::setWindowIcon(
-        QIcon::fromTheme(QStringLiteral("jp.example.fldcmpr"), QIcon(QStringLiteral(":/icons/fldcmpr.png"))));
+    // the icon built in, in the sizes an X server takes in one request (with
+    // 256 px the whole set is too big for it and the window gets none)
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
     LoadQtTranslations();
     QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
                                {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
