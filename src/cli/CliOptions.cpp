@@ -155,8 +155,8 @@ bool SetFlag(CliOptions& o, const QString& a)
         o.rule.tolerance = CmprRule::WholeHours;
         return true;
     }
-    bool* const flags[] = {&o.noStore, &o.header, &o.bytes,   &o.bom,   &o.summary, &o.quiet,
-                           &o.quiet,   &o.help,   &o.help,    &o.version, &o.apply, &o.store};
+    bool* const flags[] = {&o.noStore, &o.header, &o.bytes, &o.bom,     &o.summary, &o.quiet,
+                           &o.quiet,   &o.help,   &o.help,  &o.version, &o.apply,   &o.store};
     const char16_t* const names[] = {u"--no-store", u"--header", u"--bytes", u"--bom",     u"--summary", u"-q",
                                      u"--quiet",    u"-h",       u"--help",  u"--version", u"--apply",   u"--store"};
     for (size_t i = 0; i < std::size(names); ++i)
@@ -184,7 +184,8 @@ void Check(const CliOptions& o)
     if (o.apply && o.sync.isEmpty())
         throw UsageError(QStringLiteral("--apply は --sync と一緒に使います"));
     if (!o.sync.isEmpty() && o.Stores())
-        throw UsageError(QStringLiteral("--sync と --store、--db は一緒に使えません(--sync は比較結果ﾌｧｲﾙに書きません)"));
+        throw UsageError(
+            QStringLiteral("--sync と --store、--db は一緒に使えません(--sync は比較結果ﾌｧｲﾙに書きません)"));
 }
 } // namespace
 
