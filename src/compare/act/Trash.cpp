@@ -106,18 +106,13 @@ bool Trash::Reserve(const QByteArray& trash, QString& err)
     return false;
 }
 
-bool Trash::Move(QString& err)
-{
-    if (::rename(m_path.constData(), m_files.constData()) == 0)
-        return true;
-    err = ErrNo();
-    Undo();
-    return false;
-}
+bool Trash::Move(QString& err) { return Put(::rename, err); }
 
-bool Trash::Link(QString& err)
+bool Trash::Link(QString& err) { return Put(::link, err); }
+
+bool Trash::Put(int (*op)(const char*, const char*), QString& err)
 {
-    if (::link(m_path.constData(), m_files.constData()) == 0)
+    if (op(m_path.constData(), m_files.constData()) == 0)
         return true;
     err = ErrNo();
     Undo();

@@ -23,5 +23,7 @@ public:
 
 private:
     bool Reserve(const QByteArray& trash, QString& err);
+    // The file given its name in the trash by `op` (rename or link).
+    bool Put(int (*op)(const char*, const char*), QString& err);
     QByteArray m_path, m_files, m_info;
 };
