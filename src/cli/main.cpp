@@ -80,6 +80,7 @@ int Run(const CliOptions& o)
     req.sFld2 = o.folders[1];
     req.rule = o.rule;
     req.walk = o.walk;
+    req.walk.stamps = !o.sync.isEmpty(); // a plan checks each file again against these
     req.filter = Filter(o);
     req.fso = &Usr::ChkFso();
     req.storePath = StorePath(o);

@@ -1,5 +1,6 @@
 #include "env/DirList.h"
 
+#include "env/Aside.h"
 #include "env/NameBytes.h"
 
 #include <QDir>
@@ -208,9 +209,10 @@ QByteArray FinalTarget(QByteArray path)
     return path;
 }
 
-// Temporary files of earlier saves of the file that a killed process left
-// behind: those older than a minute (a save in progress takes far less),
-// removed as they stand, links as links.
+// Temporary files that older versions of the program named after the file
+// saved ("User.xml.$$$XXXXXX") and a killed process left behind: those older
+// than a minute (a save in progress takes far less), removed as they stand,
+// links as links.
 void RemoveStaleTemps(const QByteArray& target)
 {
     const qsizetype slash = target.lastIndexOf('/');
@@ -319,10 +321,22 @@ bool ReplaceFile(const QString& path, const QByteArray& bytes, QString& err)
         err = QStringLiteral("ﾘﾝｸ先のﾌｧｲﾙがありません: ") + DecodeName(target);
         return false;
     }
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target.left(slash);
+    const QByteArray name = target.mid(slash + 1);
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) {
+        err = ErrNo();
+        return false;
+    }
     RemoveStaleTemps(target);
-    QByteArray tmp = target + ".$$$XXXXXX";
-    const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+    Aside::CleanUp(dir);
+    QByteArray tmp;
+    const int fd = Aside::Create(dir, tmp);
     if (fd < 0) {
+        const int why = errno;
+        ::close(dir);
+        errno = why;
         if (errno == EACCES && existed && ::access(target.constData(), W_OK) == 0)
             return RewriteInPlace(DecodeName(target), bytes, err);
         err = ErrNo();
@@ -336,13 +350,17 @@ bool ReplaceFile(const QString& path, const QByteArray& bytes, QString& err)
     }
     bool ok = WriteAllAndSync(fd, bytes);
     err = ok ? QString() : ErrNo();
-    ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(tmp.constData(), target.constData()) != 0) {
+    // renamed while still open, so no clean-up takes it for a leftover
+    if (ok && ::renameat(dir, tmp.constData(), dir, name.constData()) != 0) {
         err = ErrNo();
         ok = false;
     }
     if (!ok)
-        ::unlink(tmp.constData());
+        ::unlinkat(dir, tmp.constData(), 0);
+    else
+        Aside::SyncFolder(dir);
+    ::close(fd);
+    ::close(dir);
     return ok;
 }
 

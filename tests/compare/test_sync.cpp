@@ -4,7 +4,7 @@
 // leaves every file old and whole or new and whole.
 #include "EngineFixture.h"
 
-#include "compare/act/SafeCopy.h"
+#include "compare/act/Trash.h"
 #include "compare/act/SyncRun.h"
 #include "support/Files.h"
 
@@ -33,19 +33,26 @@ protected:
         file("two/same", "s");
     }
     void TearDown() override { qputenv("XDG_DATA_HOME", m_was); }
-    std::vector<SyncAction> Plan(PlanKind k)
+    CmprResult Compare(const QString& a, const QString& b)
     {
         CmprInput in;
-        in.sFld1 = one();
-        in.sFld2 = two();
+        in.sFld1 = a;
+        in.sFld2 = b;
         in.rule.criterion = CmprRule::TimeSize;
+        in.walk.stamps = true;
         CmprObserver quiet;
-        return MakePlan(CmprEngine::Run(in, quiet).Pairs(), k);
+        return CmprEngine::Run(in, quiet);
     }
-    static QStringList Lines(const std::vector<SyncAction>& plan)
+    SyncPlan Plan(PlanKind k) { return MakePlan(Compare(one(), two()), k); }
+    static std::vector<SyncOutcome> Apply(const SyncPlan& plan)
+    {
+        CmprObserver quiet;
+        return ApplyPlan(plan, quiet);
+    }
+    static QStringList Lines(const SyncPlan& plan)
     {
         QStringList out;
-        for (const SyncAction& a : plan)
+        for (const SyncAction& a : plan.actions)
             out << ActionWord(a.kind) + " " + QString::number(a.side) + " " + a.Path();
         return out;
     }
@@ -59,9 +66,10 @@ TEST_F(Sync, EachPlan)
         PlanKind plan;
         QStringList lines;
     } cases[] = {
-        {PlanKind::Update2, {"copy 2 only1.txt", "replace 2 d/newer1"}},
-        {PlanKind::Update1, {"replace 1 newer2", "copy 1 only2.txt"}},
-        {PlanKind::UpdateBoth, {"copy 2 only1.txt", "replace 2 d/newer1", "replace 1 newer2", "copy 1 only2.txt"}},
+        {PlanKind::Update2, {"copy 2 only1.txt", "replace 2 d/newer1", "conflict 2 differ"}},
+        {PlanKind::Update1, {"replace 1 newer2", "copy 1 only2.txt", "conflict 1 differ"}},
+        {PlanKind::UpdateBoth,
+         {"copy 2 only1.txt", "replace 2 d/newer1", "replace 1 newer2", "copy 1 only2.txt", "conflict 2 differ"}},
         {PlanKind::Mirror2,
          {"copy 2 only1.txt", "replace 2 d/newer1", "replace 2 newer2", "replace 2 differ", "trash 2 only2.txt"}},
         {PlanKind::Mirror1,
@@ -86,8 +94,7 @@ TEST_F(Sync, MirrorMakesTheOtherSideAlikeAndLosesNothing)
     QFile::setPermissions(dir.path("one/only1.txt"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
     const auto plan = Plan(PlanKind::Mirror2);
-    CmprObserver quiet;
-    const auto done = ApplyPlan(plan, one(), two(), quiet);
+    const auto done = Apply(plan);
     for (const SyncOutcome& o : done)
         EXPECT_EQ(o.state, SyncOutcome::Done) << o.reason.toStdString();
     EXPECT_EQ(ReadBytes(dir.path("two/d/newer1")), "new one");
@@ -101,13 +108,8 @@ TEST_F(Sync, MirrorMakesTheOtherSideAlikeAndLosesNothing)
     EXPECT_TRUE(info.startsWith("[Trash Info]\nPath=" + QUrl::toPercentEncoding(dir.path("two/only2.txt"), "/")))
         << info.toStdString();
     EXPECT_TRUE(info.contains("\nDeletionDate=20"));
-    EXPECT_TRUE(QDir(dir.path("two")).entryList({"*$$$*"}, QDir::Files | QDir::Hidden).isEmpty());
-    CmprInput in;
-    in.sFld1 = one();
-    in.sFld2 = two();
-    in.rule.criterion = CmprRule::TimeSize;
-    CmprObserver again;
-    const CmprCounts n = CmprEngine::Run(in, again).Counts();
+    EXPECT_TRUE(QDir(dir.path("two")).entryList({".fldcmpr-*"}, QDir::Files | QDir::Hidden).isEmpty());
+    const CmprCounts n = Compare(one(), two()).Counts();
     EXPECT_EQ(n.rows, n.same);
 }
 
@@ -119,13 +121,12 @@ TEST_F(Sync, ConflictsAndFailuresAreLeftAloneAndReported)
     file("two/newer2", "changed since", T0.addSecs(1200));
     QFile::setPermissions(dir.path("two"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const bool root = QFile(dir.path("two/x")).open(QIODevice::WriteOnly);
-    CmprObserver quiet;
-    const auto out = ApplyPlan(plan, one(), two(), quiet);
+    const auto out = Apply(plan);
     QFile::setPermissions(dir.path("two"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    for (size_t i = 0; i < plan.size(); ++i) {
-        const QString what = plan[i].Path();
+    for (size_t i = 0; i < plan.actions.size(); ++i) {
+        const QString what = plan.actions[i].Path();
         SyncOutcome::State want = SyncOutcome::Done;
-        if (what == "newer2")
+        if (what == "newer2" || what == "differ")
             want = SyncOutcome::Conflict;
         else if (what == "only1.txt") // two/ takes no new file
             want = root ? out[i].state : SyncOutcome::Failed;
@@ -147,7 +148,7 @@ TEST_F(Sync, AStopAndAFullDiskLeaveEveryFileWhole)
         void Progress(const CmprProgress&) override { stop = true; }
     } stopper;
     const auto plan = Plan(PlanKind::Mirror2);
-    const auto out = ApplyPlan(plan, one(), two(), stopper);
+    const auto out = ApplyPlan(plan, stopper);
     EXPECT_EQ(out.back().state, SyncOutcome::NotDone);
     EXPECT_EQ(ReadBytes(dir.path("two/only2.txt")), "22");
 
@@ -155,24 +156,13 @@ TEST_F(Sync, AStopAndAFullDiskLeaveEveryFileWhole)
     const MountedTmpfs fs(small, "size=64k");
     if (!fs.Ok())
         GTEST_SKIP() << "needs root to mount a small file system";
-    file("big/one/f", QByteArray(200 * 1024, 'n'));
-    dir.createFile("small/f", "old");
-    SyncAction a{SyncAction::Replace,
-                 2,
-                 {},
-                 "f",
-                 {},
-                 "f",
-                 200 * 1024,
-                 200 * 1024,
-                 T0.toSecsSinceEpoch(),
-                 3,
-                 QFileInfo(dir.path("small/f")).lastModified().toSecsSinceEpoch()};
-    CmprObserver quiet;
-    const auto full = ApplyPlan({a}, dir.path("big/one"), small, quiet);
+    file("big/one/f", QByteArray(200 * 1024, 'n'), T0.addSecs(600));
+    file("small/f", "old", T0);
+    const auto full = Apply(MakePlan(Compare(dir.path("big/one"), small), PlanKind::Update2));
+    ASSERT_EQ(full.size(), 1u);
     EXPECT_EQ(full[0].state, SyncOutcome::Failed);
     EXPECT_EQ(ReadBytes(dir.path("small/f")), "old");
-    EXPECT_TRUE(QDir(small).entryList({"*$$$*"}, QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(QDir(small).entryList({".fldcmpr-*"}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
 // A file on another file system goes to that volume's trash, never copied
@@ -192,38 +182,156 @@ TEST_F(Sync, AFileOnAnotherVolumeGoesToThatVolumesTrash)
     EXPECT_FALSE(QFileInfo::exists(f));
 }
 
-// A process killed while it copies: every destination old and whole or new
-// and whole, every file it replaced still somewhere (in place or in the
-// trash).
-TEST_F(Sync, AKillWhileCopyingLosesNothing)
+// A process killed at any moment of a mixed plan (copies, replaces, files
+// and a folder to the trash, folders made): every destination old and
+// whole or new and whole, every replaced or removed file in the trash with
+// its info file, and no temporary file seen by the next comparison.
+TEST_F(Sync, AKillAtAnyMomentLosesNothing)
 {
     for (int i = 0; i < 6; ++i) {
         file(QString("one/big%1").arg(i), QByteArray(8 << 20, char('a' + i)), T0.addSecs(600));
         file(QString("two/big%1").arg(i), "old", T0);
     }
-    const auto plan = Plan(PlanKind::Update2);
+    file("two/gone/sub/f", "only here");
+    dir.createDir("one/new/empty");
+    const auto plan = Plan(PlanKind::Mirror2);
     for (int round = 0; round < 6; ++round) {
-        QDir(dir.path("share/Trash")).removeRecursively();
         const pid_t child = ::fork();
         if (child == 0) {
-            CmprObserver quiet;
-            ApplyPlan(plan, one(), two(), quiet);
+            Apply(plan);
             ::_exit(0);
         }
-        ::usleep(useconds_t(5000 + 15000 * round));
+        ::usleep(useconds_t(3000 + 12000 * round));
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
         for (int i = 0; i < 6; ++i) {
             const QByteArray now = ReadBytes(dir.path(QString("two/big%1").arg(i)));
             EXPECT_TRUE(now == "old" || now == QByteArray(8 << 20, char('a' + i))) << "round " << round << " big" << i;
-            if (now != "old") { // replaced: the old one is in the trash
-                EXPECT_EQ(ReadBytes(Trashed(QString("big%1").arg(i))), "old") << "round " << round << " big" << i;
-            }
         }
+        const QString trash = dir.path("share/Trash");
+        for (const QString& f : QDir(trash + "/files").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+            EXPECT_TRUE(QFileInfo::exists(trash + "/info/" + f + ".trashinfo")) << f.toStdString();
+        const CmprResult again = Compare(one(), two());
+        for (const auto& p : again.Pairs())
+            EXPECT_FALSE((p.name1 + p.name2).startsWith(".fldcmpr-")) << "round " << round;
         if (round == 5)
             break;
+        QDir(trash).removeRecursively();
         for (int i = 0; i < 6; ++i) // the old text again for the next round
             file(QString("two/big%1").arg(i), "old", T0);
+        file("two/gone/sub/f", "only here");
+        file("two/only2.txt", "22");
     }
+}
+
+// What changed after the comparison is left alone and reported: a file
+// that appeared where a copy goes, a file replaced by another of the same
+// size and time, a folder on the way replaced by a link, a changed source.
+TEST_F(Sync, ChangesSinceTheComparisonAreConflicts)
+{
+    file("one/e/new.txt", "new", T0.addSecs(600));
+    dir.createDir("two/e");
+    const QString outside = dir.createDir("outside");
+    const auto plan = Plan(PlanKind::Update2);
+    file("two/only1.txt", "saved meanwhile");
+    const QByteArray old = ReadBytes(dir.path("two/d/newer1"));
+    QFile::remove(dir.path("two/d/newer1")); // same bytes and second, another file
+    file("two/d/newer1", old, T0);
+    QDir().rename(dir.path("two/e"), dir.path("two/e-was"));
+    QFile::link(outside, dir.path("two/e"));
+    const auto out = Apply(plan);
+    for (size_t i = 0; i < plan.actions.size(); ++i)
+        EXPECT_EQ(out[i].state, SyncOutcome::Conflict) << plan.actions[i].Path().toStdString();
+    EXPECT_EQ(ReadBytes(dir.path("two/only1.txt")), "saved meanwhile");
+    EXPECT_EQ(ReadBytes(dir.path("two/d/newer1")), "old");
+    EXPECT_TRUE(QDir(outside).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(dir.path("share/Trash/files/newer1")));
+}
+
+// Folders: a new file goes into the other side's own spelling of its
+// folder, folders only on the source side are made (empty ones too), a
+// folder only on the made side goes to the trash whole, and one holding
+// anything the comparison did not see stays.
+TEST_F(Sync, FoldersAreMadeAndTrashedWhole)
+{
+    file("one/Docs/new.txt", "n");
+    file("two/docs/old.txt", "o");
+    dir.createDir("one/empty/inner");
+    file("two/gone/sub/f", "g");
+    file("two/busy/f", "b");
+    const auto plan = Plan(PlanKind::Mirror2);
+    file("two/busy/added", "a");
+    for (const SyncOutcome& o : Apply(plan))
+        EXPECT_TRUE(o.state == SyncOutcome::Done || o.reason.contains("added")) << o.reason.toStdString();
+    EXPECT_EQ(ReadBytes(dir.path("two/docs/new.txt")), "n");
+    EXPECT_FALSE(QFileInfo::exists(dir.path("two/Docs")));
+    EXPECT_TRUE(QFileInfo(dir.path("two/empty/inner")).isDir());
+    EXPECT_EQ(ReadBytes(Trashed("gone/sub/f")), "g");
+    EXPECT_TRUE(QFileInfo::exists(dir.path("share/Trash/info/gone.trashinfo")));
+    EXPECT_EQ(ReadBytes(dir.path("two/busy/f")), "b");
+}
+
+// Below a folder that could not be read on the source side nothing on the
+// other side is trashed or replaced.
+TEST_F(Sync, WhatCouldNotBeReadIsNeverActedOnByAbsence)
+{
+    file("one/locked/a", "a");
+    file("two/locked/a", "a");
+    file("two/locked/b", "b");
+    if (!LockFolder(dir.path("one/locked")))
+        GTEST_SKIP() << "needs a user without root rights: an unreadable folder";
+    const auto plan = Plan(PlanKind::Mirror2);
+    QFile::setPermissions(dir.path("one/locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_EQ(plan.unread.size(), 1u);
+    EXPECT_EQ(plan.unread[0], std::make_pair(1, QString("locked")));
+    EXPECT_FALSE(Lines(plan).join(' ').contains("locked"));
+    EXPECT_EQ(plan.held.size(), 1u); // the folder only Folder 2 seems to have
+    Apply(plan);
+    EXPECT_EQ(ReadBytes(dir.path("two/locked/b")), "b");
+}
+
+// One compared folder inside the other, or the same folder: no plan.
+// Times agree by the full time, the coarser clock and the tolerance, not
+// by the minute.
+TEST_F(Sync, RulesOfPlans)
+{
+    dir.createDir("one/backup");
+    EXPECT_FALSE(NestedFolders(one(), dir.path("one/backup")).isEmpty());
+    EXPECT_FALSE(NestedFolders(dir.path("one/backup"), one()).isEmpty());
+    EXPECT_FALSE(NestedFolders(one(), one() + "/.").isEmpty());
+    EXPECT_TRUE(NestedFolders(one(), dir.path("one-b")).isEmpty());
+    EXPECT_FALSE(MakePlan(Compare(one(), dir.path("one/backup")), PlanKind::Mirror2).refused.isEmpty());
+    constexpr qint64 s = 1000000000;
+    const struct {
+        qint64 t1, t2, step;
+        CmprRule::Tolerance tol;
+        bool agree;
+    } cases[] = {
+        {10 * s + 5, 10 * s + 5, 1, CmprRule::None, true},
+        {10 * s + 5, 10 * s + 6, 1, CmprRule::None, false},       // a nanosecond newer is newer
+        {10 * s, 10 * s + 700, 1, CmprRule::None, true},          // whole seconds on one side
+        {10 * s, 11 * s + 700, 1, CmprRule::None, false},         //
+        {10 * s + 1, 11 * s + 900, 2 * s, CmprRule::None, true},  // a FAT disk's 2 s
+        {10 * s, 12 * s + 1, 2 * s, CmprRule::None, false},       //
+        {10 * s + 1, 12 * s, 1, CmprRule::TwoSeconds, true},      //
+        {10 * s, 3610 * s + 3, 1, CmprRule::WholeHours, true},    // a disk one hour off
+        {10 * s, 50 * s, 1, CmprRule::WholeHours, false},         //
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TimesAgree(c.t1, c.t2, c.step, c.tol), c.agree) << c.t1 << " " << c.t2;
+    file("one/minute", "new", T0.addSecs(-20)); // the grid's same minute, 20 s newer
+    file("two/minute", "old", T0.addSecs(-40));
+    EXPECT_TRUE(Lines(Plan(PlanKind::Update2)).contains("replace 2 minute"));
+}
+
+// A temporary file a killed run left is never a row, and the next plan
+// writing into its folder removes it.
+TEST_F(Sync, LeftoversAreNeverRowsAndGoWithTheNextPlan)
+{
+    file("two/.fldcmpr-AbCd1234.tmp", "half a copy");
+    for (const auto& p : Compare(one(), two()).Pairs())
+        EXPECT_NE(p.name2, ".fldcmpr-AbCd1234.tmp");
+    Apply(Plan(PlanKind::Update2));
+    EXPECT_FALSE(QFileInfo::exists(dir.path("two/.fldcmpr-AbCd1234.tmp")));
 }
 } // namespace

@@ -1,137 +1,187 @@
 #include "compare/act/SafeCopy.h"
 
-#include "compare/act/Trash.h"
-#include "env/NameBytes.h"
+#include "env/Aside.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 QString ErrNo() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
-// The folders of a path that are missing, made from the top down.
-bool MakeParents(const QByteArray& path)
+QString Changed() { return QStringLiteral("比較の後に変わりました"); }
+
+qint64 Ns(const struct timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; }
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_ino == b.st_ino && a.st_dev == b.st_dev; }
+} // namespace
+
+bool AsSeen(const struct stat& st, const FileStamp& seen, qint64 size)
 {
-    for (qsizetype at = path.indexOf('/', 1); at > 0; at = path.indexOf('/', at + 1))
-        if (::mkdir(path.left(at).constData(), 0777) != 0 && errno != EEXIST)
-            return false;
-    return true;
+    const bool known = seen.ino != 0 || seen.dev != 0;
+    return S_ISREG(st.st_mode) && st.st_size == size && Ns(st.st_mtim) == seen.mtimeNs &&
+           (seen.ctimeNs == 0 || Ns(st.st_ctim) == seen.ctimeNs) &&
+           (!known || (quint64(st.st_ino) == seen.ino && quint64(st.st_dev) == seen.dev));
 }
 
-bool WriteAll(int fd, const char* p, size_t n)
+AsideCopy::AsideCopy(AsideCopy&& o) noexcept
+        : dir(o.dir), fd(o.fd), tmp(std::move(o.tmp)), name(std::move(o.name)), note(std::move(o.note))
 {
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, n);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0)
-            return false;
-        p += w;
-        n -= size_t(w);
-    }
-    return true;
+    o.fd = -1;
+    o.tmp.clear();
 }
 
-// The data of `in` into `out`, a piece at a time, looking at `stop`.
-CopyEnd CopyData(int in, int out, const std::atomic<bool>& stop, std::atomic<qint64>& bytes)
+void AsideCopy::Discard()
 {
-    constexpr size_t kPiece = 1 << 20;
-    const std::unique_ptr<char[]> buf(new char[kPiece]);
-    for (;;) {
-        if (stop.load(std::memory_order_relaxed))
-            return CopyEnd::Stopped;
-        const ssize_t n = ::read(in, buf.get(), kPiece);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return CopyEnd::Failed;
-        if (n == 0)
-            return CopyEnd::Done;
-        if (!WriteAll(out, buf.get(), size_t(n)))
-            return CopyEnd::Failed;
-        bytes.fetch_add(n, std::memory_order_relaxed);
-    }
-}
-
-// The temporary file written in full, flushed, with the source's mode and
-// times; CopyEnd::Done when it is ready to be renamed into place.
-CopyEnd Fill(int in, const struct stat& st, int out, const std::atomic<bool>& stop, std::atomic<qint64>& bytes,
-             QString& err)
-{
-    const CopyEnd end = CopyData(in, out, stop, bytes);
-    if (end != CopyEnd::Done) {
-        err = end == CopyEnd::Stopped ? QStringLiteral("中止しました") : ErrNo();
-        return end;
-    }
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (::fsync(out) != 0 || ::fchmod(out, st.st_mode & 07777) != 0 || ::futimens(out, times) != 0) {
-        err = ErrNo();
-        return CopyEnd::Failed;
-    }
-    return CopyEnd::Done;
-}
-
-// The folder holding path flushed, so a rename in it lasts.
-void SyncFolder(const QByteArray& path)
-{
-    const int fd = ::open(path.left(path.lastIndexOf('/')).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
+    if (!tmp.isEmpty())
+        ::unlinkat(dir, tmp.constData(), 0); // our own temporary file, never the destination
+    tmp.clear();
+    if (fd >= 0)
         ::close(fd);
+    fd = -1;
+}
+
+StepEnd WriteAside(int srcDir, const QByteArray& srcName, const FileStamp& seen, qint64 size, AsideCopy& out,
+                   const std::atomic<bool>& stop, std::atomic<qint64>& bytes, QString& err)
+{
+    const int in = ::openat(srcDir, srcName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (in < 0) {
+        err = errno == ENOENT || errno == ELOOP ? Changed() : ErrNo();
+        return errno == ENOENT || errno == ELOOP ? StepEnd::Conflict : StepEnd::Failed;
     }
+    struct stat st;
+    if (::fstat(in, &st) != 0 || !AsSeen(st, seen, size)) {
+        err = Changed();
+        ::close(in);
+        return StepEnd::Conflict;
+    }
+    out.fd = Aside::Create(out.dir, out.tmp);
+    if (out.fd < 0) {
+        err = ErrNo();
+        out.tmp.clear();
+        ::close(in);
+        return StepEnd::Failed;
+    }
+    const CopyEnd end = CopyFileData(in, st, out.fd, stop, bytes, err);
+    if (end == CopyEnd::Done) {
+        out.note = CopyXattrs(in, out.fd);
+        if (!CopyModeAndTimes(out.fd, st, err)) {
+            ::close(in);
+            out.Discard();
+            return StepEnd::Failed;
+        }
+    }
+    // the source must not have changed while it was read
+    struct stat after;
+    const bool same = ::fstat(in, &after) == 0 && AsSeen(after, seen, size) && Ns(after.st_ctim) == Ns(st.st_ctim);
+    ::close(in);
+    if (end != CopyEnd::Done || !same) {
+        out.Discard();
+        if (end == CopyEnd::Done)
+            err = QStringLiteral("ｺﾋﾟｰ中に変わりました");
+        return end == CopyEnd::Stopped ? StepEnd::Stopped : end == CopyEnd::Done ? StepEnd::Conflict : StepEnd::Failed;
+    }
+    return StepEnd::Done;
+}
+
+StepEnd PlaceNew(AsideCopy& c, QString& err)
+{
+    switch (Aside::PlaceNew(c.dir, c.tmp, c.name)) {
+    case Aside::Place::Done:
+        c.tmp.clear();
+        c.Discard();
+        return StepEnd::Done;
+    case Aside::Place::Exists:
+        err = QStringLiteral("比較の後に同じ名前のものができました");
+        c.Discard();
+        return StepEnd::Conflict;
+    default:
+        err = ErrNo();
+        c.Discard();
+        return StepEnd::Failed;
+    }
+}
+
+namespace {
+// The linked old file out of the way: the copy swapped in atomically, and
+// what was swapped out must be the file now also in the trash.
+StepEnd SwapIn(AsideCopy& c, const struct stat& old, Trash& trash, QString& err)
+{
+    if (!Aside::Exchange(c.dir, c.tmp, c.name)) {
+        if (errno != EINVAL) {
+            err = ErrNo();
+            trash.Undo();
+            c.Discard();
+            return StepEnd::Failed;
+        }
+        // no atomic swap on this file system: renamed over, checked just before
+        if (::renameat(c.dir, c.tmp.constData(), c.dir, c.name.constData()) != 0) {
+            err = ErrNo();
+            trash.Undo();
+            c.Discard();
+            return StepEnd::Failed;
+        }
+        c.tmp.clear();
+        c.Discard();
+        return StepEnd::Done;
+    }
+    struct stat out;
+    if (::fstatat(c.dir, c.tmp.constData(), &out, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(out, old)) {
+        c.Discard(); // the old file's other name, in the trash, stays
+        return StepEnd::Done;
+    }
+    // another file took the place meanwhile: it goes back and stays
+    Aside::Exchange(c.dir, c.tmp, c.name);
+    c.Discard();
+    trash.Undo();
+    err = QStringLiteral("置き換えの間に別のﾌｧｲﾙが置かれました");
+    return StepEnd::Conflict;
+}
+
+// On a volume without hard links: the old file moves into the trash, then
+// the copy takes the free place.
+StepEnd MoveThenPlace(AsideCopy& c, const FileStamp& seen, qint64 size, Trash& trash, QString& err)
+{
+    if (!trash.Move(err)) {
+        c.Discard();
+        return StepEnd::Failed;
+    }
+    struct stat moved;
+    FileStamp moving = seen;
+    moving.ctimeNs = 0; // a rename may move it
+    if (::lstat(trash.TrashedAt().constData(), &moved) != 0 || !AsSeen(moved, moving, size)) {
+        c.Discard(); // what was moved is kept in the trash, with its place recorded
+        err = QStringLiteral("置き換えの間に別のﾌｧｲﾙが置かれました (ごみ箱へ移しました)");
+        return StepEnd::Conflict;
+    }
+    return PlaceNew(c, err);
 }
 } // namespace
 
-CopyEnd SafeCopy(const QString& src, const QString& dst, bool replace, const std::atomic<bool>& stop,
-                 std::atomic<qint64>& bytes, QString& err)
+StepEnd PlaceOver(AsideCopy& c, const FileStamp& seen, qint64 size, Trash& trash, QString& err)
 {
-    const QByteArray from = EncodeName(src), to = EncodeName(dst);
-    const int in = ::open(from.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (in < 0) {
-        err = ErrNo();
-        return CopyEnd::Failed;
-    }
-    struct stat st;
-    const bool stated = ::fstat(in, &st) == 0;
-    if (!stated || !S_ISREG(st.st_mode)) {
-        err = stated ? QStringLiteral("通常のﾌｧｲﾙではありません") : ErrNo();
-        ::close(in);
-        return CopyEnd::Failed;
-    }
-    QByteArray tmp = to + ".$$$XXXXXX";
-    const int out = MakeParents(to) ? ::mkostemp(tmp.data(), O_CLOEXEC) : -1;
-    if (out < 0) {
-        err = ErrNo();
-        ::close(in);
-        return CopyEnd::Failed;
-    }
-    CopyEnd end = Fill(in, st, out, stop, bytes, err);
-    ::close(in);
-    if (::close(out) != 0 && end == CopyEnd::Done) {
-        err = ErrNo();
-        end = CopyEnd::Failed;
-    }
-    Trash trash;
-    if (end == CopyEnd::Done && replace && !(trash.Prepare(dst, err) && trash.Link(err)))
-        end = CopyEnd::Failed;
-    if (end == CopyEnd::Done && ::rename(tmp.constData(), to.constData()) != 0) {
-        err = ErrNo();
+    struct stat now;
+    if (::fstatat(c.dir, c.name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0 || !AsSeen(now, seen, size)) {
+        err = Changed();
         trash.Undo();
-        end = CopyEnd::Failed;
+        c.Discard();
+        return StepEnd::Conflict;
     }
-    if (end != CopyEnd::Done)
-        ::unlink(tmp.constData()); // our own temporary file, never the destination
-    else
-        SyncFolder(to);
-    return end;
-}
-
-bool MoveToTrash(const QString& path, QString& err)
-{
-    Trash trash;
-    return trash.Prepare(path, err) && trash.Move(err);
+    switch (trash.Link(err)) {
+    case Trash::LinkEnd::Unsupported: return MoveThenPlace(c, seen, size, trash, err);
+    case Trash::LinkEnd::Failed: c.Discard(); return StepEnd::Failed;
+    case Trash::LinkEnd::Done: break;
+    }
+    // the name in the trash is on the file just checked (a link moves only its change time)
+    struct stat linked;
+    if (::lstat(trash.TrashedAt().constData(), &linked) != 0 || !SameFile(linked, now) ||
+        Ns(linked.st_mtim) != Ns(now.st_mtim) || linked.st_size != now.st_size) {
+        err = Changed();
+        trash.Undo();
+        c.Discard();
+        return StepEnd::Conflict;
+    }
+    return SwapIn(c, linked, trash, err);
 }

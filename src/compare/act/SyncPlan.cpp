@@ -1,82 +1,300 @@
 #include "compare/act/SyncPlan.h"
 
 #include "env/NameBytes.h"
+#include "env/PathRules.h"
 
+#include <QDir>
 #include <QSet>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
 
 namespace {
-// The file of a pair on a side, as the other side's copy goes over it or
-// as it goes to the trash.
-SyncAction Act(SyncAction::Kind kind, int side, const CmprResult::Pair& p)
+constexpr qint64 kSecond = 1000000000;
+
+using Pair = CmprResult::Pair;
+
+// The compared folder as an absolute path (the trash records where a file
+// was; a relative path means nothing there).
+QString Absolute(const QString& root)
+{
+    if (root.startsWith(QLatin1Char('/')))
+        return root;
+    char* cwd = ::getcwd(nullptr, 0);
+    const QString here = cwd ? DecodeName(cwd) : QStringLiteral("/");
+    std::free(cwd);
+    return QDir::cleanPath(JoinPath(here, root));
+}
+
+// The step of a volume's clock in ns: FAT and exFAT keep 2 s.
+qint64 TimeStep(const QString& root)
+{
+    struct statfs fs;
+    if (::statfs(EncodeName(OpenPath(root)).constData(), &fs) != 0)
+        return 1;
+    const auto type = static_cast<unsigned long>(fs.f_type);
+    return type == 0x4d44 || type == 0x2011BAB0 ? 2 * kSecond : 1;
+}
+
+qint64 MtimeNs(const FileStamp& s, qint64 mtime) { return s.ino != 0 || s.mtimeNs != 0 ? s.mtimeNs : mtime * kSecond; }
+
+// How a plan sees a pair present on both sides.
+enum class Order { Same, Newer1, Newer2, Differ };
+
+struct Clock {
+    qint64 step;
+    CmprRule::Tolerance tol;
+    Order Of(const Pair& p) const
+    {
+        const qint64 t1 = MtimeNs(p.stamp1, p.mtime1), t2 = MtimeNs(p.stamp2, p.mtime2);
+        if (TimesAgree(t1, t2, step, tol))
+            return p.size1 == p.size2 && p.cd != CmprCode::Differ ? Order::Same : Order::Differ;
+        return t1 > t2 ? Order::Newer1 : Order::Newer2;
+    }
+};
+
+int Other(int side) { return 3 - side; }
+
+// Each side's folders by their key regardless of case and composition,
+// spelled as that side spells them.
+struct Spellings {
+    QHash<QString, QString> byKey[3];
+    // A path from the compared folder as side `side` spells it: the longest
+    // leading folders that exist there in that side's spelling, the rest as
+    // given.
+    QString On(int side, const QString& rel) const
+    {
+        if (rel.isEmpty())
+            return rel;
+        for (qsizetype end = rel.size(); end > 0; end = rel.lastIndexOf(QLatin1Char('/'), end - 1)) {
+            const auto it = byKey[side].constFind(FoldName(rel.left(end)));
+            if (it != byKey[side].constEnd())
+                return *it + rel.mid(end);
+            if (end == 0)
+                break;
+        }
+        return rel;
+    }
+};
+
+SyncAction Act(SyncAction::Kind kind, int side, const Pair& p, const Spellings& sp)
 {
     const bool to2 = side == 2;
-    SyncAction a{kind, side, {}, {}, {}, {}, 0, 0, 0, 0, 0};
-    const QString &f1 = p.folder1, &n1 = p.name1, &f2 = p.folder2, &n2 = p.name2;
-    if (kind == SyncAction::Trash) {
-        a.folder = to2 ? f2 : f1;
-        a.name = to2 ? n2 : n1;
-        a.bytes = to2 ? p.size2 : p.size1;
-        a.dstSize = a.bytes;
-        a.dstMtime = to2 ? p.mtime2 : p.mtime1;
+    SyncAction a{kind, side, {}, {}, {}, {}};
+    if (kind == SyncAction::Trash || kind == SyncAction::Conflict) {
+        a.folder = to2 ? p.folder2 : p.folder1;
+        a.name = to2 ? p.name2 : p.name1;
+        a.bytes = a.dstSize = to2 ? p.size2 : p.size1;
+        a.dst = to2 ? p.stamp2 : p.stamp1;
         return a;
     }
-    a.srcFolder = to2 ? f1 : f2;
-    a.srcName = to2 ? n1 : n2;
+    a.srcFolder = to2 ? p.folder1 : p.folder2;
+    a.srcName = to2 ? p.name1 : p.name2;
     a.srcSize = a.bytes = to2 ? p.size1 : p.size2;
-    a.srcMtime = to2 ? p.mtime1 : p.mtime2;
-    if (kind == SyncAction::Copy) { // a new file, spelled as its source
-        a.folder = a.srcFolder;
+    a.src = to2 ? p.stamp1 : p.stamp2;
+    if (kind == SyncAction::Copy) { // a new file in the folders the other side has, else spelled as its source
+        a.folder = sp.On(side, a.srcFolder);
         a.name = a.srcName;
     } else {
-        a.folder = to2 ? f2 : f1;
-        a.name = to2 ? n2 : n1;
+        a.folder = to2 ? p.folder2 : p.folder1;
+        a.name = to2 ? p.name2 : p.name1;
         a.dstSize = to2 ? p.size2 : p.size1;
-        a.dstMtime = to2 ? p.mtime2 : p.mtime1;
+        a.dst = to2 ? p.stamp2 : p.stamp1;
+        a.olderOverNewer = MtimeNs(a.src, 0) < MtimeNs(a.dst, 0);
     }
     return a;
 }
 
+struct Wants {
+    bool to2, to1, both, mirror;
+    explicit Wants(PlanKind k)
+            : to2(k == PlanKind::Update2 || k == PlanKind::Mirror2), to1(k == PlanKind::Update1 || k == PlanKind::Mirror1),
+              both(k == PlanKind::UpdateBoth), mirror(k == PlanKind::Mirror2 || k == PlanKind::Mirror1)
+    {
+    }
+    bool Copies(int toSide) const { return both || (toSide == 2 ? to2 : to1); }
+    // The side a mirror makes like the other; 0 for the update plans.
+    int Mirrored() const { return mirror ? (to2 ? 2 : 1) : 0; }
+};
+
 // The action a plan takes on one pair, if any.
-std::optional<SyncAction> ActionFor(const CmprResult::Pair& p, PlanKind plan)
+std::optional<SyncAction> ActionFor(const Pair& p, const Wants& w, const Clock& clock, const Spellings& sp)
 {
     using A = SyncAction;
-    const bool to2 = plan == PlanKind::Update2 || plan == PlanKind::Mirror2;
-    const bool to1 = plan == PlanKind::Update1 || plan == PlanKind::Mirror1;
-    const bool both = plan == PlanKind::UpdateBoth, mirror = plan == PlanKind::Mirror2 || plan == PlanKind::Mirror1;
-    switch (p.cd) {
-    case CmprCode::Only1:
-        if (to2 || both)
-            return Act(A::Copy, 2, p);
-        if (plan == PlanKind::Mirror1)
-            return Act(A::Trash, 1, p);
-        break;
-    case CmprCode::Only2:
-        if (to1 || both)
-            return Act(A::Copy, 1, p);
-        if (plan == PlanKind::Mirror2)
-            return Act(A::Trash, 2, p);
-        break;
-    case CmprCode::Newer1:
-        if (to2 || both)
-            return Act(A::Replace, 2, p);
-        if (plan == PlanKind::Mirror1)
-            return Act(A::Replace, 1, p);
-        break;
-    case CmprCode::Newer2:
-        if (to1 || both)
-            return Act(A::Replace, 1, p);
-        if (plan == PlanKind::Mirror2)
-            return Act(A::Replace, 2, p);
-        break;
-    case CmprCode::Differ: // a conflict, except where one side is made like the other
-        if (mirror)
-            return Act(A::Replace, to2 ? 2 : 1, p);
-        break;
-    case CmprCode::Same: break;
+    const bool has1 = !p.name1.isEmpty(), has2 = !p.name2.isEmpty();
+    if (!has2)
+        return w.Copies(2) ? Act(A::Copy, 2, p, sp) : w.Mirrored() == 1 ? Act(A::Trash, 1, p, sp) : std::optional<A>();
+    if (!has1)
+        return w.Copies(1) ? Act(A::Copy, 1, p, sp) : w.Mirrored() == 2 ? Act(A::Trash, 2, p, sp) : std::optional<A>();
+    switch (clock.Of(p)) {
+    case Order::Same: return std::nullopt;
+    case Order::Differ: // made like the other side by a mirror; a conflict otherwise
+        if (w.Mirrored())
+            return Act(A::Replace, w.Mirrored(), p, sp);
+        return Act(A::Conflict, w.to1 ? 1 : 2, p, sp);
+    case Order::Newer1:
+        return w.Copies(2) ? Act(A::Replace, 2, p, sp) : w.Mirrored() == 1 ? Act(A::Replace, 1, p, sp) : std::optional<A>();
+    case Order::Newer2:
+        return w.Copies(1) ? Act(A::Replace, 1, p, sp) : w.Mirrored() == 2 ? Act(A::Replace, 2, p, sp) : std::optional<A>();
     }
     return std::nullopt;
 }
+
+QString Parent(const QString& rel)
+{
+    const qsizetype slash = rel.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : rel.left(slash);
+}
+
+QString LastName(const QString& rel) { return rel.mid(rel.lastIndexOf(QLatin1Char('/')) + 1); }
+
+// Whether `path` is `top` or below it, regardless of case and composition.
+bool AtOrBelow(const QString& path, const QString& top)
+{
+    if (top.isEmpty())
+        return true;
+    const QString p = FoldName(path), t = FoldName(top);
+    return p == t || (p.startsWith(t) && p.at(t.size()) == QLatin1Char('/'));
+}
+
+// Whether a path of one side lies below a folder of the same side.
+bool Below(const QString& path, const QString& top)
+{
+    return path.size() > top.size() && path.startsWith(top) && path.at(top.size()) == QLatin1Char('/');
+}
+
+// The plan's frame: absolute roots, each side's folders and what could not
+// be read, and whether acting is allowed at all.
+SyncPlan Frame(const CmprResult& r, Spellings& sp)
+{
+    SyncPlan plan;
+    plan.root1 = Absolute(r.Folder1());
+    plan.root2 = Absolute(r.Folder2());
+    plan.refused = NestedFolders(plan.root1, plan.root2);
+    for (int side : {1, 2}) {
+        const WalkResult& w = r.WalkOf(side);
+        for (size_t i = 0; i < w.folders.size(); ++i) {
+            plan.folders[side].insert(w.folders[i], i < w.folderStamps.size() ? w.folderStamps[i] : FileStamp{});
+            if (!w.folders[i].isEmpty())
+                sp.byKey[side].insert(FoldName(w.folders[i]), w.folders[i]);
+        }
+    }
+    const QString top1 = WithTrailingSep(r.Folder1());
+    for (const WalkSkip& s : r.Skipped()) {
+        const int side = s.path.startsWith(top1) || s.path == r.Folder1() ? 1 : 2;
+        plan.unread.push_back({side, RelPath(s.path, side == 1 ? r.Folder1() : r.Folder2())});
+    }
+    return plan;
+}
+
+// Actions that would trash or replace something below a path the other
+// side could not read are held back.
+void HoldUnread(SyncPlan& plan)
+{
+    if (plan.unread.empty())
+        return;
+    std::vector<SyncAction> kept;
+    for (SyncAction& a : plan.actions) {
+        bool held = false;
+        if (a.kind == SyncAction::Replace || a.kind == SyncAction::Trash || a.kind == SyncAction::TrashFolder)
+            for (const auto& [side, path] : plan.unread)
+                held = held || (side == Other(a.side) && AtOrBelow(a.Path(), path));
+        (held ? plan.held : kept).push_back(std::move(a));
+    }
+    plan.actions = std::move(kept);
+}
+
+// Folders only on side `from`, in walk order (a folder before those below it).
+std::vector<QString> OneSided(const CmprResult& r, int from, const Spellings& sp)
+{
+    std::vector<QString> out;
+    for (const QString& f : r.WalkOf(from).folders)
+        if (!f.isEmpty() && !sp.byKey[Other(from)].contains(FoldName(f)))
+            out.push_back(f);
+    return out;
+}
+
+// The copying plans make the folders only the source side has.
+void MakeFolders(const CmprResult& r, int to, const Spellings& sp, SyncPlan& plan)
+{
+    for (const QString& f : OneSided(r, Other(to), sp)) {
+        const QString at = sp.On(to, f);
+        plan.actions.push_back({SyncAction::MakeFolder, to, Parent(at), LastName(at), Parent(f), LastName(f)});
+    }
+}
+
+// A mirror moves a folder only the made side has to the trash whole, the
+// files below it taken into that one action.
+void TrashFolders(const CmprResult& r, int side, const Spellings& sp, SyncPlan& plan)
+{
+    std::vector<SyncAction> tops;
+    for (const QString& f : OneSided(r, side, sp)) {
+        if (!tops.empty() && Below(f, tops.back().Path())) {
+            tops.back().below.push_back({EncodeName(f.mid(tops.back().Path().size() + 1)), true, 0, plan.folders[side][f]});
+            continue;
+        }
+        SyncAction a{SyncAction::TrashFolder, side, Parent(f), LastName(f), {}, {}};
+        a.dst = plan.folders[side].value(f);
+        tops.push_back(std::move(a));
+    }
+    if (tops.empty())
+        return;
+    std::vector<SyncAction> kept;
+    for (SyncAction& a : plan.actions) {
+        auto top = std::find_if(tops.begin(), tops.end(), [&](const SyncAction& t) {
+            return a.kind == SyncAction::Trash && a.side == side && (a.folder == t.Path() || Below(a.folder, t.Path()));
+        });
+        if (top == tops.end()) {
+            kept.push_back(std::move(a));
+            continue;
+        }
+        top->bytes += a.bytes;
+        top->below.push_back({EncodeName(a.Path().mid(top->Path().size() + 1)), false, a.dstSize, a.dst});
+    }
+    plan.actions = std::move(kept);
+    for (SyncAction& t : tops)
+        plan.actions.push_back(std::move(t));
+}
 } // namespace
+
+bool TimesAgree(qint64 t1, qint64 t2, qint64 step, CmprRule::Tolerance tol)
+{
+    const qint64 d = t1 > t2 ? t1 - t2 : t2 - t1;
+    if (d == 0 || d < step)
+        return true;
+    const bool wholeSecond = t1 % kSecond == 0 || t2 % kSecond == 0;
+    if (wholeSecond && t1 / kSecond == t2 / kSecond)
+        return true;
+    return WithinTolerance(t1 / kSecond, t2 / kSecond, tol);
+}
+
+QString NestedFolders(const QString& root1, const QString& root2)
+{
+    auto real = [](const QString& p) {
+        char* r = ::realpath(EncodeName(OpenPath(p)).constData(), nullptr);
+        const QString out = r ? DecodeName(r) : p;
+        std::free(r);
+        return out;
+    };
+    const QString a = WithTrailingSep(real(root1)), b = WithTrailingSep(real(root2));
+    struct stat s1, s2;
+    const bool same = a == b || (::stat(EncodeName(OpenPath(root1)).constData(), &s1) == 0 &&
+                                 ::stat(EncodeName(OpenPath(root2)).constData(), &s2) == 0 && s1.st_dev == s2.st_dev &&
+                                 s1.st_ino == s2.st_ino);
+    if (same)
+        return QStringLiteral("ﾌｫﾙﾀﾞ1とﾌｫﾙﾀﾞ2が同じﾌｫﾙﾀﾞです");
+    if (b.startsWith(a))
+        return QStringLiteral("ﾌｫﾙﾀﾞ2がﾌｫﾙﾀﾞ1の中にあります");
+    if (a.startsWith(b))
+        return QStringLiteral("ﾌｫﾙﾀﾞ1がﾌｫﾙﾀﾞ2の中にあります");
+    return {};
+}
+
+qint64 SyncPlan::Conflicts() const
+{
+    return std::count_if(actions.begin(), actions.end(), [](const SyncAction& a) { return a.kind == SyncAction::Conflict; });
+}
 
 std::optional<PlanKind> PlanOf(QStringView name)
 {
@@ -87,20 +305,28 @@ std::optional<PlanKind> PlanOf(QStringView name)
     return std::nullopt;
 }
 
-std::vector<SyncAction> MakePlan(const std::vector<CmprResult::Pair>& pairs, PlanKind plan)
+SyncPlan MakePlan(const CmprResult& r, PlanKind kind, CmprRule::Tolerance tol)
 {
-    std::vector<SyncAction> out;
-    for (const CmprResult::Pair& p : pairs)
-        if (auto a = ActionFor(p, plan))
-            out.push_back(std::move(*a));
-    return out;
+    Spellings sp;
+    SyncPlan plan = Frame(r, sp);
+    const Wants w(kind);
+    const Clock clock{std::max(TimeStep(plan.root1), TimeStep(plan.root2)), tol};
+    for (int to : {2, 1})
+        if (w.Copies(to))
+            MakeFolders(r, to, sp, plan);
+    for (const Pair& p : r.Pairs())
+        if (auto a = ActionFor(p, w, clock, sp))
+            plan.actions.push_back(std::move(*a));
+    if (w.Mirrored())
+        TrashFolders(r, w.Mirrored(), sp, plan);
+    HoldUnread(plan);
+    return plan;
 }
 
 QString ActionWord(SyncAction::Kind k)
 {
-    return k == SyncAction::Copy      ? QStringLiteral("copy")
-           : k == SyncAction::Replace ? QStringLiteral("replace")
-                                      : QStringLiteral("trash");
+    static const char* const words[] = {"copy", "replace", "trash", "mkdir", "trash-folder", "conflict"};
+    return QString::fromLatin1(words[int(k)]);
 }
 
 QString RowKey(const QString& folder, const QString& name)
@@ -108,37 +334,23 @@ QString RowKey(const QString& folder, const QString& name)
     return FoldName(folder.isEmpty() ? name : folder + QLatin1Char('/') + name);
 }
 
-QString RowKey(const CmprResult::Pair& p)
-{
-    return p.name1.isEmpty() ? RowKey(p.folder2, p.name2) : RowKey(p.folder1, p.name1);
-}
+QString RowKey(const Pair& p) { return p.name1.isEmpty() ? RowKey(p.folder2, p.name2) : RowKey(p.folder1, p.name1); }
 
-std::vector<SyncAction> MakeRowPlan(const std::vector<CmprResult::Pair>& pairs, const QStringList& keys, RowAct act)
+SyncPlan MakeRowPlan(const CmprResult& r, const QStringList& keys, RowAct act)
 {
+    Spellings sp;
+    SyncPlan plan = Frame(r, sp);
     const QSet<QString> chosen(keys.begin(), keys.end());
-    std::vector<SyncAction> out;
-    for (const CmprResult::Pair& p : pairs) {
-        const bool has1 = !p.name1.isEmpty(), has2 = !p.name2.isEmpty();
-        if (!chosen.contains(RowKey(p)))
+    const bool copy = act == RowAct::CopyTo2 || act == RowAct::CopyTo1;
+    const int side = act == RowAct::CopyTo2 || act == RowAct::Trash2 ? 2 : 1;
+    const int from = copy ? Other(side) : side; // the side whose file the row needs
+    for (const Pair& p : r.Pairs()) {
+        const bool has[3] = {false, !p.name1.isEmpty(), !p.name2.isEmpty()};
+        if (!chosen.contains(RowKey(p)) || !has[from])
             continue;
-        switch (act) {
-        case RowAct::CopyTo2:
-            if (has1)
-                out.push_back(Act(has2 ? SyncAction::Replace : SyncAction::Copy, 2, p));
-            break;
-        case RowAct::CopyTo1:
-            if (has2)
-                out.push_back(Act(has1 ? SyncAction::Replace : SyncAction::Copy, 1, p));
-            break;
-        case RowAct::Trash1:
-            if (has1)
-                out.push_back(Act(SyncAction::Trash, 1, p));
-            break;
-        case RowAct::Trash2:
-            if (has2)
-                out.push_back(Act(SyncAction::Trash, 2, p));
-            break;
-        }
+        const auto kind = !copy ? SyncAction::Trash : has[side] ? SyncAction::Replace : SyncAction::Copy;
+        plan.actions.push_back(Act(kind, side, p, sp));
     }
-    return out;
+    HoldUnread(plan);
+    return plan;
 }

@@ -1,10 +1,13 @@
 #pragma once
 // What acting on a comparison does: the actions of a plan, computed from a
-// result. Each action names the side it changes, the file there, the source
-// of a copy, and what the comparison saw of both, to be checked again
-// before it is done.
+// fresh result whose walks kept the stamps of every file and folder. Each
+// action names the side it changes, the entry there, the source of a copy,
+// and what the comparison saw of both, to be checked again right before it
+// is done. A plan decides by the full modification time and the size, not
+// by the minute the grid shows, so it never leaves a difference behind.
 #include "compare/engine/CmprEngine.h"
 
+#include <QHash>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -14,20 +17,49 @@ enum class PlanKind { Update2, Update1, UpdateBoth, Mirror2, Mirror1 };
 // "update-2", "update-1", "update-both", "mirror-2", "mirror-1".
 std::optional<PlanKind> PlanOf(QStringView name);
 
+// An entry below a folder that goes to the trash whole, as compared: its
+// path from that folder (bytes), and for a file its size and stamp.
+struct SeenEntry {
+    QByteArray rel;
+    bool folder;
+    qint64 size;
+    FileStamp stamp;
+};
+
 struct SyncAction {
-    enum Kind { Copy, Replace, Trash };
+    // Conflict: a pair whose times agree but whose size or content differ,
+    // listed and reported, never carried out.
+    enum Kind { Copy, Replace, Trash, MakeFolder, TrashFolder, Conflict };
     Kind kind;
     int side;                   // the side changed: 1 or 2
-    QString folder, name;       // the file changed, from its compared folder
+    QString folder, name;       // the entry changed, from its compared folder
     QString srcFolder, srcName; // the other side's file a copy comes from
-    qint64 bytes;               // copied, or moved to the trash
-    qint64 srcSize, srcMtime;   // the source as the comparison saw it
-    qint64 dstSize, dstMtime;   // the file changed as it saw it (Replace, Trash)
+    qint64 bytes = 0;           // copied, or moved to the trash
+    qint64 srcSize = 0, dstSize = 0;
+    FileStamp src{}, dst{};       // as the comparison saw them (dst: Replace, Trash, TrashFolder)
+    bool olderOverNewer = false;  // a Replace that puts an older file over a newer one
+    std::vector<SeenEntry> below; // TrashFolder: what the comparison saw in it
     // The path from the compared folder, folders separated by "/".
     QString Path() const { return folder.isEmpty() ? name : folder + QLatin1Char('/') + name; }
 };
 
-std::vector<SyncAction> MakePlan(const std::vector<CmprResult::Pair>& pairs, PlanKind plan);
+struct SyncPlan {
+    QString root1, root2; // the compared folders, absolute
+    std::vector<SyncAction> actions;
+    // What could not be read on each side (paths from the compared folder):
+    // nothing below such a path on the other side is trashed or replaced.
+    std::vector<std::pair<int, QString>> unread;
+    std::vector<SyncAction> held; // actions left out for that reason
+    QString refused;              // why nothing at all may be done; empty when it may
+    QHash<QString, FileStamp> folders[3]; // each side's folders as compared, by path from the compared folder
+    const QString& Root(int side) const { return side == 1 ? root1 : root2; }
+    qint64 Conflicts() const;
+};
+
+// The plan of a kind over a result (its walks asked for stamps); times that
+// agree under the tolerance or within the coarser step of either volume's
+// clock count as the same.
+SyncPlan MakePlan(const CmprResult& r, PlanKind plan, CmprRule::Tolerance tol = CmprRule::None);
 
 // Actions on chosen rows: a side's copy to the other side (new, or over
 // the other side's copy), or a side's copy to the trash.
@@ -38,6 +70,15 @@ QString RowKey(const QString& folder, const QString& name);
 QString RowKey(const CmprResult::Pair& p);
 // The actions on the rows whose keys are given, in the pairs' order; rows
 // the action does not apply to (no file on that side) are passed over.
-std::vector<SyncAction> MakeRowPlan(const std::vector<CmprResult::Pair>& pairs, const QStringList& keys, RowAct act);
-// The plan's word for an action: "copy", "replace", "trash".
+SyncPlan MakeRowPlan(const CmprResult& r, const QStringList& keys, RowAct act);
+// The plan's word for an action: "copy", "replace", "trash", "mkdir",
+// "trash-folder", "conflict".
 QString ActionWord(SyncAction::Kind k);
+
+// Whether two modification times (ns) count as the same for a plan: equal,
+// equal to the second where one side keeps whole seconds, within `step` ns
+// (the coarser clock of the two volumes), or within the tolerance.
+bool TimesAgree(qint64 t1, qint64 t2, qint64 step, CmprRule::Tolerance tol);
+// Why one compared folder may not be acted on from the other: the same
+// folder, or one inside the other; empty when they are apart.
+QString NestedFolders(const QString& root1, const QString& root2);

@@ -1,75 +1,239 @@
 #include "compare/act/SyncRun.h"
 
+#include "compare/act/CheckedFolders.h"
+#include "compare/act/FolderCheck.h"
 #include "compare/act/SafeCopy.h"
 #include "env/NameBytes.h"
 #include "env/PathRules.h"
 
+#include <QSet>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
-QString FullPath(const QString& root, const QString& folder, const QString& name)
-{
-    return JoinPath(folder.isEmpty() ? root : JoinPath(root, folder), name);
-}
+using A = SyncAction;
 
-// Whether a file is still as the comparison saw it: a regular file of that
-// size and modification time (to the second, as the walk reads it), or
-// absent where it saw none.
-bool AsSeen(const QString& path, bool present, qint64 size, qint64 mtime)
-{
-    struct stat st;
-    if (::lstat(EncodeName(path).constData(), &st) != 0)
-        return !present && errno == ENOENT;
-    return present && S_ISREG(st.st_mode) && st.st_size == size && st.st_mtim.tv_sec == mtime;
-}
+// A batch ends at this many files or bytes written aside.
+constexpr size_t kBatchFiles = 256;
+constexpr qint64 kBatchBytes = qint64(256) << 20;
 
-SyncOutcome Apply(const SyncAction& a, const QString& root1, const QString& root2, const std::atomic<bool>& stop,
-                  std::atomic<qint64>& bytes)
+QString ErrNo() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+SyncOutcome::State StateOf(StepEnd e)
 {
-    const QString& dstRoot = a.side == 2 ? root2 : root1;
-    const QString& srcRoot = a.side == 2 ? root1 : root2;
-    const QString dst = FullPath(dstRoot, a.folder, a.name);
-    SyncOutcome o;
-    if (a.kind == SyncAction::Trash) {
-        if (!AsSeen(dst, true, a.dstSize, a.dstMtime))
-            return {SyncOutcome::Conflict, QStringLiteral("比較の後に変わりました")};
-        return MoveToTrash(dst, o.reason) ? SyncOutcome{SyncOutcome::Done, {}}
-                                          : SyncOutcome{SyncOutcome::Failed, o.reason};
-    }
-    const QString src = FullPath(srcRoot, a.srcFolder, a.srcName);
-    const bool replace = a.kind == SyncAction::Replace;
-    if (!AsSeen(src, true, a.srcSize, a.srcMtime) || !AsSeen(dst, replace, a.dstSize, a.dstMtime))
-        return {SyncOutcome::Conflict, QStringLiteral("比較の後に変わりました")};
-    switch (SafeCopy(src, dst, replace, stop, bytes, o.reason)) {
-    case CopyEnd::Done: return {SyncOutcome::Done, {}};
-    case CopyEnd::Stopped: return {SyncOutcome::NotDone, o.reason};
-    default: return {SyncOutcome::Failed, o.reason};
+    switch (e) {
+    case StepEnd::Done: return SyncOutcome::Done;
+    case StepEnd::Conflict: return SyncOutcome::Conflict;
+    case StepEnd::Stopped: return SyncOutcome::NotDone;
+    default: return SyncOutcome::Failed;
     }
 }
-} // namespace
 
-std::vector<SyncOutcome> ApplyPlan(const std::vector<SyncAction>& plan, const QString& root1, const QString& root2,
-                                   CmprObserver& obs)
-{
-    std::vector<SyncOutcome> out(plan.size());
+// An action prepared in a batch, waiting for the flush to be done.
+struct Pending {
+    size_t i;
+    AsideCopy copy;
+    Trash trash;
+};
+
+class Runner {
+public:
+    Runner(const SyncPlan& plan, std::vector<SyncOutcome>& out, CmprObserver& obs)
+            : m_plan(plan), m_out(out), m_obs(obs), m_folders(plan)
+    {
+    }
+    void Run()
+    {
+        for (size_t i = 0; i < m_plan.actions.size() && !m_stopped;) {
+            i = PrepareBatch(i);
+            CommitBatch();
+        }
+    }
     std::atomic<qint64> bytes{0}, done{0};
-    CmprProgress p;
-    p.phase = CmprPhase::Act;
-    Polled(
-        [&] {
-            for (size_t i = 0; i < plan.size() && !obs.Stopping(); ++i) {
-                out[i] = Apply(plan[i], root1, root2, obs.stop, bytes);
+
+private:
+    size_t PrepareBatch(size_t i)
+    {
+        qint64 batchBytes = 0;
+        for (; i < m_plan.actions.size() && m_pending.size() < kBatchFiles && batchBytes < kBatchBytes; ++i) {
+            if (m_obs.Stopping()) {
+                m_stopped = true;
+                break;
+            }
+            SyncOutcome& o = m_out[i];
+            const StepEnd e = Prepare(i, o.reason);
+            if (e == StepEnd::Stopped) {
+                m_stopped = true;
+                break;
+            }
+            if (e != StepEnd::Done || !IsPending(m_plan.actions[i])) {
+                o.state = StateOf(e);
                 done.fetch_add(1, std::memory_order_relaxed);
             }
-        },
-        [&] {
-            p.files = done.load();
-            p.bytes = bytes.load();
-            obs.Progress(p);
-        });
-    p.files = done.load();
-    p.bytes = bytes.load();
-    obs.Progress(p);
+            batchBytes += m_plan.actions[i].kind == A::Copy || m_plan.actions[i].kind == A::Replace
+                                  ? m_plan.actions[i].bytes
+                                  : 0;
+        }
+        return i;
+    }
+
+    static bool IsPending(const A& a) { return a.kind != A::MakeFolder && a.kind != A::Conflict; }
+
+    // The folder holding an action's entry, open and checked.
+    StepEnd Folder(int side, const QString& rel, bool make, int& fd, QString& err)
+    {
+        switch (m_folders.Open(side, rel, make, fd, err)) {
+        case CheckedFolders::End::Open: return StepEnd::Done;
+        case CheckedFolders::End::Changed: return StepEnd::Conflict;
+        default: return StepEnd::Failed;
+        }
+    }
+
+    QByteArray Absolute(const A& a) const { return EncodeName(JoinPath(m_plan.Root(a.side), a.Path())); }
+
+    StepEnd Prepare(size_t i, QString& err)
+    {
+        const A& a = m_plan.actions[i];
+        int dir = -1;
+        if (a.kind == A::Conflict) {
+            err = QStringLiteral("日時が同じで大きさか内容が違います");
+            return StepEnd::Conflict;
+        }
+        if (a.kind == A::MakeFolder)
+            return Folder(a.side, a.Path(), true, dir, err);
+        StepEnd e = Folder(a.side, a.folder, a.kind == A::Copy, dir, err);
+        if (e != StepEnd::Done)
+            return e;
+        Pending p{i, {}, {}};
+        p.copy.dir = dir;
+        p.copy.name = EncodeName(a.name);
+        if (a.kind != A::Copy && (e = PrepareTrash(a, dir, p.trash, err)) != StepEnd::Done)
+            return e;
+        if (a.kind == A::Copy || a.kind == A::Replace) {
+            int src = -1;
+            if ((e = Folder(3 - a.side, a.srcFolder, false, src, err)) != StepEnd::Done ||
+                (e = WriteAside(src, EncodeName(a.srcName), a.src, a.srcSize, p.copy, m_obs.stop, bytes, err)) !=
+                    StepEnd::Done) {
+                p.trash.Undo();
+                return e;
+            }
+        }
+        m_folders.MarkWritten(a.side, a.folder, dir);
+        m_pending.push_back(std::move(p));
+        return StepEnd::Done;
+    }
+
+    // The entry to be replaced or removed, still as compared, given its
+    // place in the trash.
+    StepEnd PrepareTrash(const A& a, int dir, Trash& trash, QString& err)
+    {
+        struct stat st;
+        const QByteArray name = EncodeName(a.name);
+        if (::fstatat(dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            err = errno == ENOENT ? QStringLiteral("比較の後に変わりました") : ErrNo();
+            return errno == ENOENT ? StepEnd::Conflict : StepEnd::Failed;
+        }
+        const bool asSeen = a.kind == A::TrashFolder ? FolderAsSeen(dir, name, a, err) : AsSeen(st, a.dst, a.dstSize);
+        if (!asSeen) {
+            if (err.isEmpty())
+                err = QStringLiteral("比較の後に変わりました");
+            return StepEnd::Conflict;
+        }
+        return trash.Prepare(Absolute(a), st, err, false) ? StepEnd::Done : StepEnd::Failed;
+    }
+
+    void CommitBatch()
+    {
+        FlushVolumes();
+        QSet<QByteArray> trashFolders;
+        for (Pending& p : m_pending) {
+            SyncOutcome& o = m_out[p.i];
+            const StepEnd e = Commit(m_plan.actions[p.i], p, o.reason);
+            o.state = StateOf(e);
+            if (e == StepEnd::Done) {
+                o.note = p.copy.note;
+                if (!p.trash.TrashedAt().isEmpty())
+                    trashFolders << p.trash.FilesFolder() << p.trash.InfoFolder();
+            }
+            done.fetch_add(1, std::memory_order_relaxed);
+        }
+        m_pending.clear();
+        m_folders.FlushAndClose();
+        for (const QByteArray& f : trashFolders)
+            if (const int fd = ::open(f.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
+                ::fsync(fd);
+                ::close(fd);
+            }
+    }
+
+    // The data written aside made durable: each volume flushed once.
+    void FlushVolumes()
+    {
+        QSet<dev_t> flushed;
+        for (const Pending& p : m_pending) {
+            struct stat st;
+            if (::fstat(p.copy.dir, &st) == 0 && !flushed.contains(st.st_dev)) {
+                flushed.insert(st.st_dev);
+                ::syncfs(p.copy.dir);
+            }
+        }
+    }
+
+    StepEnd Commit(const A& a, Pending& p, QString& err)
+    {
+        switch (a.kind) {
+        case A::Copy: return PlaceNew(p.copy, err);
+        case A::Replace: return PlaceOver(p.copy, a.dst, a.dstSize, p.trash, err);
+        case A::Trash: return TrashFile(a, p, err);
+        default: return p.trash.Move(err) ? StepEnd::Done : StepEnd::Failed; // a folder, checked when prepared
+        }
+    }
+
+    // A file moved to the trash once checked again; one that turns out
+    // to be another file there is put back.
+    StepEnd TrashFile(const A& a, Pending& p, QString& err)
+    {
+        struct stat st;
+        if (::fstatat(p.copy.dir, p.copy.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !AsSeen(st, a.dst, a.dstSize)) {
+            p.trash.Undo();
+            err = QStringLiteral("比較の後に変わりました");
+            return StepEnd::Conflict;
+        }
+        return p.trash.Move(err) ? StepEnd::Done : StepEnd::Failed;
+    }
+
+    const SyncPlan& m_plan;
+    std::vector<SyncOutcome>& m_out;
+    CmprObserver& m_obs;
+    CheckedFolders m_folders;
+    std::vector<Pending> m_pending;
+    bool m_stopped = false;
+};
+} // namespace
+
+std::vector<SyncOutcome> ApplyPlan(const SyncPlan& plan, CmprObserver& obs)
+{
+    std::vector<SyncOutcome> out(plan.actions.size());
+    if (!plan.refused.isEmpty()) {
+        for (SyncOutcome& o : out)
+            o.reason = plan.refused;
+        return out;
+    }
+    Runner run(plan, out, obs);
+    CmprProgress p;
+    p.phase = CmprPhase::Act;
+    auto report = [&] {
+        p.files = run.done.load();
+        p.bytes = run.bytes.load();
+        obs.Progress(p);
+    };
+    Polled([&] { run.Run(); }, report);
+    report();
     for (SyncOutcome& o : out)
         if (o.state == SyncOutcome::NotDone && o.reason.isEmpty())
             o.reason = QStringLiteral("中止しました");

@@ -4,131 +4,348 @@
 
 #include <QDateTime>
 #include <QStandardPaths>
-#include <QUrl>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+const QByteArray kInfoExt = QByteArrayLiteral(".trashinfo");
+
 QString ErrNo() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
-bool MakeFolder(const QByteArray& p, mode_t mode) { return ::mkdir(p.constData(), mode) == 0 || errno == EEXIST; }
-
-// The user's trash: $XDG_DATA_HOME/Trash.
-QByteArray HomeTrash()
+// "what: path (why)", the path shown as the file lists show it, why from
+// the error number at the call.
+QString Failure(const char16_t* what, const QByteArray& path)
 {
-    return EncodeName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash"));
+    const QString why = ErrNo();
+    return QString::fromUtf16(what) + QStringLiteral(": ") + ShownName(DecodeName(path)) + QStringLiteral(" (") + why +
+           QLatin1Char(')');
 }
 
-// The top folder of the file system holding path: the last folder up
-// from it on the same device.
-QByteArray TopOf(const QByteArray& path, dev_t dev)
+// Makes the folder and each missing one above it, from the top down, 0700:
+// a trash is the user's alone.
+bool MakeFolders(const QByteArray& path)
 {
-    QByteArray top = path.left(path.lastIndexOf('/'));
-    for (;;) {
-        const qsizetype slash = top.lastIndexOf('/');
-        const QByteArray up = slash <= 0 ? QByteArray("/") : top.left(slash);
+    for (qsizetype at = path.indexOf('/', 1);; at = path.indexOf('/', at + 1)) {
+        const QByteArray part = at < 0 ? path : path.left(at);
         struct stat st;
-        if (top == "/" || top.isEmpty() || ::stat(up.constData(), &st) != 0 || st.st_dev != dev)
-            return top.isEmpty() ? QByteArray("/") : top;
-        top = up;
+        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST) {
+            // an existing folder may answer EACCES or EROFS rather than EEXIST
+            const int why = errno;
+            if (::stat(part.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+                errno = why;
+                return false;
+            }
+        }
+        if (at < 0)
+            return true;
     }
 }
 
-// The trash a file on device dev goes to: the user's where it is on that
-// device, otherwise the volume's $topdir/.Trash-$uid.
-QByteArray TrashFor(const QByteArray& path, dev_t dev)
+// The device of path, or of its nearest existing folder up.
+dev_t DeviceOf(QByteArray path)
 {
-    const QByteArray home = HomeTrash();
-    QByteArray probe = home;
     struct stat st;
-    while (::stat(probe.constData(), &st) != 0 && probe.lastIndexOf('/') > 0)
-        probe = probe.left(probe.lastIndexOf('/'));
-    if (st.st_dev == dev)
-        return home;
-    const QByteArray top = TopOf(path, dev);
-    return (top == "/" ? QByteArray() : top) + "/.Trash-" + QByteArray::number(::getuid());
+    while (::stat(path.constData(), &st) != 0) {
+        const qsizetype slash = path.lastIndexOf('/');
+        if (path == "/" || slash < 0)
+            return dev_t(-1);
+        path = slash == 0 ? QByteArray("/") : path.left(slash);
+    }
+    return st.st_dev;
+}
+
+// The top folder of the file system holding path: the last folder up from
+// it still on device dev. Empty for the root.
+QByteArray TopOf(const QByteArray& path, dev_t dev)
+{
+    QByteArray top = path.left(path.lastIndexOf('/'));
+    while (!top.isEmpty()) {
+        const QByteArray up = top.left(top.lastIndexOf('/'));
+        struct stat st;
+        if (::stat(up.isEmpty() ? "/" : up.constData(), &st) != 0 || st.st_dev != dev)
+            break;
+        top = up;
+    }
+    return top;
+}
+
+// Whether link() failed because the volume or the file takes no second
+// name: a folder, vfat, exfat, or a file at its most links.
+bool NoHardLinks(int e) { return e == EPERM || e == EOPNOTSUPP || e == ENOTSUP || e == EMLINK || e == ENOSYS; }
+
+// The first n bytes of s or fewer, never ending inside a UTF-8 sequence (of
+// at most four bytes; a name that is not UTF-8 is cut where it must be).
+QByteArray CutBytes(const QByteArray& s, qsizetype n)
+{
+    if (s.size() <= n)
+        return s;
+    for (int back = 0; back < 3 && n > 0 && (uchar(s[n]) & 0xC0) == 0x80; ++back)
+        --n;
+    return s.left(n);
+}
+
+// The n-th name tried for a file in the trash: its own, then with " 2",
+// " 3"... before the extension, so it still opens as what it is. The name
+// and ".trashinfo" fit in `limit` bytes: the base name is shortened, and
+// the extension kept where it fits. Empty where no name fits.
+QByteArray Candidate(const QByteArray& base, int n, qsizetype limit)
+{
+    const QByteArray tail = n == 1 ? QByteArray() : ' ' + QByteArray::number(n);
+    const qsizetype room = limit - kInfoExt.size() - tail.size();
+    if (room < 1)
+        return {};
+    const qsizetype dot = base.lastIndexOf('.');
+    if (dot > 0 && base.size() - dot < room) {
+        const QByteArray stem = CutBytes(base.left(dot), room - (base.size() - dot));
+        if (!stem.isEmpty())
+            return stem + tail + base.mid(dot);
+    }
+    const QByteArray cut = CutBytes(base, room);
+    return cut.isEmpty() ? cut : cut + tail;
 }
 
 QByteArray InfoText(const QByteArray& path)
 {
-    return "[Trash Info]\nPath=" + QUrl::toPercentEncoding(QString::fromLatin1(path), "/") +
-           "\nDeletionDate=" + QDateTime::currentDateTime().toString(Qt::ISODate).left(19).toLatin1() + "\n";
+    return "[Trash Info]\nPath=" + path.toPercentEncoding("/") + "\nDeletionDate=" +
+           QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")).toLatin1() + '\n';
+}
+
+bool WriteAll(int fd, const QByteArray& bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t w = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return false;
+        done += w;
+    }
+    return true;
+}
+
+// Flushes a folder, so the names made or removed in it last.
+void SyncFolder(const QByteArray& path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Renames without ever replacing the target, where the file system does not
+// take RENAME_NOREPLACE: a hard link (which never replaces) and the old name
+// removed; where there are no hard links either (a folder, vfat), a look
+// that the target is free, then the rename.
+int RenameNoReplaceByHand(const char* from, const char* to)
+{
+    if (::link(from, to) == 0) {
+        if (::unlink(from) == 0)
+            return 0;
+        const int why = errno;
+        ::unlink(to);
+        errno = why;
+        return -1;
+    }
+    if (errno == EEXIST || !NoHardLinks(errno))
+        return -1;
+    struct stat st;
+    if (::lstat(to, &st) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    return ::rename(from, to);
+}
+
+// path made absolute from the current folder by its bytes, links not
+// resolved: only "." parts and doubled or trailing slashes go.
+QByteArray Absolute(const QByteArray& path)
+{
+    QByteArray full = path;
+    if (!path.startsWith('/')) {
+        if (char* cwd = ::getcwd(nullptr, 0)) {
+            full = QByteArray(cwd) + '/' + path;
+            std::free(cwd);
+        }
+    }
+    QByteArray out;
+    for (const QByteArray& part : full.split('/'))
+        if (!part.isEmpty() && part != ".")
+            out += '/' + part;
+    return out.isEmpty() || !full.startsWith('/') ? full : out;
 }
 } // namespace
 
-bool Trash::Prepare(const QString& path, QString& err)
+bool Trash::Prepare(const QByteArray& absPath, const struct stat& st, QString& err, bool flush)
 {
-    m_path = EncodeName(path);
-    struct stat st;
-    if (::lstat(m_path.constData(), &st) != 0) {
-        err = ErrNo();
+    Forget();
+    m_path = absPath;
+    const QByteArray base = absPath.mid(absPath.lastIndexOf('/') + 1);
+    if (!absPath.startsWith('/') || base.isEmpty() || base == "." || base == "..") {
+        err = QStringLiteral("ごみ箱に入れられない名前です: ") + ShownName(DecodeName(absPath));
         return false;
     }
-    return Reserve(TrashFor(m_path, st.st_dev), err);
+    const QString home = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    m_trash = home.isEmpty() ? QByteArray() : EncodeName(home + QStringLiteral("/Trash"));
+    if (!m_trash.isEmpty() && DeviceOf(m_trash) == st.st_dev) {
+        if (!MakeFolders(m_trash)) {
+            err = Failure(u"ごみ箱を作れません", m_trash);
+            return false;
+        }
+    } else {
+        // the volume's own trash: a folder of this user's, never a link
+        // someone else put there to take the files
+        m_trash = TopOf(absPath, st.st_dev) + "/.Trash-" + QByteArray::number(::getuid());
+        struct stat t;
+        if (::mkdir(m_trash.constData(), 0700) != 0 && errno != EEXIST) {
+            err = Failure(u"ごみ箱を作れません", m_trash);
+            return false;
+        }
+        if (::lstat(m_trash.constData(), &t) != 0 || !S_ISDIR(t.st_mode) || t.st_uid != ::getuid()) {
+            err = QStringLiteral("ごみ箱を使えません (ﾕｰｻﾞｰのﾌｫﾙﾀﾞではありません): ") + ShownName(DecodeName(m_trash));
+            return false;
+        }
+    }
+    for (const QByteArray& sub : {FilesFolder(), InfoFolder()})
+        if (::mkdir(sub.constData(), 0700) != 0 && errno != EEXIST) {
+            err = Failure(u"ごみ箱を作れません", sub);
+            return false;
+        }
+    return Reserve(err, flush);
 }
 
-bool Trash::Reserve(const QByteArray& trash, QString& err)
+bool Trash::Reserve(QString& err, bool flush)
 {
-    const qsizetype slash = trash.lastIndexOf('/');
-    if (!MakeFolder(trash.left(slash), 0700) || !MakeFolder(trash, 0700) || !MakeFolder(trash + "/files", 0700) ||
-        !MakeFolder(trash + "/info", 0700)) {
-        err = QStringLiteral("ごみ箱を作れません: ") + DecodeName(trash) + QStringLiteral(" (") + ErrNo() +
-              QLatin1Char(')');
-        return false;
-    }
     const QByteArray base = m_path.mid(m_path.lastIndexOf('/') + 1);
-    for (int n = 1; n < 10000; ++n) {
-        const QByteArray name = n == 1 ? base : base + ' ' + QByteArray::number(n);
-        const QByteArray info = trash + "/info/" + name + ".trashinfo";
-        const int fd = ::open(info.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0 && errno == EEXIST)
+    const QByteArray files = FilesFolder() + '/', info = InfoFolder() + '/';
+    const long nameMax = ::pathconf(InfoFolder().constData(), _PC_NAME_MAX);
+    qsizetype limit = nameMax > 0 ? qsizetype(nameMax) : 255;
+    for (int n = 1; n <= 10000;) {
+        const QByteArray name = Candidate(base, n, limit);
+        if (name.isEmpty())
+            break;
+        struct stat st;
+        // a name in files/ is taken even without its info file
+        if (::lstat((files + name).constData(), &st) == 0) {
+            ++n;
             continue;
+        }
+        const QByteArray infoPath = info + name + kInfoExt;
+        const int fd = ::open(infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EEXIST) {
+            ++n;
+            continue;
+        }
+        if (fd < 0 && errno == ENAMETOOLONG) { // a limit the file system did not tell (vfat counts UTF-16)
+            limit = name.size() + kInfoExt.size() - 1;
+            continue;
+        }
         if (fd < 0) {
-            err = ErrNo();
+            err = Failure(u"ごみ箱の情報ﾌｧｲﾙを作れません", infoPath);
             return false;
         }
-        const QByteArray text = InfoText(m_path);
-        const bool ok = ::write(fd, text.constData(), size_t(text.size())) == text.size() && ::fsync(fd) == 0;
-        ::close(fd);
+        bool ok = WriteAll(fd, InfoText(m_path)) && (!flush || ::fsync(fd) == 0);
+        int why = errno;
+        if (::close(fd) != 0 && ok) {
+            ok = false;
+            why = errno;
+        }
         if (!ok) {
-            err = ErrNo();
-            ::unlink(info.constData());
+            errno = why;
+            err = Failure(u"ごみ箱の情報ﾌｧｲﾙを書けません", infoPath);
+            ::unlink(infoPath.constData());
             return false;
         }
-        m_info = info;
-        m_files = trash + "/files/" + name;
+        if (flush)
+            SyncFolder(InfoFolder()); // the info file lasts before the file goes in
+        m_info = infoPath;
+        m_files = files + name;
+        m_state = State::Reserved;
         return true;
     }
-    err = QStringLiteral("ごみ箱に空きの名前がありません");
+    err = QStringLiteral("ごみ箱に空きの名前がありません: ") + ShownName(DecodeName(m_trash));
     return false;
 }
 
-bool Trash::Move(QString& err) { return Put(::rename, err); }
-
-bool Trash::Link(QString& err) { return Put(::link, err); }
-
-bool Trash::Put(int (*op)(const char*, const char*), QString& err)
+bool Trash::Move(QString& err)
 {
-    if (op(m_path.constData(), m_files.constData()) == 0)
-        return true;
+    if (m_state != State::Reserved) {
+        err = QStringLiteral("ごみ箱の場所が用意されていません");
+        return false;
+    }
+    int rc = ::renameat2(AT_FDCWD, m_path.constData(), AT_FDCWD, m_files.constData(), RENAME_NOREPLACE);
+    if (rc != 0 && (errno == EINVAL || errno == ENOSYS))
+        rc = RenameNoReplaceByHand(m_path.constData(), m_files.constData());
+    if (rc != 0) {
+        err = errno == EXDEV ? Failure(u"ごみ箱が別のﾄﾞﾗｲﾌﾞにあります", m_trash) : ErrNo();
+        Undo();
+        return false;
+    }
+    m_state = State::Moved;
+    return true;
+}
+
+Trash::LinkEnd Trash::Link(QString& err)
+{
+    if (m_state != State::Reserved) {
+        err = QStringLiteral("ごみ箱の場所が用意されていません");
+        return LinkEnd::Failed;
+    }
+    if (::link(m_path.constData(), m_files.constData()) == 0) {
+        m_state = State::Linked;
+        return LinkEnd::Done;
+    }
+    const bool unsupported = NoHardLinks(errno);
     err = ErrNo();
+    if (unsupported)
+        return LinkEnd::Unsupported;
     Undo();
-    return false;
+    return LinkEnd::Failed;
 }
 
 void Trash::Undo()
 {
-    struct stat inTrash, inPlace;
-    // the second name goes only while the file still stands at its place
-    if (!m_files.isEmpty() && ::lstat(m_files.constData(), &inTrash) == 0 &&
-        ::lstat(m_path.constData(), &inPlace) == 0 && inTrash.st_ino == inPlace.st_ino &&
-        inTrash.st_dev == inPlace.st_dev)
+    if (m_state == State::Linked) {
+        // the second name goes only while the file still stands at its
+        // place: once something took its place, the trash holds the only
+        // name of the old file, and it stays there whole with its info file
+        struct stat inTrash, inPlace;
+        if (::lstat(m_files.constData(), &inTrash) != 0 || ::lstat(m_path.constData(), &inPlace) != 0 ||
+            inTrash.st_ino != inPlace.st_ino || inTrash.st_dev != inPlace.st_dev) {
+            m_state = State::Moved;
+            return;
+        }
         ::unlink(m_files.constData());
-    if (!m_info.isEmpty())
+    }
+    if (m_state == State::Reserved || m_state == State::Linked) {
         ::unlink(m_info.constData());
-    m_info.clear();
+        Forget();
+    }
+}
+
+void Trash::Forget()
+{
     m_files.clear();
+    m_info.clear();
+    m_state = State::None;
+}
+
+bool MoveToTrash(const QString& path, QString& err)
+{
+    const QByteArray abs = Absolute(EncodeName(path));
+    struct stat st;
+    if (::lstat(abs.constData(), &st) != 0) {
+        err = ErrNo();
+        return false;
+    }
+    Trash trash;
+    if (!trash.Prepare(abs, st, err) || !trash.Move(err))
+        return false;
+    SyncFolder(trash.FilesFolder());
+    SyncFolder(abs.left(qMax(abs.lastIndexOf('/'), qsizetype(1))));
+    return true;
 }

@@ -220,19 +220,22 @@ std::vector<CmprResult::Pair> CmprResult::Pairs() const
     for (size_t i = 0; i < w1.files.size(); ++i) {
         const WalkFile& f = w1.files[i];
         const int j = m_1.partner[i];
+        const FileStamp s1 = w1.stamps.empty() ? FileStamp{} : w1.stamps[i];
         if (j == kNoMatch) {
-            out.push_back({CmprCode::Only1, w1.Folder(f), w1.Name(f), {}, {}, f.size, 0, f.mtime, 0});
+            out.push_back({CmprCode::Only1, w1.Folder(f), w1.Name(f), {}, {}, f.size, 0, f.mtime, 0, s1, {}});
             continue;
         }
         const WalkFile& g = w2.files[size_t(j)];
-        out.push_back(
-            {m_code[i], w1.Folder(f), w1.Name(f), w2.Folder(g), w2.Name(g), f.size, g.size, f.mtime, g.mtime});
+        const FileStamp s2 = w2.stamps.empty() ? FileStamp{} : w2.stamps[size_t(j)];
+        out.push_back({m_code[i], w1.Folder(f), w1.Name(f), w2.Folder(g), w2.Name(g), f.size, g.size, f.mtime, g.mtime,
+                       s1, s2});
     }
     for (size_t j = 0; j < w2.files.size(); ++j) {
         if (m_2.partner[j] != kNoMatch)
             continue;
         const WalkFile& g = w2.files[j];
-        out.push_back({CmprCode::Only2, {}, {}, w2.Folder(g), w2.Name(g), 0, g.size, 0, g.mtime});
+        const FileStamp s2 = w2.stamps.empty() ? FileStamp{} : w2.stamps[j];
+        out.push_back({CmprCode::Only2, {}, {}, w2.Folder(g), w2.Name(g), 0, g.size, 0, g.mtime, {}, s2});
     }
     return out;
 }

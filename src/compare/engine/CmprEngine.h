@@ -73,9 +73,13 @@ public:
         CmprCode cd;
         QString folder1, name1, folder2, name2; // empty for a side without the file
         qint64 size1, size2, mtime1, mtime2;
+        FileStamp stamp1{}, stamp2{}; // where the walks kept stamps
     };
     // Every row as a Pair, in running-number order.
     std::vector<Pair> Pairs() const;
+    // The walk of side 1 or 2: its folders (with their stamps where the
+    // walk kept them) and what it could not read.
+    const WalkResult& WalkOf(int side) const { return side == 1 ? m_1.w : m_2.w; }
 
 private:
     friend class CmprEngine;

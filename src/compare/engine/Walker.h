@@ -16,6 +16,16 @@ struct WalkFile {
     quint32 name;   // offset of the name in its folder's names
 };
 
+// What identifies the state of a file or folder, kept only when a walk is
+// asked for it (acting on a result checks each file against it again):
+// the file system, the inode, and the modification and change times in
+// nanoseconds since the epoch.
+struct FileStamp {
+    quint64 dev = 0, ino = 0;
+    qint64 mtimeNs = 0, ctimeNs = 0;
+    bool SameFile(const FileStamp& o) const { return dev == o.dev && ino == o.ino; }
+};
+
 // A folder or file the walk could not read.
 struct WalkSkip {
     QString path;
@@ -30,6 +40,8 @@ struct WalkResult {
     std::vector<WalkFile> files;
     std::vector<size_t> keys; // each file's match key (see Matcher.h), made while walking
     std::vector<WalkSkip> skipped;
+    // Per file and per folder, when the walk was asked for stamps; empty otherwise.
+    std::vector<FileStamp> stamps, folderStamps;
     qint64 leftOutFolders = 0, leftOutFiles = 0; // by the walk's filter
 
     const char* NameBytes(const WalkFile& f) const { return names[f.folder].data() + f.name; }
@@ -47,6 +59,7 @@ class WalkFilter;
 struct WalkOptions {
     int readers = 0;
     const WalkFilter* filter = nullptr;
+    bool stamps = false; // keep each file's and folder's FileStamp
 };
 
 // Throws FcError(FileSystem) only when the compared folder itself cannot be

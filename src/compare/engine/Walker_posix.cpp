@@ -12,6 +12,7 @@
 #include "compare/engine/WalkFilter.h"
 #include "compare/engine/Walker.h"
 
+#include "env/Aside.h"
 #include "env/Error.h"
 #include "env/Heap.h"
 #include "env/NameBytes.h"
@@ -133,11 +134,13 @@ struct Node {
     std::optional<WalkSkip> opening;                 // could not be opened: reported at its place
     bool listed = false;                             // opened and listed (perhaps not to the end)
     DirId id{};
+    FileStamp stamp;
     std::vector<WalkSkip> skips;
     QString relShown;
     std::vector<char> names; // file names in order, each ended by a zero byte
     std::vector<WalkFile> files;
     std::vector<size_t> keys;
+    std::vector<FileStamp> stamps; // when the walk keeps them
     std::vector<std::unique_ptr<Node>> subs;
     qint64 leftOutFolders = 0, leftOutFiles = 0; // by the filter
 };
@@ -145,7 +148,15 @@ struct Node {
 struct RawFile {
     size_t name; // offset in the raw name buffer
     qint64 size, mtime;
+    FileStamp stamp;
 };
+
+qint64 Ns(const struct timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; }
+
+FileStamp StampOf(const struct stat& st)
+{
+    return {quint64(st.st_dev), quint64(st.st_ino), Ns(st.st_mtim), Ns(st.st_ctim)};
+}
 
 struct RawDir {
     std::string name;
@@ -154,10 +165,9 @@ struct RawDir {
 
 class Walk {
 public:
-    Walk(const QString& root, std::atomic<qint64>& seen, const std::atomic<bool>* stop, int readers,
-         const WalkFilter* filter)
-            : m_root(root), m_seen(seen), m_stop(stop), m_readers(readers),
-              m_filter(filter && !filter->Empty() ? filter : nullptr)
+    Walk(const QString& root, std::atomic<qint64>& seen, const std::atomic<bool>* stop, const WalkOptions& opt)
+            : m_root(root), m_seen(seen), m_stop(stop), m_readers(WalkReaders(opt)),
+              m_filter(opt.filter && !opt.filter->Empty() ? opt.filter : nullptr), m_stamps(opt.stamps)
     {
     }
     ~Walk() { Shutdown(); }
@@ -320,6 +330,7 @@ private:
             return;
         }
         n.id = DirId{st.st_dev, st.st_ino};
+        n.stamp = StampOf(st);
         if (!d.Ok()) {
             n.skips.push_back({n.path, ErrText(errno)});
             return;
@@ -353,7 +364,11 @@ private:
         n.files.reserve(files.size());
         n.keys.reserve(files.size());
         n.names.reserve(raw.size());
+        if (m_stamps)
+            n.stamps.reserve(files.size());
         for (const RawFile& f : files) {
+            if (m_stamps)
+                n.stamps.push_back(f.stamp);
             const char* name = &raw[f.name];
             const size_t len = std::strlen(name);
             n.files.push_back({f.size, f.mtime, 0, quint32(n.names.size())});
@@ -369,7 +384,7 @@ private:
         while (const char* name = d.Next(type)) {
             if (m_stop && m_stop->load(std::memory_order_relaxed))
                 ThrowStopped();
-            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0) || Aside::IsAsideName(name)))
                 continue;
             if (type == DT_DIR) {
                 if (!LeftOut(n, name, true))
@@ -384,7 +399,7 @@ private:
                 if (!LeftOut(n, name, true))
                     dirs.push_back({name, type == DT_LNK || IsLink(dfd, name, type)});
             } else if (!LeftOut(n, name, false)) {
-                files.push_back({raw.size(), qint64(st.st_size), qint64(st.st_mtim.tv_sec)});
+                files.push_back({raw.size(), qint64(st.st_size), qint64(st.st_mtim.tv_sec), StampOf(st)});
                 raw.insert(raw.end(), name, name + std::strlen(name) + 1);
                 m_seen.fetch_add(1, std::memory_order_relaxed); // the count moves inside a big folder too
             }
@@ -484,6 +499,11 @@ private:
             result.files.push_back(f);
         }
         result.keys.insert(result.keys.end(), n.keys.begin(), n.keys.end());
+        if (m_stamps) {
+            result.folderStamps.push_back(n.stamp);
+            result.stamps.insert(result.stamps.end(), n.stamps.begin(), n.stamps.end());
+            std::vector<FileStamp>().swap(n.stamps);
+        }
         std::vector<WalkFile>().swap(n.files);
         std::vector<size_t>().swap(n.keys);
     }
@@ -493,6 +513,7 @@ private:
     const std::atomic<bool>* m_stop;
     int m_readers;
     const WalkFilter* m_filter; // null: nothing left out
+    bool m_stamps;
     int m_rootFd = -1;
     std::unordered_set<DirId, DirIdHash> m_walked;
     std::vector<std::unique_ptr<Node>> m_links; // links to folders met, walked after the rest
@@ -515,7 +536,7 @@ WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen, const st
 {
     WalkResult r;
     {
-        Walk w(folder, seen, stop, WalkReaders(opt), opt.filter);
+        Walk w(folder, seen, stop, opt);
         w.Run();
         r = std::move(w.result);
     }

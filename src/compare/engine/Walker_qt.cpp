@@ -11,8 +11,34 @@
 #include <QFileInfo>
 #include <QSet>
 #include <algorithm>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
+// The program's temporary files (see env/Aside.h) are never listed.
+bool IsOwnTemporary(const QString& name)
+{
+    return name.startsWith(QLatin1String(".fldcmpr-")) && name.endsWith(QLatin1String(".tmp")) && name.size() == 21;
+}
+
+// What the file system says of a path's identity and times; zeros where it
+// cannot tell.
+FileStamp StampOf(const QString& path)
+{
+    FileStamp s;
+#ifdef Q_OS_UNIX
+    struct stat st;
+    if (::stat(EncodeName(path).constData(), &st) == 0)
+        s = {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+             qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
+#else
+    const QFileInfo f(path);
+    s.mtimeNs = f.lastModified().toMSecsSinceEpoch() * 1000000;
+#endif
+    return s;
+}
+
 struct Entry {
     QByteArray key; // the name in UTF-8: sorting on it gives code-point order
     QFileInfo info;
@@ -81,7 +107,7 @@ private:
                 ThrowStopped();
             it.next();
             QFileInfo f = it.fileInfo();
-            if (LeftOut(path, f))
+            if (LeftOut(path, f) || IsOwnTemporary(f.fileName()))
                 continue;
             (f.isDir() ? dirs : files).push_back({f.fileName().toUtf8(), f});
             if (!f.isDir())
@@ -91,10 +117,14 @@ private:
         SortByCode(dirs);
 
         result.AddFolder(RelPath(path, m_root));
+        if (stamps)
+            result.folderStamps.push_back(StampOf(path));
         for (const Entry& e : files) {
             qint64 size = 0, mtime = 0;
             Stamp(e.info, size, mtime);
             result.AddFile(EncodeName(e.info.fileName()), size, mtime);
+            if (stamps)
+                result.stamps.push_back(StampOf(e.info.filePath()));
         }
         for (const Entry& d : dirs) {
             const QString sub = JoinPath(path, d.info.fileName());
@@ -118,6 +148,10 @@ private:
         return out;
     }
 
+public:
+    bool stamps = false;
+
+private:
     QString m_root;
     std::atomic<qint64>& m_seen;
     const std::atomic<bool>* m_stop;
@@ -132,6 +166,7 @@ WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen, const st
                       const WalkOptions& opt)
 {
     Walk w(folder, seen, stop, opt.filter);
+    w.stamps = opt.stamps;
     w.Run();
     return std::move(w.result);
 }

@@ -16,9 +16,9 @@
 namespace {
 QString GroupOf(SyncAction::Kind k)
 {
-    return k == SyncAction::Copy      ? QStringLiteral("ｺﾋﾟｰ")
-           : k == SyncAction::Replace ? QStringLiteral("置き換え(古いﾌｧｲﾙはごみ箱へ)")
-                                      : QStringLiteral("ごみ箱へ");
+    static const char* const groups[] = {"ｺﾋﾟｰ",           "置き換え(古いﾌｧｲﾙはごみ箱へ)", "ごみ箱へ", "ﾌｫﾙﾀﾞを作る",
+                                         "ﾌｫﾙﾀﾞをごみ箱へ", "日時が同じで内容が違う(行わない)"};
+    return QString::fromUtf8(groups[int(k)]);
 }
 
 QString Bytes(qint64 n) { return (n == 0 ? QStringLiteral("0") : SizeText(n)) + QStringLiteral(" ﾊﾞｲﾄ"); }
@@ -28,7 +28,7 @@ QString SpaceNote(const std::vector<SyncAction>& plan, const QString& root1, con
 {
     qint64 need[3] = {0, 0, 0};
     for (const SyncAction& a : plan)
-        if (a.kind != SyncAction::Trash)
+        if (a.kind == SyncAction::Copy || a.kind == SyncAction::Replace)
             need[a.side] += a.bytes;
     QString t;
     for (int side : {1, 2}) {
@@ -57,7 +57,7 @@ QString SyncActions::RowCaption(RowAct a)
     return QString::fromUtf8(captions[int(a)]);
 }
 
-bool SyncActions::Pairs(std::vector<CmprResult::Pair>& out)
+bool SyncActions::Plan(const std::function<SyncPlan(const CmprResult&)>& make, SyncPlan& out)
 {
     QString msg = QStringLiteral("ﾌｧｲﾙを比較しています");
     sbWait& w = sbWait::Instance();
@@ -69,54 +69,65 @@ bool SyncActions::Pairs(std::vector<CmprResult::Pair>& out)
         req.sFld2 = m_list.Fld2();
         req.rule = m_list.rule;
         req.filter = WalkFilter({m_list.exclude}, {m_list.include});
+        req.walk.stamps = true; // each action is checked again against them
         req.fso = &Usr::ChkFso();
         CmprRun run(std::move(req), progress);
-        out = run.Compare().Pairs();
+        out = make(run.Compare());
         w.cEnd();
-        return true;
     } catch (const std::exception& e) {
         w.cEnd();
         Usr::Dlg().MsgBox(QStringLiteral("比較できませんでした") + QLatin1Char('\n') + ErrText(e));
         return false;
     }
+    if (!out.refused.isEmpty()) {
+        Usr::Dlg().MsgBox(out.refused + QStringLiteral("。ﾌｫﾙﾀﾞを揃えることはできません"));
+        return false;
+    }
+    return true;
 }
 
 void SyncActions::RunPlan(PlanKind k)
 {
-    std::vector<CmprResult::Pair> pairs;
-    if (m_list.bCmprd && Pairs(pairs))
-        Carry(MakePlan(pairs, k), PlanCaption(k).chopped(3));
+    SyncPlan plan;
+    const auto tol = m_list.rule.tolerance;
+    if (m_list.bCmprd && Plan([&](const CmprResult& r) { return MakePlan(r, k, tol); }, plan))
+        Carry(std::move(plan), PlanCaption(k).chopped(3));
 }
 
 void SyncActions::ActOnRows(RowAct act, const QStringList& keys)
 {
-    std::vector<CmprResult::Pair> pairs;
-    if (m_list.bCmprd && !keys.isEmpty() && Pairs(pairs))
-        Carry(MakeRowPlan(pairs, keys, act), RowCaption(act).chopped(3));
+    SyncPlan plan;
+    if (m_list.bCmprd && !keys.isEmpty() && Plan([&](const CmprResult& r) { return MakeRowPlan(r, keys, act); }, plan))
+        Carry(std::move(plan), RowCaption(act).chopped(3));
 }
 
-void SyncActions::Carry(std::vector<SyncAction> plan, const QString& title)
+void SyncActions::Carry(SyncPlan plan, const QString& title)
 {
-    if (plan.empty()) {
+    if (plan.actions.empty() && plan.held.empty()) {
         Usr::Dlg().MsgBox(QStringLiteral("行う作業はありません"));
         return;
     }
     std::vector<PlanLine> lines;
-    for (const SyncAction& a : plan)
-        lines.push_back({GroupOf(a.kind), QStringLiteral("ﾌｫﾙﾀﾞ%1: ").arg(a.side) + a.Path(), a.bytes, true});
-    if (!Usr::Dlg().ConfirmPlan(title, SpaceNote(plan, m_list.Fld1(), m_list.Fld2()), lines))
+    for (const SyncAction& a : plan.actions)
+        lines.push_back({GroupOf(a.kind), QStringLiteral("ﾌｫﾙﾀﾞ%1: ").arg(a.side) + a.Path(), a.bytes,
+                         a.kind != SyncAction::Conflict});
+    for (const SyncAction& a : plan.held)
+        lines.push_back({QStringLiteral("読めなかった所があるため行わない"), QStringLiteral("ﾌｫﾙﾀﾞ%1: ").arg(a.side) + a.Path(),
+                         a.bytes, false});
+    if (!Usr::Dlg().ConfirmPlan(title, SpaceNote(plan.actions, m_list.Fld1(), m_list.Fld2()), lines))
         return;
-    std::vector<SyncAction> chosen;
-    for (size_t i = 0; i < plan.size(); ++i)
-        if (lines[i].chosen)
-            chosen.push_back(std::move(plan[i]));
+    std::vector<SyncAction> all = std::move(plan.actions);
+    for (size_t i = 0; i < all.size(); ++i)
+        if (lines[i].chosen || all[i].kind == SyncAction::Conflict) // conflicts are reported at the end
+            plan.actions.push_back(std::move(all[i]));
+    const std::vector<SyncAction>& chosen = plan.actions;
     QString msg = QStringLiteral("ﾌｧｲﾙを揃えています");
     sbWait& w = sbWait::Instance();
     std::vector<SyncOutcome> out;
     {
         WaitProgress progress(w, true);
         w.cMsg(msg);
-        out = ApplyPlan(chosen, m_list.Fld1(), m_list.Fld2(), progress);
+        out = ApplyPlan(plan, progress);
         w.cEnd();
     }
     int done = 0;

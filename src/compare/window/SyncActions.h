@@ -7,6 +7,7 @@
 #include "compare/act/SyncPlan.h"
 
 #include <QStringList>
+#include <functional>
 
 class CmprList;
 
@@ -20,8 +21,9 @@ public:
     static QString RowCaption(RowAct a);
 
 private:
-    // The pairs of a fresh comparison; false when it failed or was stopped.
-    bool Pairs(std::vector<CmprResult::Pair>& out);
-    void Carry(std::vector<SyncAction> plan, const QString& title);
+    // The plan `make` draws from a fresh comparison; false when the
+    // comparison failed or was stopped, or the folders may not be acted on.
+    bool Plan(const std::function<SyncPlan(const CmprResult&)>& make, SyncPlan& out);
+    void Carry(SyncPlan plan, const QString& title);
     CmprList& m_list;
 };

@@ -1,0 +1,39 @@
+#pragma once
+// Writing a file aside: the new text or copy goes to a temporary file of
+// the program's own beside its place (a short unique name, created
+// exclusively, never through a link), is flushed, and only then takes its
+// place by a rename, so the place always holds the old whole file or the
+// new whole one. The settings file and the copies of a plan share it.
+// Names are the bytes of the file system; folders are open descriptors.
+#include <QByteArray>
+#include <QString>
+
+namespace Aside {
+// Whether a name is one of the program's temporary files: ".fldcmpr-"
+// eight letters or digits ".tmp". A comparison never lists such a file.
+bool IsAsideName(const char* name);
+
+// A new temporary file in the folder `dirfd`, open for writing and locked
+// while it is open; its name in `name`. -1 with errno set where none can
+// be made. Keep it open until it is placed or removed.
+int Create(int dirfd, QByteArray& name, mode_t mode = 0600);
+
+enum class Place { Done, Exists, Failed };
+// Gives the temporary file `tmp` the name `name` in the same folder
+// without ever replacing an entry there: Exists where one stands at that
+// name (the temporary file is left as it is). File systems that refuse the
+// atomic form get a link and an unlink, and without links a check just
+// before the rename.
+Place PlaceNew(int dirfd, const QByteArray& tmp, const QByteArray& name);
+// Swaps the two entries atomically where the file system can; false with
+// errno EINVAL where it cannot.
+bool Exchange(int dirfd, const QByteArray& a, const QByteArray& b);
+
+// Removes temporary files that a killed process left in the folder: those
+// no process holds open, or (where they cannot be opened to tell) whose
+// status changed more than `minAge` seconds ago. Links are removed as links.
+void CleanUp(int dirfd, int minAge = 60);
+
+// Flushes a folder, so the renames in it last.
+bool SyncFolder(int dirfd);
+} // namespace Aside

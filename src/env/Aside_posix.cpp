@@ -1,0 +1,127 @@
+#include "env/Aside.h"
+
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr char kPrefix[] = ".fldcmpr-";
+constexpr char kSuffix[] = ".tmp";
+constexpr size_t kRandom = 8;
+constexpr size_t kPrefixLen = sizeof kPrefix - 1, kSuffixLen = sizeof kSuffix - 1;
+
+QByteArray NewName()
+{
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray n(kPrefix);
+    for (size_t i = 0; i < kRandom; ++i)
+        n += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+    return n + kSuffix;
+}
+
+// Whether no process holds the temporary file open: its writer keeps it
+// locked until it is placed or removed.
+bool Abandoned(int dirfd, const char* name)
+{
+    const int fd = ::openat(dirfd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return free;
+}
+
+bool NoLinks(int err) { return err == EPERM || err == EOPNOTSUPP || err == EMLINK || err == ENOSYS; }
+} // namespace
+
+namespace Aside {
+
+bool IsAsideName(const char* name)
+{
+    if (std::strncmp(name, kPrefix, kPrefixLen) != 0)
+        return false;
+    const size_t len = std::strlen(name);
+    if (len != kPrefixLen + kRandom + kSuffixLen || std::strcmp(name + kPrefixLen + kRandom, kSuffix) != 0)
+        return false;
+    for (size_t i = kPrefixLen; i < kPrefixLen + kRandom; ++i) {
+        const char c = name[i];
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+int Create(int dirfd, QByteArray& name, mode_t mode)
+{
+    for (int tries = 0; tries < 100; ++tries) {
+        name = NewName();
+        const int fd = ::openat(dirfd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0)
+            ::flock(fd, LOCK_EX); // held while the file is open: a clean-up never takes a file being written
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+Place PlaceNew(int dirfd, const QByteArray& tmp, const QByteArray& name)
+{
+    if (::renameat2(dirfd, tmp.constData(), dirfd, name.constData(), RENAME_NOREPLACE) == 0)
+        return Place::Done;
+    if (errno == EEXIST)
+        return Place::Exists;
+    if (errno != EINVAL && errno != ENOSYS)
+        return Place::Failed;
+    if (::linkat(dirfd, tmp.constData(), dirfd, name.constData(), 0) == 0) {
+        ::unlinkat(dirfd, tmp.constData(), 0);
+        return Place::Done;
+    }
+    if (errno == EEXIST)
+        return Place::Exists;
+    if (!NoLinks(errno))
+        return Place::Failed;
+    struct stat st;
+    if (::fstatat(dirfd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+        return Place::Exists;
+    if (errno != ENOENT)
+        return Place::Failed;
+    return ::renameat(dirfd, tmp.constData(), dirfd, name.constData()) == 0 ? Place::Done : Place::Failed;
+}
+
+bool Exchange(int dirfd, const QByteArray& a, const QByteArray& b)
+{
+    if (::renameat2(dirfd, a.constData(), dirfd, b.constData(), RENAME_EXCHANGE) == 0)
+        return true;
+    if (errno == ENOSYS || errno == EOPNOTSUPP)
+        errno = EINVAL;
+    return false;
+}
+
+void CleanUp(int dirfd, int minAge)
+{
+    const int fd = ::openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* d = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!d) {
+        if (fd >= 0)
+            ::close(fd);
+        return;
+    }
+    const time_t now = ::time(nullptr);
+    while (const dirent* e = ::readdir(d)) {
+        struct stat st;
+        if (IsAsideName(e->d_name) && ::fstatat(dirfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            (Abandoned(dirfd, e->d_name) || now - st.st_ctime > minAge))
+            ::unlinkat(dirfd, e->d_name, 0);
+    }
+    ::closedir(d);
+}
+
+bool SyncFolder(int dirfd) { return ::fsync(dirfd) == 0 || errno == EINVAL; }
+} // namespace Aside

@@ -1,0 +1,177 @@
+// What a copy of a file carries over, on real files: its data byte for byte
+// in any layout of data and holes, the holes kept as holes, its extended
+// attributes, its mode and its times to the nanosecond.
+#include "compare/act/FileData.h"
+#include "env/NameBytes.h"
+#include "support/TestDir.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace {
+constexpr qint64 KiB = 1024, MiB = 1024 * KiB;
+
+struct Extent {
+    qint64 at, len;
+};
+
+// A descriptor closed with the object.
+class Fd {
+public:
+    explicit Fd(int fd) : m_fd(fd) {}
+    Fd(Fd&& o) : m_fd(std::exchange(o.m_fd, -1)) {}
+    ~Fd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    operator int() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Bytes that are never zero and differ from place to place in the file.
+QByteArray Pattern(const Extent& e)
+{
+    QByteArray b(e.len, Qt::Uninitialized);
+    for (qint64 i = 0; i < e.len; ++i)
+        b[i] = char(1 + (quint64(e.at + i) * 2654435761u >> 11) % 255);
+    return b;
+}
+
+// Whether two files hold the same bytes, compared a MiB at a time.
+bool SameBytes(int a, int b)
+{
+    std::vector<char> x(MiB), y(MiB);
+    for (qint64 at = 0;; at += MiB) {
+        const ssize_t n = ::pread(a, x.data(), MiB, at), m = ::pread(b, y.data(), MiB, at);
+        if (n != m || (n > 0 && std::memcmp(x.data(), y.data(), size_t(n)) != 0))
+            return false;
+        if (n <= 0)
+            return n == 0;
+    }
+}
+
+struct stat Stat(int fd)
+{
+    struct stat st {};
+    EXPECT_EQ(::fstat(fd, &st), 0);
+    return st;
+}
+
+class FileData : public ::testing::Test {
+protected:
+    Fd Open(const QString& name, int flags)
+    {
+        return Fd(::open(EncodeName(dir.path(name)).constData(), flags | O_CLOEXEC, 0644));
+    }
+    // A file of `size` bytes holding data in `data` alone, holes elsewhere.
+    Fd Make(const QString& name, qint64 size, const std::vector<Extent>& data)
+    {
+        Fd fd = Open(name, O_CREAT | O_EXCL | O_RDWR);
+        EXPECT_EQ(::ftruncate(fd, size), 0);
+        for (const Extent& e : data)
+            EXPECT_EQ(::pwrite(fd, Pattern(e).constData(), size_t(e.len), e.at), e.len);
+        return fd;
+    }
+    CopyEnd Copy(int in, int out)
+    {
+        err.clear();
+        bytes = 0;
+        return CopyFileData(in, Stat(in), out, stop, bytes, err);
+    }
+    TestDir dir;
+    std::atomic<bool> stop{false};
+    std::atomic<qint64> bytes{0};
+    QString err;
+};
+} // namespace
+
+TEST_F(FileData, EachLayoutCopiedExactlyHolesKept)
+{
+    const struct {
+        const char* name;
+        qint64 size;
+        std::vector<Extent> data;
+    } layouts[] = {
+        {"empty", 0, {}},
+        {"small", 1000, {{0, 1000}}},
+        {"all hole", 3 * MiB, {}},
+        {"hole first", 2 * MiB + 123, {{MiB, MiB + 123}}},
+        {"hole between", MiB + 70 * KiB + 7, {{0, 64 * KiB}, {MiB, 70 * KiB + 7}}},
+        {"hole last", 3 * MiB, {{0, 5000}}},
+        {"many pieces", 20 * MiB + 3, {{0, 20 * MiB + 3}}},
+        {"1 GiB, 4 KiB of data", 1024 * MiB, {{512 * MiB, 4 * KiB}}},
+    };
+    for (const auto& l : layouts) {
+        SCOPED_TRACE(l.name);
+        const Fd in = Make(QStringLiteral("src ") + l.name, l.size, l.data);
+        const Fd out = Open(QStringLiteral("dst ") + l.name, O_CREAT | O_EXCL | O_RDWR);
+        ASSERT_EQ(Copy(in, out), CopyEnd::Done) << err.toStdString();
+        EXPECT_TRUE(err.isEmpty());
+        qint64 data = 0;
+        for (const Extent& e : l.data)
+            data += e.len;
+        EXPECT_GE(bytes, data); // a clone counts the whole size
+        EXPECT_LE(bytes, l.size);
+        EXPECT_EQ(Stat(out).st_size, l.size);
+        EXPECT_TRUE(SameBytes(in, out));
+        EXPECT_LE(Stat(out).st_blocks, Stat(in).st_blocks + 128); // 64 KiB of slack
+    }
+}
+
+TEST_F(FileData, StopOrFailureSaysWhy)
+{
+    const Fd in = Make("src", 20 * MiB, {{0, 20 * MiB}});
+    const Fd readOnly = Open("readonly", O_CREAT | O_EXCL | O_RDONLY);
+    EXPECT_EQ(Copy(in, readOnly), CopyEnd::Failed);
+    EXPECT_FALSE(err.isEmpty());
+    const Fd out = Open("dst", O_CREAT | O_EXCL | O_RDWR);
+    stop = true;
+    EXPECT_EQ(Copy(in, out), CopyEnd::Stopped);
+    EXPECT_EQ(err, QStringLiteral("中止しました"));
+    EXPECT_EQ(bytes, 0);
+}
+
+TEST_F(FileData, UserXattrCopiedRefusalNamed)
+{
+    const Fd in = Make("src", 10, {{0, 10}});
+    if (::fsetxattr(in, "user.fldcmpr", "value", 5, 0) != 0)
+        GTEST_SKIP() << "no user extended attributes on this file system";
+    const Fd out = Open("dst", O_CREAT | O_EXCL | O_RDWR);
+    EXPECT_EQ(CopyXattrs(in, out), QString());
+    char value[16] = {};
+    EXPECT_EQ(::fgetxattr(out, "user.fldcmpr", value, sizeof value), 5);
+    EXPECT_STREQ(value, "value");
+    // A device takes no user. attribute: the note names the one refused.
+    const Fd device(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+    EXPECT_TRUE(CopyXattrs(in, device).contains(QStringLiteral("user.fldcmpr")));
+}
+
+TEST_F(FileData, ModeAndNanosecondTimesKept)
+{
+    for (const mode_t mode : {0640, 04751}) {
+        SCOPED_TRACE(mode);
+        const QString name = QString::number(mode, 8);
+        const Fd in = Make("src" + name, 10, {{0, 10}});
+        const struct timespec times[2] = {{1500000000, 111111111}, {1600000000, 123456789}};
+        ASSERT_EQ(::fchmod(in, mode), 0);
+        ASSERT_EQ(::futimens(in, times), 0);
+        const struct stat st = Stat(in); // before the copy reads it and moves its access time
+        const Fd out = Open("dst" + name, O_CREAT | O_EXCL | O_RDWR);
+        ASSERT_EQ(Copy(in, out), CopyEnd::Done);
+        ASSERT_TRUE(CopyModeAndTimes(out, st, err)) << err.toStdString();
+        const struct stat got = Stat(out);
+        EXPECT_EQ(got.st_mode & 07777, mode);
+        EXPECT_EQ(got.st_atim.tv_sec, times[0].tv_sec);
+        EXPECT_EQ(got.st_atim.tv_nsec, times[0].tv_nsec);
+        EXPECT_EQ(got.st_mtim.tv_sec, times[1].tv_sec);
+        EXPECT_EQ(got.st_mtim.tv_nsec, times[1].tv_nsec);
+    }
+}
