@@ -38,6 +38,42 @@ bool Abandoned(int dirfd, const char* name)
     return free;
 }
 
+// Made unnamed and locked first, then given its name: no clean-up ever
+// sees it unlocked. -1 where the file system or /proc does not allow it.
+int CreateUnnamed(int dirfd, QByteArray& name, mode_t mode)
+{
+    const int fd = ::openat(dirfd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (fd < 0)
+        return -1;
+    ::flock(fd, LOCK_EX);
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    for (int tries = 0; tries < 100; ++tries) {
+        name = NewName();
+        if (::linkat(AT_FDCWD, self.constData(), dirfd, name.constData(), AT_SYMLINK_FOLLOW) == 0)
+            return fd;
+        if (errno != EEXIST)
+            break;
+    }
+    const int why = errno;
+    ::close(fd);
+    errno = why == EEXIST ? EAGAIN : why;
+    return -1;
+}
+
+// Created by name, then locked (held while the file is open).
+int CreateNamed(int dirfd, QByteArray& name, mode_t mode)
+{
+    for (int tries = 0; tries < 100; ++tries) {
+        name = NewName();
+        const int fd = ::openat(dirfd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0)
+            ::flock(fd, LOCK_EX);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
 bool NoLinks(int err) { return err == EPERM || err == EOPNOTSUPP || err == EMLINK || err == ENOSYS; }
 } // namespace
 
@@ -60,15 +96,8 @@ bool IsAsideName(const char* name)
 
 int Create(int dirfd, QByteArray& name, mode_t mode)
 {
-    for (int tries = 0; tries < 100; ++tries) {
-        name = NewName();
-        const int fd = ::openat(dirfd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd >= 0)
-            ::flock(fd, LOCK_EX); // held while the file is open: a clean-up never takes a file being written
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
+    const int fd = CreateUnnamed(dirfd, name, mode);
+    return fd >= 0 || errno == EEXIST ? fd : CreateNamed(dirfd, name, mode);
 }
 
 Place PlaceNew(int dirfd, const QByteArray& tmp, const QByteArray& name)

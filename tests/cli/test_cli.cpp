@@ -3,9 +3,11 @@
 #include "support/Printers.h"
 #include "support/TestDir.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 struct Out {
@@ -207,4 +209,38 @@ TEST(Cli, SyncPrintsThePlanAndAppliesIt)
     for (const QStringList& bad : {QStringList{"--sync", "mirror"}, QStringList{"--apply"},
                                    QStringList{"--sync", "update-2", "--db", d.path("x.db")}})
         EXPECT_EQ(run(bad).code, 2) << bad.join(' ').toStdString();
+}
+
+// Plans refuse one compared folder inside the other; SIGTERM stops
+// --apply at a file's end or inside one, every file whole, no temporary
+// file left, the run ending with 128 + the signal.
+TEST(Cli, SyncRefusesNestedFoldersAndStopsOnASignal)
+{
+    TestDir d;
+    d.createFile("one/a", "a", T);
+    d.createDir("one/backup");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", d.createDir("share"));
+    Out nested = Cli({"--sync", "mirror-2", d.path("one"), d.path("one/backup")});
+    EXPECT_EQ(nested.code, 2);
+    EXPECT_TRUE(nested.err.contains("ﾌｫﾙﾀﾞ2がﾌｫﾙﾀﾞ1の中にあります")) << nested.err.toStdString();
+    EXPECT_EQ(Cli({d.path("one"), d.path("one/backup")}).code, 1); // a plain comparison still runs
+
+    const QByteArray data(1 << 20, 'd');
+    for (int i = 0; i < 300; ++i)
+        d.createFile(QString("big/f%1").arg(i, 3, 10, QChar('0')), data, T);
+    d.createDir("copy");
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(FLDCMPR_CLI), {"--sync", "update-2", "--apply", d.path("big"), d.path("copy")});
+    ASSERT_TRUE(p.waitForStarted());
+    ::usleep(150000);
+    p.terminate();
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_TRUE(p.exitCode() == 143 || p.exitCode() == 0) << p.exitCode();
+    const QStringList done = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    const QStringList there = QDir(d.path("copy")).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_EQ(there.size(), done.size()); // every file printed is there, and nothing else
+    for (const QString& f : there)
+        EXPECT_EQ(ReadBytes(d.path("copy/" + f)), data) << f.toStdString();
 }

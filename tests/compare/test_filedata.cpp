@@ -5,6 +5,8 @@
 #include "env/NameBytes.h"
 #include "support/TestDir.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -45,17 +47,22 @@ QByteArray Pattern(const Extent& e)
     return b;
 }
 
-// Whether two files hold the same bytes, compared a MiB at a time.
-bool SameBytes(int a, int b)
+// Whether two files hold the same first `size` bytes, compared a MiB at a
+// time; a stretch that is a hole in both reads as zeros in both and is
+// skipped.
+bool SameBytes(int a, int b, qint64 size)
 {
+    const auto next = [size](int fd, qint64 at) {
+        const qint64 data = ::lseek(fd, at, SEEK_DATA);
+        return data >= 0 ? data : errno == ENXIO ? size : at;
+    };
     std::vector<char> x(MiB), y(MiB);
-    for (qint64 at = 0;; at += MiB) {
+    for (qint64 at = 0; (at = std::max(at, std::min(next(a, at), next(b, at)) / MiB * MiB)) < size; at += MiB) {
         const ssize_t n = ::pread(a, x.data(), MiB, at), m = ::pread(b, y.data(), MiB, at);
-        if (n != m || (n > 0 && std::memcmp(x.data(), y.data(), size_t(n)) != 0))
+        if (n <= 0 || n != m || std::memcmp(x.data(), y.data(), size_t(n)) != 0)
             return false;
-        if (n <= 0)
-            return n == 0;
     }
+    return true;
 }
 
 struct stat Stat(int fd)
@@ -121,7 +128,7 @@ TEST_F(FileData, EachLayoutCopiedExactlyHolesKept)
         EXPECT_GE(bytes, data); // a clone counts the whole size
         EXPECT_LE(bytes, l.size);
         EXPECT_EQ(Stat(out).st_size, l.size);
-        EXPECT_TRUE(SameBytes(in, out));
+        EXPECT_TRUE(SameBytes(in, out, l.size));
         EXPECT_LE(Stat(out).st_blocks, Stat(in).st_blocks + 128); // 64 KiB of slack
     }
 }
