@@ -314,12 +314,14 @@ void Trash::Undo()
         // place: once something took its place, the trash holds the only
         // name of the old file, and it stays there whole with its info file
         struct stat inTrash, inPlace;
-        if (::lstat(m_files.constData(), &inTrash) != 0 || ::lstat(m_path.constData(), &inPlace) != 0 ||
-            inTrash.st_ino != inPlace.st_ino || inTrash.st_dev != inPlace.st_dev) {
-            m_state = State::Moved;
-            return;
+        if (::lstat(m_files.constData(), &inTrash) == 0) {
+            if (::lstat(m_path.constData(), &inPlace) != 0 || inTrash.st_ino != inPlace.st_ino ||
+                inTrash.st_dev != inPlace.st_dev) {
+                m_state = State::Moved;
+                return;
+            }
+            ::unlink(m_files.constData());
         }
-        ::unlink(m_files.constData());
     }
     if (m_state == State::Reserved || m_state == State::Linked) {
         ::unlink(m_info.constData());

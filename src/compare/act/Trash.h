@@ -30,10 +30,12 @@ public:
     enum class LinkEnd { Done, Unsupported, Failed };
     LinkEnd Link(QString& err);
     // Takes back a reserved or linked entry: the second name goes only while
-    // the file still stands at its place, then the info file. A moved entry
-    // stays in the trash.
+    // the file still stands at its place, then the info file. Where another
+    // file took its place, the trash holds the old file's only name: that
+    // entry stays whole, as a moved one does.
     void Undo();
-    // Once moved or linked: the path in files/, and the info file.
+    // The path in files/ and the info file: reserved by Prepare, the file's
+    // once moved or linked; empty once taken back.
     const QByteArray& TrashedAt() const { return m_files; }
     const QByteArray& InfoAt() const { return m_info; }
     // The two folders of the trash, for the caller to flush once per batch.
