@@ -62,9 +62,10 @@ private:
 void ReportHeld(const SyncPlan& plan)
 {
     for (const auto& [side, path] : plan.unread)
-        Warn(QStringLiteral("ﾌｫﾙﾀﾞ%1 の読めなかった所の下は、もう一方の側でごみ箱へ移すことも置き換えることもしません: ")
-                 .arg(side) +
-             path);
+        Warn(
+            QStringLiteral("ﾌｫﾙﾀﾞ%1 の読めなかった所の下は、もう一方の側でごみ箱へ移すことも置き換えることもしません: ")
+                .arg(side) +
+            path);
     for (const SyncAction& a : plan.held)
         Warn(QStringLiteral("読めなかった所があるため行いません: ") + Line(a).trimmed());
 }
@@ -89,7 +90,7 @@ int Apply(const SyncPlan& plan)
         status = kTrouble;
         const QString what = o.state == SyncOutcome::Conflict  ? QStringLiteral("行いません")
                              : o.state == SyncOutcome::NotDone ? QStringLiteral("中止したため行いません")
-                                                                : QStringLiteral("できませんでした");
+                                                               : QStringLiteral("できませんでした");
         Warn(what + QStringLiteral(": ") + Line(plan.actions[i]).trimmed() + QStringLiteral(" (") + o.reason +
              QLatin1Char(')'));
     }

@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 #include <sys/xattr.h>
 #include <unistd.h>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -20,22 +19,6 @@ constexpr qint64 KiB = 1024, MiB = 1024 * KiB;
 
 struct Extent {
     qint64 at, len;
-};
-
-// A descriptor closed with the object.
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    Fd(Fd&& o) : m_fd(std::exchange(o.m_fd, -1)) {}
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    operator int() const { return m_fd; }
-
-private:
-    int m_fd;
 };
 
 // Bytes that are never zero and differ from place to place in the file.
@@ -65,6 +48,8 @@ bool SameBytes(int a, int b, qint64 size)
     return true;
 }
 
+qint64 Ns(const struct timespec& t) { return t.tv_sec * qint64(1000000000) + t.tv_nsec; }
+
 struct stat Stat(int fd)
 {
     struct stat st {};
@@ -74,14 +59,22 @@ struct stat Stat(int fd)
 
 class FileData : public ::testing::Test {
 protected:
-    Fd Open(const QString& name, int flags)
+    // A file of the test's folder (or an absolute path) opened, closed with the test.
+    int Open(const QString& name, int flags)
     {
-        return Fd(::open(EncodeName(dir.path(name)).constData(), flags | O_CLOEXEC, 0644));
+        const QString path = name.startsWith('/') ? name : dir.path(name);
+        fds.push_back(::open(EncodeName(path).constData(), flags | O_CLOEXEC, 0644));
+        return fds.back();
+    }
+    void TearDown() override
+    {
+        for (int fd : fds)
+            ::close(fd);
     }
     // A file of `size` bytes holding data in `data` alone, holes elsewhere.
-    Fd Make(const QString& name, qint64 size, const std::vector<Extent>& data)
+    int Make(const QString& name, qint64 size, const std::vector<Extent>& data)
     {
-        Fd fd = Open(name, O_CREAT | O_EXCL | O_RDWR);
+        const int fd = Open(name, O_CREAT | O_EXCL | O_RDWR);
         EXPECT_EQ(::ftruncate(fd, size), 0);
         for (const Extent& e : data)
             EXPECT_EQ(::pwrite(fd, Pattern(e).constData(), size_t(e.len), e.at), e.len);
@@ -94,6 +87,7 @@ protected:
         return CopyFileData(in, Stat(in), out, stop, bytes, err);
     }
     TestDir dir;
+    std::vector<int> fds;
     std::atomic<bool> stop{false};
     std::atomic<qint64> bytes{0};
     QString err;
@@ -118,8 +112,8 @@ TEST_F(FileData, EachLayoutCopiedExactlyHolesKept)
     };
     for (const auto& l : layouts) {
         SCOPED_TRACE(l.name);
-        const Fd in = Make(QStringLiteral("src ") + l.name, l.size, l.data);
-        const Fd out = Open(QStringLiteral("dst ") + l.name, O_CREAT | O_EXCL | O_RDWR);
+        const int in = Make(QStringLiteral("src ") + l.name, l.size, l.data);
+        const int out = Open(QStringLiteral("dst ") + l.name, O_CREAT | O_EXCL | O_RDWR);
         ASSERT_EQ(Copy(in, out), CopyEnd::Done) << err.toStdString();
         EXPECT_TRUE(err.isEmpty());
         qint64 data = 0;
@@ -135,11 +129,11 @@ TEST_F(FileData, EachLayoutCopiedExactlyHolesKept)
 
 TEST_F(FileData, StopOrFailureSaysWhy)
 {
-    const Fd in = Make("src", 20 * MiB, {{0, 20 * MiB}});
-    const Fd readOnly = Open("readonly", O_CREAT | O_EXCL | O_RDONLY);
+    const int in = Make("src", 20 * MiB, {{0, 20 * MiB}});
+    const int readOnly = Open("readonly", O_CREAT | O_EXCL | O_RDONLY);
     EXPECT_EQ(Copy(in, readOnly), CopyEnd::Failed);
     EXPECT_FALSE(err.isEmpty());
-    const Fd out = Open("dst", O_CREAT | O_EXCL | O_RDWR);
+    const int out = Open("dst", O_CREAT | O_EXCL | O_RDWR);
     stop = true;
     EXPECT_EQ(Copy(in, out), CopyEnd::Stopped);
     EXPECT_EQ(err, QStringLiteral("中止しました"));
@@ -148,16 +142,16 @@ TEST_F(FileData, StopOrFailureSaysWhy)
 
 TEST_F(FileData, UserXattrCopiedRefusalNamed)
 {
-    const Fd in = Make("src", 10, {{0, 10}});
+    const int in = Make("src", 10, {{0, 10}});
     if (::fsetxattr(in, "user.fldcmpr", "value", 5, 0) != 0)
         GTEST_SKIP() << "no user extended attributes on this file system";
-    const Fd out = Open("dst", O_CREAT | O_EXCL | O_RDWR);
+    const int out = Open("dst", O_CREAT | O_EXCL | O_RDWR);
     EXPECT_EQ(CopyXattrs(in, out), QString());
     char value[16] = {};
     EXPECT_EQ(::fgetxattr(out, "user.fldcmpr", value, sizeof value), 5);
     EXPECT_STREQ(value, "value");
     // A device takes no user. attribute: the note names the one refused.
-    const Fd device(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+    const int device = Open("/dev/null", O_WRONLY);
     EXPECT_TRUE(CopyXattrs(in, device).contains(QStringLiteral("user.fldcmpr")));
 }
 
@@ -166,19 +160,17 @@ TEST_F(FileData, ModeAndNanosecondTimesKept)
     for (const mode_t mode : {0640, 04751}) {
         SCOPED_TRACE(mode);
         const QString name = QString::number(mode, 8);
-        const Fd in = Make("src" + name, 10, {{0, 10}});
+        const int in = Make("src" + name, 10, {{0, 10}});
         const struct timespec times[2] = {{1500000000, 111111111}, {1600000000, 123456789}};
         ASSERT_EQ(::fchmod(in, mode), 0);
         ASSERT_EQ(::futimens(in, times), 0);
         const struct stat st = Stat(in); // before the copy reads it and moves its access time
-        const Fd out = Open("dst" + name, O_CREAT | O_EXCL | O_RDWR);
+        const int out = Open("dst" + name, O_CREAT | O_EXCL | O_RDWR);
         ASSERT_EQ(Copy(in, out), CopyEnd::Done);
         ASSERT_TRUE(CopyModeAndTimes(out, st, err)) << err.toStdString();
         const struct stat got = Stat(out);
         EXPECT_EQ(got.st_mode & 07777, mode);
-        EXPECT_EQ(got.st_atim.tv_sec, times[0].tv_sec);
-        EXPECT_EQ(got.st_atim.tv_nsec, times[0].tv_nsec);
-        EXPECT_EQ(got.st_mtim.tv_sec, times[1].tv_sec);
-        EXPECT_EQ(got.st_mtim.tv_nsec, times[1].tv_nsec);
+        EXPECT_EQ(Ns(got.st_atim), Ns(times[0]));
+        EXPECT_EQ(Ns(got.st_mtim), Ns(times[1]));
     }
 }

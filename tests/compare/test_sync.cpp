@@ -4,8 +4,8 @@
 // leaves every file old and whole or new and whole.
 #include "EngineFixture.h"
 
-#include "compare/act/Trash.h"
 #include "compare/act/SyncRun.h"
+#include "compare/act/Trash.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -209,7 +209,8 @@ TEST_F(Sync, AKillAtAnyMomentLosesNothing)
             EXPECT_TRUE(now == "old" || now == QByteArray(8 << 20, char('a' + i))) << "round " << round << " big" << i;
         }
         const QString trash = dir.path("share/Trash");
-        for (const QString& f : QDir(trash + "/files").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+        for (const QString& f :
+             QDir(trash + "/files").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
             EXPECT_TRUE(QFileInfo::exists(trash + "/info/" + f + ".trashinfo")) << f.toStdString();
         const CmprResult again = Compare(one(), two());
         for (const auto& p : again.Pairs())
@@ -281,7 +282,8 @@ TEST_F(Sync, WhatCouldNotBeReadIsNeverActedOnByAbsence)
     if (!LockFolder(dir.path("one/locked")))
         GTEST_SKIP() << "needs a user without root rights: an unreadable folder";
     const auto plan = Plan(PlanKind::Mirror2);
-    QFile::setPermissions(dir.path("one/locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(dir.path("one/locked"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     ASSERT_EQ(plan.unread.size(), 1u);
     EXPECT_EQ(plan.unread[0], std::make_pair(1, QString("locked")));
     EXPECT_FALSE(Lines(plan).join(' ').contains("locked"));
@@ -308,14 +310,14 @@ TEST_F(Sync, RulesOfPlans)
         bool agree;
     } cases[] = {
         {10 * s + 5, 10 * s + 5, 1, CmprRule::None, true},
-        {10 * s + 5, 10 * s + 6, 1, CmprRule::None, false},       // a nanosecond newer is newer
-        {10 * s, 10 * s + 700, 1, CmprRule::None, true},          // whole seconds on one side
-        {10 * s, 11 * s + 700, 1, CmprRule::None, false},         //
-        {10 * s + 1, 11 * s + 900, 2 * s, CmprRule::None, true},  // a FAT disk's 2 s
-        {10 * s, 12 * s + 1, 2 * s, CmprRule::None, false},       //
-        {10 * s + 1, 12 * s, 1, CmprRule::TwoSeconds, true},      //
-        {10 * s, 3610 * s + 3, 1, CmprRule::WholeHours, true},    // a disk one hour off
-        {10 * s, 50 * s, 1, CmprRule::WholeHours, false},         //
+        {10 * s + 5, 10 * s + 6, 1, CmprRule::None, false},      // a nanosecond newer is newer
+        {10 * s, 10 * s + 700, 1, CmprRule::None, true},         // whole seconds on one side
+        {10 * s, 11 * s + 700, 1, CmprRule::None, false},        //
+        {10 * s + 1, 11 * s + 900, 2 * s, CmprRule::None, true}, // a FAT disk's 2 s
+        {10 * s, 12 * s + 1, 2 * s, CmprRule::None, false},      //
+        {10 * s + 1, 12 * s, 1, CmprRule::TwoSeconds, true},     //
+        {10 * s, 3610 * s + 3, 1, CmprRule::WholeHours, true},   // a disk one hour off
+        {10 * s, 50 * s, 1, CmprRule::WholeHours, false},        //
     };
     for (const auto& c : cases)
         EXPECT_EQ(TimesAgree(c.t1, c.t2, c.step, c.tol), c.agree) << c.t1 << " " << c.t2;

@@ -109,8 +109,9 @@ SyncAction Act(SyncAction::Kind kind, int side, const Pair& p, const Spellings& 
 struct Wants {
     bool to2, to1, both, mirror;
     explicit Wants(PlanKind k)
-            : to2(k == PlanKind::Update2 || k == PlanKind::Mirror2), to1(k == PlanKind::Update1 || k == PlanKind::Mirror1),
-              both(k == PlanKind::UpdateBoth), mirror(k == PlanKind::Mirror2 || k == PlanKind::Mirror1)
+            : to2(k == PlanKind::Update2 || k == PlanKind::Mirror2),
+              to1(k == PlanKind::Update1 || k == PlanKind::Mirror1), both(k == PlanKind::UpdateBoth),
+              mirror(k == PlanKind::Mirror2 || k == PlanKind::Mirror1)
     {
     }
     bool Copies(int toSide) const { return both || (toSide == 2 ? to2 : to1); }
@@ -134,9 +135,13 @@ std::optional<SyncAction> ActionFor(const Pair& p, const Wants& w, const Clock& 
             return Act(A::Replace, w.Mirrored(), p, sp);
         return Act(A::Conflict, w.to1 ? 1 : 2, p, sp);
     case Order::Newer1:
-        return w.Copies(2) ? Act(A::Replace, 2, p, sp) : w.Mirrored() == 1 ? Act(A::Replace, 1, p, sp) : std::optional<A>();
+        return w.Copies(2)         ? Act(A::Replace, 2, p, sp)
+               : w.Mirrored() == 1 ? Act(A::Replace, 1, p, sp)
+                                   : std::optional<A>();
     case Order::Newer2:
-        return w.Copies(1) ? Act(A::Replace, 1, p, sp) : w.Mirrored() == 2 ? Act(A::Replace, 2, p, sp) : std::optional<A>();
+        return w.Copies(1)         ? Act(A::Replace, 1, p, sp)
+               : w.Mirrored() == 2 ? Act(A::Replace, 2, p, sp)
+                                   : std::optional<A>();
     }
     return std::nullopt;
 }
@@ -231,7 +236,8 @@ void TrashFolders(const CmprResult& r, int side, const Spellings& sp, SyncPlan& 
     std::vector<SyncAction> tops;
     for (const QString& f : OneSided(r, side, sp)) {
         if (!tops.empty() && Below(f, tops.back().Path())) {
-            tops.back().below.push_back({EncodeName(f.mid(tops.back().Path().size() + 1)), true, 0, plan.folders[side][f]});
+            tops.back().below.push_back(
+                {EncodeName(f.mid(tops.back().Path().size() + 1)), true, 0, plan.folders[side][f]});
             continue;
         }
         SyncAction a{SyncAction::TrashFolder, side, Parent(f), LastName(f), {}, {}};
@@ -293,7 +299,8 @@ QString NestedFolders(const QString& root1, const QString& root2)
 
 qint64 SyncPlan::Conflicts() const
 {
-    return std::count_if(actions.begin(), actions.end(), [](const SyncAction& a) { return a.kind == SyncAction::Conflict; });
+    return std::count_if(actions.begin(), actions.end(),
+                         [](const SyncAction& a) { return a.kind == SyncAction::Conflict; });
 }
 
 std::optional<PlanKind> PlanOf(QStringView name)

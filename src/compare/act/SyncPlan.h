@@ -49,8 +49,8 @@ struct SyncPlan {
     // What could not be read on each side (paths from the compared folder):
     // nothing below such a path on the other side is trashed or replaced.
     std::vector<std::pair<int, QString>> unread;
-    std::vector<SyncAction> held; // actions left out for that reason
-    QString refused;              // why nothing at all may be done; empty when it may
+    std::vector<SyncAction> held;         // actions left out for that reason
+    QString refused;                      // why nothing at all may be done; empty when it may
     QHash<QString, FileStamp> folders[3]; // each side's folders as compared, by path from the compared folder
     const QString& Root(int side) const { return side == 1 ? root1 : root2; }
     qint64 Conflicts() const;

@@ -74,9 +74,8 @@ private:
                 o.state = StateOf(e);
                 done.fetch_add(1, std::memory_order_relaxed);
             }
-            batchBytes += m_plan.actions[i].kind == A::Copy || m_plan.actions[i].kind == A::Replace
-                                  ? m_plan.actions[i].bytes
-                                  : 0;
+            batchBytes +=
+                m_plan.actions[i].kind == A::Copy || m_plan.actions[i].kind == A::Replace ? m_plan.actions[i].bytes : 0;
         }
         return i;
     }

@@ -227,8 +227,8 @@ std::vector<CmprResult::Pair> CmprResult::Pairs() const
         }
         const WalkFile& g = w2.files[size_t(j)];
         const FileStamp s2 = w2.stamps.empty() ? FileStamp{} : w2.stamps[size_t(j)];
-        out.push_back({m_code[i], w1.Folder(f), w1.Name(f), w2.Folder(g), w2.Name(g), f.size, g.size, f.mtime, g.mtime,
-                       s1, s2});
+        out.push_back(
+            {m_code[i], w1.Folder(f), w1.Name(f), w2.Folder(g), w2.Name(g), f.size, g.size, f.mtime, g.mtime, s1, s2});
     }
     for (size_t j = 0; j < w2.files.size(); ++j) {
         if (m_2.partner[j] != kNoMatch)
