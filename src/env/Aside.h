@@ -7,6 +7,7 @@
 // Names are the bytes of the file system; folders are open descriptors.
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace Aside {
 // Whether a name is one of the program's temporary files: ".fldcmpr-"
@@ -29,10 +30,12 @@ Place PlaceNew(int dirfd, const QByteArray& tmp, const QByteArray& name);
 // errno EINVAL where it cannot.
 bool Exchange(int dirfd, const QByteArray& a, const QByteArray& b);
 
-// Removes temporary files that a killed process left in the folder: those
-// no process holds open, or (where they cannot be opened to tell) whose
-// status changed more than `minAge` seconds ago. Links are removed as links.
-void CleanUp(int dirfd, int minAge = 60);
+// Takes away temporary files that a killed process left in the folder:
+// those no process holds open, or (where they cannot be opened to tell)
+// whose status changed more than `minAge` seconds ago. `dispose` is given
+// each name (a file of the user's may bear such a name: the plans move
+// them to the trash); without it they are removed, links as links.
+void CleanUp(int dirfd, const std::function<void(const char*)>& dispose = {}, int minAge = 60);
 
 // Flushes a folder, so the renames in it last.
 bool SyncFolder(int dirfd);

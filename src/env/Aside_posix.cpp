@@ -26,16 +26,17 @@ QByteArray NewName()
     return n + kSuffix;
 }
 
-// Whether no process holds the temporary file open: its writer keeps it
-// locked until it is placed or removed.
-bool Abandoned(int dirfd, const char* name)
+// Whether a process holds the temporary file open (its writer keeps it
+// locked until it is placed or removed): 1, 0, or -1 where it cannot be
+// opened to tell.
+int Held(int dirfd, const char* name)
 {
     const int fd = ::openat(dirfd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return -1;
     const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     ::close(fd);
-    return free;
+    return free ? 0 : 1;
 }
 
 // Made unnamed and locked first, then given its name: no clean-up ever
@@ -133,7 +134,7 @@ bool Exchange(int dirfd, const QByteArray& a, const QByteArray& b)
     return false;
 }
 
-void CleanUp(int dirfd, int minAge)
+void CleanUp(int dirfd, const std::function<void(const char*)>& dispose, int minAge)
 {
     const int fd = ::openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR* d = fd >= 0 ? ::fdopendir(fd) : nullptr;
@@ -145,9 +146,15 @@ void CleanUp(int dirfd, int minAge)
     const time_t now = ::time(nullptr);
     while (const dirent* e = ::readdir(d)) {
         struct stat st;
-        if (IsAsideName(e->d_name) && ::fstatat(dirfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            (Abandoned(dirfd, e->d_name) || now - st.st_ctime > minAge))
-            ::unlinkat(dirfd, e->d_name, 0);
+        if (!IsAsideName(e->d_name) || ::fstatat(dirfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        const int held = Held(dirfd, e->d_name);
+        if (held == 0 || (held < 0 && now - st.st_ctime > minAge)) {
+            if (dispose)
+                dispose(e->d_name);
+            else
+                ::unlinkat(dirfd, e->d_name, 0);
+        }
     }
     ::closedir(d);
 }

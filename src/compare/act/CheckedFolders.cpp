@@ -1,5 +1,6 @@
 #include "compare/act/CheckedFolders.h"
 
+#include "compare/act/Trash.h"
 #include "env/Aside.h"
 #include "env/NameBytes.h"
 #include "env/PathRules.h"
@@ -85,7 +86,17 @@ void CheckedFolders::MarkWritten(int side, const QString& rel, int fd)
         m_written.push_back(fd);
     if (!m_cleaned[side].contains(rel)) {
         m_cleaned[side].insert(rel);
-        Aside::CleanUp(fd);
+        const QString folder = rel.isEmpty() ? m_plan.Root(side) : JoinPath(m_plan.Root(side), rel);
+        Aside::CleanUp(fd, [&](const char* name) { // into the trash: it may be a file of the user's
+            struct stat st;
+            Trash t;
+            QString ignored;
+            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                t.Prepare(EncodeName(JoinPath(folder, DecodeName(name))), st, ignored)) {
+                t.From(fd, name);
+                t.Move(ignored);
+            }
+        });
     }
 }
 

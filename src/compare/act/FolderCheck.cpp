@@ -1,6 +1,7 @@
 #include "compare/act/FolderCheck.h"
 
 #include "compare/act/SafeCopy.h"
+#include "env/Aside.h"
 #include "env/NameBytes.h"
 
 #include <QHash>
@@ -33,8 +34,8 @@ bool Holds(int fd, const QByteArray& rel, const Seen& seen, QString& err, int de
     errno = 0;
     while (const dirent* e = ok ? ::readdir(d) : nullptr) {
         const char* n = e->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0) || Aside::IsAsideName(n)))
+            continue; // a killed run's temporary file goes with the folder
         const QByteArray path = rel.isEmpty() ? QByteArray(n) : rel + '/' + n;
         const SeenEntry* s = seen.value(path);
         struct stat st;

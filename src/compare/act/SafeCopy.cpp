@@ -160,15 +160,19 @@ StepEnd MoveThenPlace(AsideCopy& c, const FileStamp& seen, qint64 size, Trash& t
 }
 } // namespace
 
-StepEnd PlaceOver(AsideCopy& c, const FileStamp& seen, qint64 size, Trash& trash, QString& err)
+StepEnd PlaceOver(AsideCopy& c, const FileStamp& seen, qint64 size, const QByteArray& path, Trash& trash, QString& err)
 {
     struct stat now;
     if (::fstatat(c.dir, c.name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0 || !AsSeen(now, seen, size)) {
         err = Changed();
-        trash.Undo();
         c.Discard();
         return StepEnd::Conflict;
     }
+    if (!trash.Prepare(path, now, err, false)) {
+        c.Discard();
+        return StepEnd::Failed;
+    }
+    trash.From(c.dir, c.name);
     switch (trash.Link(err)) {
     case Trash::LinkEnd::Unsupported: return MoveThenPlace(c, seen, size, trash, err);
     case Trash::LinkEnd::Failed: c.Discard(); return StepEnd::Failed;

@@ -47,7 +47,7 @@ StepEnd WriteAside(int srcDir, const QByteArray& srcName, const FileStamp& seen,
 // A written copy given its name where nothing stands: Conflict where an
 // entry appeared meanwhile.
 StepEnd PlaceNew(AsideCopy& c, QString& err);
-// A written copy put in place of the file compared there (`seen`, `size`),
-// that file keeping a name in the trash (`trash` prepared for it). Checked
+// A written copy put in place of the file compared there (`seen`, `size`;
+// its absolute path `path`), that file keeping a name in the trash. Checked
 // again right before; a file that is not the one compared is never replaced.
-StepEnd PlaceOver(AsideCopy& c, const FileStamp& seen, qint64 size, Trash& trash, QString& err);
+StepEnd PlaceOver(AsideCopy& c, const FileStamp& seen, qint64 size, const QByteArray& path, Trash& trash, QString& err);

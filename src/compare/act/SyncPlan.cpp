@@ -169,6 +169,22 @@ bool Below(const QString& path, const QString& top)
     return path.size() > top.size() && path.startsWith(top) && path.at(top.size()) == QLatin1Char('/');
 }
 
+// Why the walks met the same folder on both sides (a link or a mount in one
+// leading into the other): acting would change the source itself.
+QString SharedFolders(const CmprResult& r)
+{
+    QSet<QPair<quint64, quint64>> one;
+    for (const FileStamp& s : r.WalkOf(1).folderStamps)
+        one.insert({s.dev, s.ino});
+    for (size_t i = 0; i < r.WalkOf(2).folderStamps.size(); ++i) {
+        const FileStamp& s = r.WalkOf(2).folderStamps[i];
+        if (s.ino != 0 && one.contains({s.dev, s.ino}))
+            return QStringLiteral("ﾌｫﾙﾀﾞ2の中の「") + r.WalkOf(2).folders[i] +
+                   QStringLiteral("」がﾌｫﾙﾀﾞ1の中のﾌｫﾙﾀﾞと同じです (ﾘﾝｸかﾏｳﾝﾄ)");
+    }
+    return {};
+}
+
 // The plan's frame: absolute roots, each side's folders and what could not
 // be read, and whether acting is allowed at all.
 SyncPlan Frame(const CmprResult& r, Spellings& sp)
@@ -185,6 +201,8 @@ SyncPlan Frame(const CmprResult& r, Spellings& sp)
                 sp.byKey[side].insert(FoldName(w.folders[i]), w.folders[i]);
         }
     }
+    if (plan.refused.isEmpty())
+        plan.refused = SharedFolders(r);
     const QString top1 = WithTrailingSep(r.Folder1());
     for (const WalkSkip& s : r.Skipped()) {
         const int side = s.path.startsWith(top1) || s.path == r.Folder1() ? 1 : 2;
@@ -268,9 +286,6 @@ bool TimesAgree(qint64 t1, qint64 t2, qint64 step, CmprRule::Tolerance tol)
 {
     const qint64 d = t1 > t2 ? t1 - t2 : t2 - t1;
     if (d == 0 || d < step)
-        return true;
-    const bool wholeSecond = t1 % kSecond == 0 || t2 % kSecond == 0;
-    if (wholeSecond && t1 / kSecond == t2 / kSecond)
         return true;
     return WithinTolerance(t1 / kSecond, t2 / kSecond, tol);
 }

@@ -76,8 +76,8 @@ SyncPlan MakeRowPlan(const CmprResult& r, const QStringList& keys, RowAct act);
 QString ActionWord(SyncAction::Kind k);
 
 // Whether two modification times (ns) count as the same for a plan: equal,
-// equal to the second where one side keeps whole seconds, within `step` ns
-// (the coarser clock of the two volumes), or within the tolerance.
+// within `step` ns (the coarser clock of the two volumes), or within the
+// tolerance.
 bool TimesAgree(qint64 t1, qint64 t2, qint64 step, CmprRule::Tolerance tol);
 // Why one compared folder may not be acted on from the other: the same
 // folder, or one inside the other; empty when they are apart.

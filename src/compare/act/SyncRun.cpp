@@ -110,25 +110,23 @@ private:
         Pending p{i, {}, {}};
         p.copy.dir = dir;
         p.copy.name = EncodeName(a.name);
-        if (a.kind != A::Copy && (e = PrepareTrash(a, dir, p.trash, err)) != StepEnd::Done)
+        if (a.kind != A::Copy && (e = StillAsSeen(a, dir, err)) != StepEnd::Done)
             return e;
         if (a.kind == A::Copy || a.kind == A::Replace) {
             int src = -1;
             if ((e = Folder(3 - a.side, a.srcFolder, false, src, err)) != StepEnd::Done ||
                 (e = WriteAside(src, EncodeName(a.srcName), a.src, a.srcSize, p.copy, m_obs.stop, bytes, err)) !=
-                    StepEnd::Done) {
-                p.trash.Undo();
+                    StepEnd::Done)
                 return e;
-            }
         }
         m_folders.MarkWritten(a.side, a.folder, dir);
         m_pending.push_back(std::move(p));
         return StepEnd::Done;
     }
 
-    // The entry to be replaced or removed, still as compared, given its
-    // place in the trash.
-    StepEnd PrepareTrash(const A& a, int dir, Trash& trash, QString& err)
+    // Whether the entry to be replaced or removed is still as compared;
+    // asked when the action is prepared and again right before it is done.
+    static StepEnd StillAsSeen(const A& a, int dir, QString& err, struct stat* now = nullptr)
     {
         struct stat st;
         const QByteArray name = EncodeName(a.name);
@@ -142,7 +140,9 @@ private:
                 err = QStringLiteral("比較の後に変わりました");
             return StepEnd::Conflict;
         }
-        return trash.Prepare(Absolute(a), st, err, false) ? StepEnd::Done : StepEnd::Failed;
+        if (now)
+            *now = st;
+        return StepEnd::Done;
     }
 
     void CommitBatch()
@@ -186,23 +186,23 @@ private:
     {
         switch (a.kind) {
         case A::Copy: return PlaceNew(p.copy, err);
-        case A::Replace: return PlaceOver(p.copy, a.dst, a.dstSize, p.trash, err);
-        case A::Trash: return TrashFile(a, p, err);
-        default: return p.trash.Move(err) ? StepEnd::Done : StepEnd::Failed; // a folder, checked when prepared
+        case A::Replace: return PlaceOver(p.copy, a.dst, a.dstSize, Absolute(a), p.trash, err);
+        default: return TrashEntry(a, p, err);
         }
     }
 
-    // A file moved to the trash once checked again; one that turns out
-    // to be another file there is put back.
-    StepEnd TrashFile(const A& a, Pending& p, QString& err)
+    // A file or folder moved to the trash once checked again, reached
+    // through its checked folder; its info file is written only now, so a
+    // run killed before leaves none without its file.
+    StepEnd TrashEntry(const A& a, Pending& p, QString& err)
     {
         struct stat st;
-        if (::fstatat(p.copy.dir, p.copy.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-            !AsSeen(st, a.dst, a.dstSize)) {
-            p.trash.Undo();
-            err = QStringLiteral("比較の後に変わりました");
-            return StepEnd::Conflict;
-        }
+        StepEnd e = StillAsSeen(a, p.copy.dir, err, &st);
+        if (e != StepEnd::Done)
+            return e;
+        if (!p.trash.Prepare(Absolute(a), st, err, false))
+            return StepEnd::Failed;
+        p.trash.From(p.copy.dir, p.copy.name);
         return p.trash.Move(err) ? StepEnd::Done : StepEnd::Failed;
     }
 

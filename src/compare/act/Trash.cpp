@@ -141,10 +141,10 @@ void SyncFolder(const QByteArray& path)
 // take RENAME_NOREPLACE: a hard link (which never replaces) and the old name
 // removed; where there are no hard links either (a folder, vfat), a look
 // that the target is free, then the rename.
-int RenameNoReplaceByHand(const char* from, const char* to)
+int RenameNoReplaceByHand(int dir, const char* from, const char* to)
 {
-    if (::link(from, to) == 0) {
-        if (::unlink(from) == 0)
+    if (::linkat(dir, from, AT_FDCWD, to, 0) == 0) {
+        if (::unlinkat(dir, from, 0) == 0)
             return 0;
         const int why = errno;
         ::unlink(to);
@@ -158,7 +158,7 @@ int RenameNoReplaceByHand(const char* from, const char* to)
         errno = EEXIST;
         return -1;
     }
-    return ::rename(from, to);
+    return ::renameat(dir, from, AT_FDCWD, to);
 }
 
 // path made absolute from the current folder by its bytes, links not
@@ -184,6 +184,8 @@ bool Trash::Prepare(const QByteArray& absPath, const struct stat& st, QString& e
 {
     Forget();
     m_path = absPath;
+    m_dir = AT_FDCWD;
+    m_at = absPath;
     const QByteArray base = absPath.mid(absPath.lastIndexOf('/') + 1);
     if (!absPath.startsWith('/') || base.isEmpty() || base == "." || base == "..") {
         err = QStringLiteral("ごみ箱に入れられない名前です: ") + ShownName(DecodeName(absPath));
@@ -277,9 +279,9 @@ bool Trash::Move(QString& err)
         err = QStringLiteral("ごみ箱の場所が用意されていません");
         return false;
     }
-    int rc = ::renameat2(AT_FDCWD, m_path.constData(), AT_FDCWD, m_files.constData(), RENAME_NOREPLACE);
+    int rc = ::renameat2(m_dir, m_at.constData(), AT_FDCWD, m_files.constData(), RENAME_NOREPLACE);
     if (rc != 0 && (errno == EINVAL || errno == ENOSYS))
-        rc = RenameNoReplaceByHand(m_path.constData(), m_files.constData());
+        rc = RenameNoReplaceByHand(m_dir, m_at.constData(), m_files.constData());
     if (rc != 0) {
         err = errno == EXDEV ? Failure(u"ごみ箱が別のﾄﾞﾗｲﾌﾞにあります", m_trash) : ErrNo();
         Undo();
@@ -295,7 +297,7 @@ Trash::LinkEnd Trash::Link(QString& err)
         err = QStringLiteral("ごみ箱の場所が用意されていません");
         return LinkEnd::Failed;
     }
-    if (::link(m_path.constData(), m_files.constData()) == 0) {
+    if (::linkat(m_dir, m_at.constData(), AT_FDCWD, m_files.constData(), 0) == 0) {
         m_state = State::Linked;
         return LinkEnd::Done;
     }
@@ -315,8 +317,8 @@ void Trash::Undo()
         // name of the old file, and it stays there whole with its info file
         struct stat inTrash, inPlace;
         if (::lstat(m_files.constData(), &inTrash) == 0) {
-            if (::lstat(m_path.constData(), &inPlace) != 0 || inTrash.st_ino != inPlace.st_ino ||
-                inTrash.st_dev != inPlace.st_dev) {
+            if (::fstatat(m_dir, m_at.constData(), &inPlace, AT_SYMLINK_NOFOLLOW) != 0 ||
+                inTrash.st_ino != inPlace.st_ino || inTrash.st_dev != inPlace.st_dev) {
                 m_state = State::Moved;
                 return;
             }
@@ -327,6 +329,12 @@ void Trash::Undo()
         ::unlink(m_info.constData());
         Forget();
     }
+}
+
+void Trash::From(int dirfd, const QByteArray& name)
+{
+    m_dir = dirfd;
+    m_at = name;
 }
 
 void Trash::Forget()

@@ -19,6 +19,10 @@ public:
     // to disk (without, the caller flushes InfoFolder() later). False, with
     // why, where no trash can take the file.
     bool Prepare(const QByteArray& absPath, const struct stat& st, QString& err, bool flush = true);
+    // After Prepare: the file is reached as `name` in the open folder
+    // `dirfd` (the folder checked by the caller), never again by its path,
+    // so a folder on the way replaced by a link since is not followed.
+    void From(int dirfd, const QByteArray& name);
     // Moves the file into files/ under the reserved name, never replacing
     // anything there. On failure the info file is removed.
     bool Move(QString& err);
@@ -47,6 +51,8 @@ private:
     bool Reserve(QString& err, bool flush);
     void Forget();
     QByteArray m_path, m_trash, m_files, m_info;
+    int m_dir = -100; // AT_FDCWD: m_at is the path
+    QByteArray m_at;
     State m_state = State::None;
 };
 
