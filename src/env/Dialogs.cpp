@@ -10,12 +10,17 @@ namespace {
 class ConsoleDialogs : public IDialogs {
 public:
     void MsgBox(const QString& text) override { std::fprintf(stderr, "%s\n", ShownName(text).toUtf8().constData()); }
+    bool YesNo(const QString& text) override
+    {
+        MsgBox(text);
+        return false;
+    }
     void MsgList(const QString& text, const QString&) override { MsgBox(text); }
     QString InputBox(const QString&, const QString&, const QString&) override { return QString(); }
     QString BrowseFolder(const QString&, const QString&) override { return QString(); }
     QString SaveFile(const QString&, const QString&, const QString&) override { return QString(); }
     bool EditFilters(QString&, QString&) override { return false; }
-    bool ConfirmPlan(const QString&, const QString&, std::vector<PlanLine>&) override { return false; }
+    bool ConfirmPlan(const QString&, const PlanNote&, std::vector<PlanLine>&) override { return false; }
     void ShellExecute(const QString&, const QString&) override {}
 };
 

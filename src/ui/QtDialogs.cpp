@@ -37,6 +37,15 @@ void QtDialogs::MsgBox(const QString& text)
     box.exec();
 }
 
+bool QtDialogs::YesNo(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, Usr::AppTitle(), Shown(text), QMessageBox::Yes | QMessageBox::No, Owner());
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void QtDialogs::MsgList(const QString& text, const QString& list)
 {
     QMessageBox box(QMessageBox::NoIcon, Usr::AppTitle(), Shown(text), QMessageBox::Ok, Owner());
@@ -91,7 +100,7 @@ bool QtDialogs::EditFilters(QString& exclude, QString& include)
     return true;
 }
 
-bool QtDialogs::ConfirmPlan(const QString& title, const QString& note, std::vector<PlanLine>& lines)
+bool QtDialogs::ConfirmPlan(const QString& title, const PlanNote& note, std::vector<PlanLine>& lines)
 {
     PlanDialog d(title, note, lines, Owner());
     return d.exec() == QDialog::Accepted && (d.Take(lines), true);

@@ -7,11 +7,12 @@ class QWidget;
 class QtDialogs : public IDialogs {
 public:
     void MsgBox(const QString& text) override;
+    bool YesNo(const QString& text) override;
     void MsgList(const QString& text, const QString& list) override;
     QString InputBox(const QString& prompt, const QString& title, const QString& def) override;
     QString BrowseFolder(const QString& title, const QString& initial) override;
     QString SaveFile(const QString& title, const QString& name, const QString& filters) override;
     bool EditFilters(QString& exclude, QString& include) override;
-    bool ConfirmPlan(const QString& title, const QString& note, std::vector<PlanLine>& lines) override;
+    bool ConfirmPlan(const QString& title, const PlanNote& note, std::vector<PlanLine>& lines) override;
     void ShellExecute(const QString& verb, const QString& path) override;
 };

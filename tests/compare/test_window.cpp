@@ -340,6 +340,79 @@ TEST_F(Window, EndFromTheMenuSavesAndEnds)
     EXPECT_EQ(Usr::oIni, nullptr); // the shared objects were released
 }
 
+namespace {
+// A preview's line as "group|path|side and what it does": w writes, r
+// replaces, o older over newer, s shown only, c chosen.
+QString Described(const PlanLine& l)
+{
+    return QString("%1|%2|%3 ").arg(l.group, l.path).arg(l.side) + (l.writes ? "w" : "") + (l.replaces ? "r" : "") +
+           (l.olderOverNewer ? "o" : "") + (l.shownOnly ? "s" : "") + (l.chosen ? "c" : "");
+}
+} // namespace
+
+// The previews of two plans over the same folders: each action under its
+// group with what it does, an older file over a newer one in a group of its
+// own, a conflict that cannot be chosen, and the filters in force named.
+TEST_F(Window, PlanPreviewsSayWhatEachLineDoesAndWhatTheComparisonLeftOut)
+{
+    const QDateTime t(QDate(2023, 3, 3), QTime(3, 3));
+    for (const char* f : {"one/new.txt", "one/old.txt", "one/skip/x.txt", "one/a.md"})
+        dir.createFile(f, "n", t);
+    dir.createFile("two/old.txt", "O", t.addSecs(600));
+    dir.createFile("one/same.txt", "ab", t);
+    dir.createFile("two/same.txt", "abc", t);
+    fmCmpr& w = Open();
+    w.uTrD1->SetRoot(dir.path("one"));
+    w.uTrD2->SetRoot(dir.path("two"));
+    ds.dlg.filterAnswers.push_back({"skip/", "*.txt"});
+    w.mnFilter->trigger();
+    w.mnCmpr[0]->trigger();
+    const struct {
+        int plan;
+        QStringList lines; // in the plan's order
+    } cases[] = {
+        {0, {"ｺﾋﾟｰ|ﾌｫﾙﾀﾞ2: new.txt|2 wc", "日時が同じで内容が違う(行わない)|ﾌｫﾙﾀﾞ2: same.txt|2 s"}},
+        {3,
+         {"ｺﾋﾟｰ|ﾌｫﾙﾀﾞ2: new.txt|2 wc",
+          "※新しいﾌｧｲﾙを古いﾌｧｲﾙで置き換えます(新しいﾌｧｲﾙはごみ箱へ)|ﾌｫﾙﾀﾞ2: old.txt|2 wroc",
+          "置き換え(古いﾌｧｲﾙはごみ箱へ)|ﾌｫﾙﾀﾞ2: same.txt|2 wrc"}},
+    };
+    for (const auto& c : cases) {
+        w.mnPlan[c.plan]->trigger(); // the preview cancelled: nothing done
+        QStringList lines;
+        for (const PlanLine& l : ds.dlg.planLines)
+            lines << Described(l);
+        EXPECT_EQ(lines, c.lines) << c.plan;
+        EXPECT_TRUE(ds.dlg.plans.last().endsWith("\n比較から除いたもの: skip/\n比較したﾌｧｲﾙ: *.txt"))
+            << ds.dlg.plans.last().toStdString();
+    }
+    Close();
+}
+
+// What could not be read is named, and the actions held back for it are
+// listed apart, never to be chosen.
+TEST_F(Window, PlanPreviewNamesWhatCouldNotBeReadAndWhatIsHeldBack)
+{
+    dir.createFile("one/locked/y.txt", "y");
+    dir.createFile("two/locked/x.txt", "x");
+    if (!LockFolder(dir.path("two/locked")))
+        GTEST_SKIP() << "needs a user without root rights: an unreadable folder";
+    fmCmpr& w = Open();
+    w.uTrD1->SetRoot(dir.path("one"));
+    w.uTrD2->SetRoot(dir.path("two"));
+    w.mnCmpr[0]->trigger();
+    w.mnPlan[4]->trigger(); // Folder 1 made like Folder 2
+    QFile::setPermissions(dir.path("two/locked"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_EQ(ds.dlg.planLines.size(), 1u);
+    EXPECT_EQ(Described(ds.dlg.planLines[0]), "読めなかった所があるため行わない|ﾌｫﾙﾀﾞ1: locked|1 s");
+    EXPECT_TRUE(
+        ds.dlg.plans.last().endsWith("\n読めなかった所: ﾌｫﾙﾀﾞ2: locked\n"
+                                     "もう一方の側のその下はごみ箱へ移さず置き換えません(行わない作業 1 件)"))
+        << ds.dlg.plans.last().toStdString();
+    Close();
+}
+
 TEST(TreePane, ModelPassesQtChecksAndFollowsTheNodes)
 {
     TestDir d;

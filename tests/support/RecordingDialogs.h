@@ -1,7 +1,8 @@
 #pragma once
 // A dialog service for tests: records every message and shell call and
-// answers input boxes and browse dialogs from queues.
+// answers input boxes, questions and browse dialogs from queues.
 #include "env/Dialogs.h"
+#include "env/PlanTotals.h"
 
 #include <QStringList>
 #include <deque>
@@ -10,6 +11,15 @@
 class RecordingDialogs : public IDialogs {
 public:
     void MsgBox(const QString& text) override { messages.append(text); }
+    bool YesNo(const QString& text) override
+    {
+        questions.append(text);
+        if (yesNoAnswers.empty())
+            return false;
+        const bool yes = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
+        return yes;
+    }
     void MsgList(const QString& text, const QString& list) override
     {
         messages.append(text);
@@ -32,16 +42,17 @@ public:
         filterAnswers.pop_front();
         return true;
     }
-    bool ConfirmPlan(const QString& title, const QString& note, std::vector<PlanLine>& lines) override
+    bool ConfirmPlan(const QString& title, const PlanNote& note, std::vector<PlanLine>& lines) override
     {
-        plans.append(title + QLatin1Char('|') + note);
+        plans.append(title + QLatin1Char('|') + PlanTotals(lines, note).Space() +
+                     (note.text.isEmpty() ? QString() : QLatin1Char('\n') + note.text));
         planLines = lines;
         if (planAnswers.empty())
             return false;
         const QStringList leaveOut = planAnswers.front();
         planAnswers.pop_front();
         for (PlanLine& l : lines)
-            l.chosen = !leaveOut.contains(l.path);
+            l.chosen = !l.shownOnly && !leaveOut.contains(l.path);
         return true;
     }
     void ShellExecute(const QString& verb, const QString& path) override
@@ -60,7 +71,9 @@ public:
     std::deque<QString> saveAnswers;                       // the first is given every time
     QStringList filtersShown;                              // "exclude|include" the filter dialog opened with
     std::deque<std::pair<QString, QString>> filterAnswers; // none left: cancelled
-    QStringList plans;                                     // "title|note" of each preview
+    QStringList questions;                                 // the text of each Yes/No question
+    std::deque<bool> yesNoAnswers;                         // none left: No
+    QStringList plans;                                     // "title|space\nnote" of each preview, the space as it opens
     std::vector<PlanLine> planLines;                       // the lines of the last preview
     std::deque<QStringList> planAnswers;                   // paths left out; none left: cancelled
 };

@@ -1,17 +1,23 @@
+#include "ui/PlanDialog.h"
 #include "ui/QtDialogs.h"
 #include "ui/QtLang.h"
 #include "ui/ScreenFit.h"
 
 #include "support/Printers.h"
+#include "support/RecordingDialogs.h"
 #include "support/TestDir.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QTranslator>
+#include <QTreeWidget>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -89,6 +95,116 @@ TEST(MessageBox, PlainWithTheTitleTheTextAndOK)
     });
     QtDialogs().MsgBox("比較できませんでした\rﾌｫﾙﾀﾞ");
     EXPECT_EQ(seen, "FldCmpr|比較できませんでした\nﾌｫﾙﾀﾞ|1|1");
+}
+
+namespace {
+const QString kOlder = "※新しいﾌｧｲﾙを古いﾌｧｲﾙで置き換えます(新しいﾌｧｲﾙはごみ箱へ)";
+const QString kReplace = "置き換え(古いﾌｧｲﾙはごみ箱へ)";
+const QString kConflict = "日時が同じで内容が違う(行わない)";
+const QString kTrashKeeps = "（置き換えたﾌｧｲﾙはごみ箱に残るため空きは増えません）";
+
+// A line on `side`; `does` holds w (writes), r (replaces), o (older over
+// newer), s (shown only).
+PlanLine Line(int side, const QString& group, const QString& name, qint64 bytes, const QString& does)
+{
+    const auto has = [&](char c) { return does.contains(QLatin1Char(c)); };
+    return {group,   QString("ﾌｫﾙﾀﾞ%1: ").arg(side) + name, bytes, !has('s'), side, has('w'), has('r'), has('o'),
+            has('s')};
+}
+
+// Copies to both sides, a replace, an older file over a newer one and a
+// conflict; Folder 2 takes in 2,000 bytes, Folder 1 50.
+std::vector<PlanLine> Plan()
+{
+    return {Line(2, "ｺﾋﾟｰ", "a.txt", 1000, "w"),   Line(2, "ｺﾋﾟｰ", "b.txt", 500, "w"),
+            Line(2, kReplace, "c.txt", 300, "wr"), Line(2, kOlder, "d.txt", 200, "wro"),
+            Line(1, kConflict, "e.txt", 7, "s"),   Line(1, "ｺﾋﾟｰ", "f.txt", 50, "w")};
+}
+
+QTreeWidgetItem* Item(QTreeWidget* tree, const QString& startsWith)
+{
+    return tree->findItems(startsWith, Qt::MatchStartsWith | Qt::MatchRecursive).value(0);
+}
+} // namespace
+
+// The headings and the space line follow the boxes, a line or a whole
+// group at a time. Older files over newer ones come first, marked; the
+// conflict comes last and cannot be ticked.
+TEST(PlanPreview, TotalsAndTheSpaceLineFollowTheTicks)
+{
+    DialogsScope ds;
+    PlanDialog d("ﾌｫﾙﾀﾞ2を更新する", PlanNote{"比較から除いたもの: .git/", {-1, -1, 1500}}, Plan());
+    QTreeWidget* tree = d.Tree();
+    QStringList headings;
+    for (int g = 0; g < tree->topLevelItemCount(); ++g)
+        headings << tree->topLevelItem(g)->text(0);
+    EXPECT_EQ(headings, QStringList({kOlder + "  1 件  200 ﾊﾞｲﾄ", "ｺﾋﾟｰ  3 件  1,550 ﾊﾞｲﾄ",
+                                     kReplace + "  1 件  300 ﾊﾞｲﾄ", kConflict + "  1 件  7 ﾊﾞｲﾄ"}));
+    EXPECT_EQ(Item(tree, "ﾌｫﾙﾀﾞ2: d.txt")->foreground(0).color(), QColor(Qt::darkRed));
+    QTreeWidgetItem* conflict = Item(tree, "ﾌｫﾙﾀﾞ1: e.txt");
+    EXPECT_EQ(conflict->checkState(0), Qt::Unchecked);
+    EXPECT_FALSE(conflict->flags() & Qt::ItemIsUserCheckable);
+    EXPECT_EQ(d.SpaceLine()->text(),
+              "ﾌｫﾙﾀﾞ1 に書く量 50 ﾊﾞｲﾄ / 空き 不明\n"
+              "ﾌｫﾙﾀﾞ2 に書く量 2,000 ﾊﾞｲﾄ / 空き 1,500 ﾊﾞｲﾄ  ※ 空きが足りません" +
+                  kTrashKeeps);
+    const struct {
+        QString untick, copies, space; // the copies' heading, the space line's last line
+    } steps[] = {
+        {"ﾌｫﾙﾀﾞ2: a.txt", "ｺﾋﾟｰ  3 件中 2 件  550 ﾊﾞｲﾄ", "ﾌｫﾙﾀﾞ2 に書く量 1,000 ﾊﾞｲﾄ / 空き 1,500 ﾊﾞｲﾄ" + kTrashKeeps},
+        {"ﾌｫﾙﾀﾞ2: c.txt", "ｺﾋﾟｰ  3 件中 2 件  550 ﾊﾞｲﾄ", "ﾌｫﾙﾀﾞ2 に書く量 700 ﾊﾞｲﾄ / 空き 1,500 ﾊﾞｲﾄ" + kTrashKeeps},
+        {"ﾌｫﾙﾀﾞ2: d.txt", "ｺﾋﾟｰ  3 件中 2 件  550 ﾊﾞｲﾄ", "ﾌｫﾙﾀﾞ2 に書く量 500 ﾊﾞｲﾄ / 空き 1,500 ﾊﾞｲﾄ"},
+        {"ｺﾋﾟｰ", "ｺﾋﾟｰ  3 件中 0 件  0 ﾊﾞｲﾄ", "書き込むﾌｧｲﾙはありません"},
+    };
+    for (const auto& s : steps) {
+        Item(tree, s.untick)->setCheckState(0, Qt::Unchecked);
+        QApplication::processEvents(); // the texts follow once the boxes are set
+        EXPECT_EQ(Item(tree, "ｺﾋﾟｰ")->text(0), s.copies) << s.untick.toStdString();
+        EXPECT_EQ(d.SpaceLine()->text().section('\n', -1), s.space) << s.untick.toStdString();
+    }
+}
+
+// 実行 with ticked lines that do not fit asks again, saying why; No returns
+// to the preview, Yes carries the plan out. Lines that fit ask nothing.
+TEST(PlanPreview, RunAsksAgainWhenTheTickedLinesDoNotFit)
+{
+    const struct {
+        qint64 free2;
+        bool yes, asked, accepted;
+    } cases[] = {{5000, false, false, true}, {1500, false, true, false}, {1500, true, true, true}};
+    for (const auto& c : cases) {
+        DialogsScope ds;
+        ds.dlg.yesNoAnswers.push_back(c.yes);
+        PlanDialog d("ﾌｫﾙﾀﾞ2を更新する", PlanNote{QString(), {-1, -1, c.free2}}, Plan());
+        d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        EXPECT_EQ(d.result() == QDialog::Accepted, c.accepted) << c.free2 << c.yes;
+        EXPECT_EQ(ds.dlg.questions.value(0),
+                  c.asked ? "ﾌｫﾙﾀﾞ2 の空きが足りません。\n書く量 2,000 ﾊﾞｲﾄ に対して空きは 1,500 ﾊﾞｲﾄ です。\n"
+                            "置き換えたﾌｧｲﾙはごみ箱に残るため、空きは増えません。\n"
+                            "途中で空きがなくなると、残りのﾌｧｲﾙは書けません。このまま実行しますか?"
+                          : "");
+    }
+}
+
+// A long path loses folders from its middle until it fits; the side and
+// the file name stay whole.
+TEST(PlanPreview, LongPathsAreShortenedInTheMiddle)
+{
+    const QString path = "ﾌｫﾙﾀﾞ2: abc/def/ghi/xyz/name.txt"; // 32 characters
+    const struct {
+        QString path;
+        int room;
+        QString shown;
+    } cases[] = {
+        {path, 32, path},
+        {path, 31, "ﾌｫﾙﾀﾞ2: abc/def/…/xyz/name.txt"},
+        {path, 29, "ﾌｫﾙﾀﾞ2: abc/…/xyz/name.txt"},
+        {path, 22, "ﾌｫﾙﾀﾞ2: abc/…/name.txt"},
+        {path, 5, "ﾌｫﾙﾀﾞ2: …/name.txt"},
+        {"ﾌｫﾙﾀﾞ1: a-long-name.txt", 5, "ﾌｫﾙﾀﾞ1: a-long-name.txt"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShortPath(c.path, c.room, [](const QString& s) { return int(s.size()); }), c.shown) << c.room;
 }
 
 // Restored rectangles land on the screens there are.

@@ -78,10 +78,20 @@ struct Spellings {
     }
 };
 
+SyncAction NewAction(SyncAction::Kind kind, int side, const QString& folder, const QString& name)
+{
+    SyncAction a{};
+    a.kind = kind;
+    a.side = side;
+    a.folder = folder;
+    a.name = name;
+    return a;
+}
+
 SyncAction Act(SyncAction::Kind kind, int side, const Pair& p, const Spellings& sp)
 {
     const bool to2 = side == 2;
-    SyncAction a{kind, side, {}, {}, {}, {}};
+    SyncAction a = NewAction(kind, side, {}, {});
     if (kind == SyncAction::Trash || kind == SyncAction::Conflict) {
         a.folder = to2 ? p.folder2 : p.folder1;
         a.name = to2 ? p.name2 : p.name1;
@@ -243,7 +253,10 @@ void MakeFolders(const CmprResult& r, int to, const Spellings& sp, SyncPlan& pla
 {
     for (const QString& f : OneSided(r, Other(to), sp)) {
         const QString at = sp.On(to, f);
-        plan.actions.push_back({SyncAction::MakeFolder, to, Parent(at), LastName(at), Parent(f), LastName(f)});
+        SyncAction a = NewAction(SyncAction::MakeFolder, to, Parent(at), LastName(at));
+        a.srcFolder = Parent(f);
+        a.srcName = LastName(f);
+        plan.actions.push_back(std::move(a));
     }
 }
 
@@ -258,7 +271,7 @@ void TrashFolders(const CmprResult& r, int side, const Spellings& sp, SyncPlan& 
                 {EncodeName(f.mid(tops.back().Path().size() + 1)), true, 0, plan.folders[side][f]});
             continue;
         }
-        SyncAction a{SyncAction::TrashFolder, side, Parent(f), LastName(f), {}, {}};
+        SyncAction a = NewAction(SyncAction::TrashFolder, side, Parent(f), LastName(f));
         a.dst = plan.folders[side].value(f);
         tops.push_back(std::move(a));
     }

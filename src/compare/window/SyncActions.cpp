@@ -2,7 +2,6 @@
 
 #include "app/state/Usr.h"
 #include "compare/act/SyncRun.h"
-#include "compare/rows/GridRow.h"
 #include "compare/run/CmprRun.h"
 #include "compare/window/CmprList.h"
 #include "compare/window/WaitProgress.h"
@@ -12,34 +11,65 @@
 #include "ui/sbWait.h"
 
 #include <QStorageInfo>
+#include <algorithm>
 
 namespace {
-QString GroupOf(SyncAction::Kind k)
+QString GroupOf(const SyncAction& a)
 {
-    static const char* const groups[] = {"ｺﾋﾟｰ",           "置き換え(古いﾌｧｲﾙはごみ箱へ)", "ごみ箱へ", "ﾌｫﾙﾀﾞを作る",
-                                         "ﾌｫﾙﾀﾞをごみ箱へ", "日時が同じで内容が違う(行わない)"};
-    return QString::fromUtf8(groups[int(k)]);
+    static const char* const groups[] = {"ｺﾋﾟｰ",
+                                         "置き換え(古いﾌｧｲﾙはごみ箱へ)",
+                                         "ごみ箱へ",
+                                         "ﾌｫﾙﾀﾞを作る",
+                                         "ﾌｫﾙﾀﾞをごみ箱へ",
+                                         "日時が同じで内容が違う(行わない)"};
+    if (a.olderOverNewer)
+        return QStringLiteral("※新しいﾌｧｲﾙを古いﾌｧｲﾙで置き換えます(新しいﾌｧｲﾙはごみ箱へ)");
+    return QString::fromUtf8(groups[int(a.kind)]);
 }
 
-QString Bytes(qint64 n) { return (n == 0 ? QStringLiteral("0") : SizeText(n)) + QStringLiteral(" ﾊﾞｲﾄ"); }
+QString PathOf(const SyncAction& a) { return QStringLiteral("ﾌｫﾙﾀﾞ%1: ").arg(a.side) + a.Path(); }
 
-// What each side takes in, against its free space.
-QString SpaceNote(const std::vector<SyncAction>& plan, const QString& root1, const QString& root2)
+// An action as its preview lists it; a conflict is shown, never carried out.
+PlanLine LineOf(const SyncAction& a)
 {
-    qint64 need[3] = {0, 0, 0};
-    for (const SyncAction& a : plan)
-        if (a.kind == SyncAction::Copy || a.kind == SyncAction::Replace)
-            need[a.side] += a.bytes;
-    QString t;
-    for (int side : {1, 2}) {
-        if (need[side] == 0)
-            continue;
-        const qint64 free = QStorageInfo(side == 1 ? root1 : root2).bytesAvailable();
-        t += (t.isEmpty() ? QString() : QStringLiteral("\n")) + QStringLiteral("ﾌｫﾙﾀﾞ%1 に書く量 ").arg(side) +
-             Bytes(need[side]) + QStringLiteral(" / 空き ") + Bytes(free) +
-             (free < need[side] ? QStringLiteral("  ※ 空きが足りません") : QString());
+    const bool conflict = a.kind == SyncAction::Conflict;
+    PlanLine l{GroupOf(a), PathOf(a), a.bytes, !conflict, a.side};
+    l.writes = a.kind == SyncAction::Copy || a.kind == SyncAction::Replace;
+    l.replaces = a.kind == SyncAction::Replace;
+    l.olderOverNewer = a.olderOverNewer;
+    l.shownOnly = conflict;
+    return l;
+}
+
+// What the preview names below its lines: the filters in force (nothing
+// they leave out is touched), and the paths that could not be read, below
+// which the other side is neither trashed nor replaced.
+QString NoteOf(const SyncPlan& plan, const QString& exclude, const QString& include)
+{
+    QStringList t;
+    if (!exclude.trimmed().isEmpty())
+        t << QStringLiteral("比較から除いたもの: ") + exclude.trimmed();
+    if (!include.trimmed().isEmpty())
+        t << QStringLiteral("比較したﾌｧｲﾙ: ") + include.trimmed();
+    if (!plan.unread.empty()) {
+        const size_t shown = std::min<size_t>(plan.unread.size(), 5);
+        QStringList paths;
+        for (size_t i = 0; i < shown; ++i)
+            paths << QStringLiteral("ﾌｫﾙﾀﾞ%1: ").arg(plan.unread[i].first) + plan.unread[i].second;
+        if (plan.unread.size() > shown)
+            paths << QStringLiteral("ほか %1 か所").arg(plan.unread.size() - shown);
+        t << QStringLiteral("読めなかった所: ") + paths.join(QStringLiteral("、"));
+        t << QStringLiteral("もう一方の側のその下はごみ箱へ移さず置き換えません") +
+                 (plan.held.empty() ? QString() : QStringLiteral("(行わない作業 %1 件)").arg(plan.held.size()));
     }
-    return t.isEmpty() ? QStringLiteral("書き込むﾌｧｲﾙはありません") : t;
+    return t.join(QLatin1Char('\n'));
+}
+
+// A side's free space; -1 when it cannot be known.
+qint64 FreeOn(const QString& root)
+{
+    const QStorageInfo s(root);
+    return s.isValid() ? s.bytesAvailable() : -1;
 }
 } // namespace
 
@@ -109,12 +139,14 @@ void SyncActions::Carry(SyncPlan plan, const QString& title)
     }
     std::vector<PlanLine> lines;
     for (const SyncAction& a : plan.actions)
-        lines.push_back({GroupOf(a.kind), QStringLiteral("ﾌｫﾙﾀﾞ%1: ").arg(a.side) + a.Path(), a.bytes,
-                         a.kind != SyncAction::Conflict});
-    for (const SyncAction& a : plan.held)
-        lines.push_back({QStringLiteral("読めなかった所があるため行わない"), QStringLiteral("ﾌｫﾙﾀﾞ%1: ").arg(a.side) + a.Path(),
-                         a.bytes, false});
-    if (!Usr::Dlg().ConfirmPlan(title, SpaceNote(plan.actions, m_list.Fld1(), m_list.Fld2()), lines))
+        lines.push_back(LineOf(a));
+    for (const SyncAction& a : plan.held) {
+        PlanLine l{QStringLiteral("読めなかった所があるため行わない"), PathOf(a), a.bytes, false, a.side};
+        l.shownOnly = true;
+        lines.push_back(l);
+    }
+    PlanNote note{NoteOf(plan, m_list.exclude, m_list.include), {-1, FreeOn(m_list.Fld1()), FreeOn(m_list.Fld2())}};
+    if (!Usr::Dlg().ConfirmPlan(title, note, lines))
         return;
     std::vector<SyncAction> all = std::move(plan.actions);
     for (size_t i = 0; i < all.size(); ++i)
@@ -137,8 +169,7 @@ void SyncActions::Carry(SyncPlan plan, const QString& title)
             ++done;
             continue;
         }
-        failed += ShownName(QStringLiteral("ﾌｫﾙﾀﾞ%1: ").arg(chosen[i].side) + chosen[i].Path()) + QLatin1Char('\t') +
-                  out[i].reason + QLatin1Char('\n');
+        failed += ShownName(PathOf(chosen[i])) + QLatin1Char('\t') + out[i].reason + QLatin1Char('\n');
     }
     m_list.done =
         QStringLiteral("%1: %2 件を行いました").arg(title).arg(done) +
