@@ -323,6 +323,9 @@ TEST_F(Sync, RulesOfPlans)
     };
     for (const auto& c : cases)
         EXPECT_EQ(TimesAgree(c.t1, c.t2, c.step, c.tol), c.agree) << c.t1 << " " << c.t2;
+    QFile::link(dir.path("one/same"), dir.path("one/linked")); // copied as the file it leads to
+    EXPECT_EQ(Apply(Plan(PlanKind::Update2)).back().state, SyncOutcome::Done);
+    EXPECT_EQ(ReadBytes(dir.path("two/linked")), "s");
     file("one/minute", "new", T0.addSecs(-20)); // the grid's same minute, 20 s newer
     file("two/minute", "old", T0.addSecs(-40));
     EXPECT_TRUE(Lines(Plan(PlanKind::Update2)).contains("replace 2 minute"));

@@ -46,7 +46,9 @@ void AsideCopy::Discard()
 StepEnd WriteAside(int srcDir, const QByteArray& srcName, const FileStamp& seen, qint64 size, AsideCopy& out,
                    const std::atomic<bool>& stop, std::atomic<qint64>& bytes, QString& err)
 {
-    const int in = ::openat(srcDir, srcName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    // a link to a file is read as the walk read it, through the link; the
+    // identity check below holds it to the file the walk saw
+    const int in = ::openat(srcDir, srcName.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (in < 0) {
         err = errno == ENOENT || errno == ELOOP ? Changed() : ErrNo();
         return errno == ENOENT || errno == ELOOP ? StepEnd::Conflict : StepEnd::Failed;
