@@ -20,11 +20,15 @@ bool IsAsideName(const char* name);
 int Create(int dirfd, QByteArray& name, mode_t mode = 0600);
 
 enum class Place { Done, Exists, Failed };
+// Renames an entry without ever replacing one at the new name: Exists where
+// one stands there. File systems that refuse the atomic form get a link and
+// an unlink, and without hard links a check just before the rename.
+Place RenameNoReplace(int fromDir, const char* from, int toDir, const char* to);
+// Whether a failed link() means the volume or the file takes no second
+// name (a folder, vfat, exfat, a file at its most links).
+bool NoHardLinks(int err);
 // Gives the temporary file `tmp` the name `name` in the same folder
-// without ever replacing an entry there: Exists where one stands at that
-// name (the temporary file is left as it is). File systems that refuse the
-// atomic form get a link and an unlink, and without links a check just
-// before the rename.
+// without ever replacing an entry there (RenameNoReplace).
 Place PlaceNew(int dirfd, const QByteArray& tmp, const QByteArray& name);
 // Swaps the two entries atomically where the file system can; false with
 // errno EINVAL where it cannot.
@@ -37,6 +41,8 @@ bool Exchange(int dirfd, const QByteArray& a, const QByteArray& b);
 // them to the trash); without it they are removed, links as links.
 void CleanUp(int dirfd, const std::function<void(const char*)>& dispose = {}, int minAge = 60);
 
-// Flushes a folder, so the renames in it last.
+// Flushes a folder, so the renames in it last; by its path where it is not
+// open.
 bool SyncFolder(int dirfd);
+void SyncFolderAt(const QByteArray& path);
 } // namespace Aside

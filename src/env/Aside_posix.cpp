@@ -75,7 +75,6 @@ int CreateNamed(int dirfd, QByteArray& name, mode_t mode)
     return -1;
 }
 
-bool NoLinks(int err) { return err == EPERM || err == EOPNOTSUPP || err == EMLINK || err == ENOSYS; }
 } // namespace
 
 namespace Aside {
@@ -101,28 +100,42 @@ int Create(int dirfd, QByteArray& name, mode_t mode)
     return fd >= 0 || errno == EEXIST ? fd : CreateNamed(dirfd, name, mode);
 }
 
-Place PlaceNew(int dirfd, const QByteArray& tmp, const QByteArray& name)
+bool NoHardLinks(int err)
 {
-    if (::renameat2(dirfd, tmp.constData(), dirfd, name.constData(), RENAME_NOREPLACE) == 0)
+    return err == EPERM || err == EOPNOTSUPP || err == ENOTSUP || err == EMLINK || err == ENOSYS;
+}
+
+Place RenameNoReplace(int fromDir, const char* from, int toDir, const char* to)
+{
+    if (::renameat2(fromDir, from, toDir, to, RENAME_NOREPLACE) == 0)
         return Place::Done;
     if (errno == EEXIST)
         return Place::Exists;
     if (errno != EINVAL && errno != ENOSYS)
         return Place::Failed;
-    if (::linkat(dirfd, tmp.constData(), dirfd, name.constData(), 0) == 0) {
-        ::unlinkat(dirfd, tmp.constData(), 0);
-        return Place::Done;
+    if (::linkat(fromDir, from, toDir, to, 0) == 0) {
+        if (::unlinkat(fromDir, from, 0) == 0)
+            return Place::Done;
+        const int why = errno;
+        ::unlinkat(toDir, to, 0); // the new name goes again: the entry stays where it was
+        errno = why;
+        return Place::Failed;
     }
     if (errno == EEXIST)
         return Place::Exists;
-    if (!NoLinks(errno))
+    if (!NoHardLinks(errno))
         return Place::Failed;
     struct stat st;
-    if (::fstatat(dirfd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+    if (::fstatat(toDir, to, &st, AT_SYMLINK_NOFOLLOW) == 0)
         return Place::Exists;
     if (errno != ENOENT)
         return Place::Failed;
-    return ::renameat(dirfd, tmp.constData(), dirfd, name.constData()) == 0 ? Place::Done : Place::Failed;
+    return ::renameat(fromDir, from, toDir, to) == 0 ? Place::Done : Place::Failed;
+}
+
+Place PlaceNew(int dirfd, const QByteArray& tmp, const QByteArray& name)
+{
+    return RenameNoReplace(dirfd, tmp.constData(), dirfd, name.constData());
 }
 
 bool Exchange(int dirfd, const QByteArray& a, const QByteArray& b)
@@ -160,4 +173,13 @@ void CleanUp(int dirfd, const std::function<void(const char*)>& dispose, int min
 }
 
 bool SyncFolder(int dirfd) { return ::fsync(dirfd) == 0 || errno == EINVAL; }
+
+void SyncFolderAt(const QByteArray& path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        SyncFolder(fd);
+        ::close(fd);
+    }
+}
 } // namespace Aside

@@ -1,4 +1,5 @@
 #include "env/DirList.h"
+#include "env/Error.h"
 
 #include "env/Aside.h"
 #include "env/NameBytes.h"
@@ -16,7 +17,6 @@
 #include <unistd.h>
 
 namespace {
-QString ErrNo() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
 bool IsDot(const char* n) { return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)); }
 

@@ -20,3 +20,6 @@ private:
 
 // Text of any exception for a message box.
 QString ErrText(const std::exception& e);
+// The system's text for an error number, and for the current errno.
+QString ErrText(int err);
+QString ErrNo();

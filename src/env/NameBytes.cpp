@@ -1,7 +1,12 @@
 #include "env/NameBytes.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QStringList>
+#ifndef Q_OS_WIN
+#include <cstdlib>
+#include <unistd.h>
+#endif
 
 namespace {
 const char16_t kEscBase = 0xDC00; // + byte, byte >= 0x80
@@ -254,4 +259,16 @@ bool SameNameIgnoringCase(const QString& a, const QString& b)
     if (!HasEscapedByte(a) && !HasEscapedByte(b))
         return a.compare(b, Qt::CaseInsensitive) == 0;
     return FoldName(a) == FoldName(b);
+}
+
+QString CurrentFolder()
+{
+#ifdef Q_OS_WIN
+    return QDir::currentPath();
+#else
+    char* cwd = ::getcwd(nullptr, 0);
+    const QString out = cwd ? DecodeName(cwd) : QStringLiteral("/");
+    std::free(cwd);
+    return out;
+#endif
 }

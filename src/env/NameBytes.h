@@ -20,6 +20,8 @@ QString DecodeName(const char* zeroTerminated);
 
 // The program's arguments as names: on Linux each argument's bytes kept.
 QStringList DecodeArguments(int argc, char** argv);
+// The process's current folder, its bytes kept.
+QString CurrentFolder();
 
 // Whether c holds a byte of a name that was not valid UTF-8.
 inline bool IsEscapedByte(QChar c) { return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF; }

@@ -1,5 +1,7 @@
 #include "env/PathRules.h"
 
+#include <QStringList>
+
 PathStyle NativeStyle()
 {
 #ifdef Q_OS_WIN
@@ -59,4 +61,17 @@ QString RelFolder(const QString& filePath, const QString& fileName, const QStrin
     if (fileName.size() < rest.size())
         return rest.left(rest.size() - fileName.size() - 1);
     return QString();
+}
+
+QString AbsolutePath(const QString& path, const QString& current, PathStyle st)
+{
+    const QChar sep = PathSep(st);
+    const bool absolute =
+        st == PathStyle::Windows ? path.size() > 1 && path.at(1) == QLatin1Char(':') : path.startsWith(sep);
+    const QString full = absolute ? path : current + sep + path;
+    QString out;
+    for (const QString& part : full.split(sep, Qt::SkipEmptyParts))
+        if (part != QLatin1String("."))
+            out += (out.isEmpty() && st == PathStyle::Windows ? QString() : QString(sep)) + part;
+    return out.isEmpty() ? QString(sep) : out;
 }

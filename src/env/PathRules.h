@@ -23,6 +23,9 @@ QString JoinPath(const QString& parent, const QString& name, PathStyle st = Nati
 qsizetype RootPrefixLen(const QString& folder, PathStyle st = NativeStyle());
 // A path below the compared folder, less the folder and its separator.
 QString RelPath(const QString& path, const QString& folder, PathStyle st = NativeStyle());
+// A path made absolute against the folder `current`, links not resolved
+// (so ".." parts stay): only "." parts and doubled or trailing separators go.
+QString AbsolutePath(const QString& path, const QString& current, PathStyle st = NativeStyle());
 // Relative folder of a file: its path less the compared folder prefix and
 // less "sep + name"; empty for a file directly in the folder.
 QString RelFolder(const QString& filePath, const QString& fileName, const QString& folder,

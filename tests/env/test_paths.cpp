@@ -32,6 +32,15 @@ TEST(PathRules, TrailingSeparatorAndJoin)
     EXPECT_EQ(JoinPath("/home", "x", P), "/home/x");
 }
 
+TEST(PathRules, AbsolutePathKeepsDotDotAndDropsDots)
+{
+    EXPECT_EQ(AbsolutePath("rel//./c", "/home/u", P), "/home/u/rel/c");
+    EXPECT_EQ(AbsolutePath("../x/", "/home/u", P), "/home/u/../x"); // a link is never resolved
+    EXPECT_EQ(AbsolutePath("/a/./b", "/ignored", P), "/a/b");
+    EXPECT_EQ(AbsolutePath(".", "/", P), "/");
+    EXPECT_EQ(AbsolutePath("x", "C:\\Data", W), "C:\\Data\\x");
+}
+
 TEST(PathRules, RelativeFolderStripsTheComparedFolder)
 {
     struct Case {

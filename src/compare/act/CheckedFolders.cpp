@@ -2,6 +2,7 @@
 
 #include "compare/act/Trash.h"
 #include "env/Aside.h"
+#include "env/Error.h"
 #include "env/NameBytes.h"
 #include "env/PathRules.h"
 
@@ -12,7 +13,6 @@
 #include <unistd.h>
 
 namespace {
-QString ErrNo() { return QString::fromLocal8Bit(std::strerror(errno)); }
 } // namespace
 
 CheckedFolders::~CheckedFolders() { FlushAndClose(); }

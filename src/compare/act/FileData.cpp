@@ -1,5 +1,6 @@
 #include "compare/act/FileData.h"
 
+#include "env/Error.h"
 #include "env/NameBytes.h"
 
 #include <algorithm>
@@ -15,7 +16,6 @@
 #include <vector>
 
 namespace {
-QString ErrText(int e) { return QString::fromLocal8Bit(std::strerror(e)); }
 
 constexpr qint64 kPiece = qint64(8) << 20; // the most copied between two looks at `stop`
 constexpr size_t kBuffer = size_t(1) << 20;

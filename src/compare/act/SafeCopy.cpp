@@ -1,6 +1,7 @@
 #include "compare/act/SafeCopy.h"
 
 #include "env/Aside.h"
+#include "env/Error.h"
 
 #include <cerrno>
 #include <cstring>
@@ -9,7 +10,6 @@
 #include <unistd.h>
 
 namespace {
-QString ErrNo() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
 QString Changed() { return QStringLiteral("比較の後に変わりました"); }
 
@@ -50,8 +50,9 @@ StepEnd WriteAside(int srcDir, const QByteArray& srcName, const FileStamp& seen,
     // identity check below holds it to the file the walk saw
     const int in = ::openat(srcDir, srcName.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (in < 0) {
-        err = errno == ENOENT || errno == ELOOP ? Changed() : ErrNo();
-        return errno == ENOENT || errno == ELOOP ? StepEnd::Conflict : StepEnd::Failed;
+        const bool gone = errno == ENOENT || errno == ELOOP;
+        err = gone ? Changed() : ErrNo();
+        return gone ? StepEnd::Conflict : StepEnd::Failed;
     }
     struct stat st;
     if (::fstat(in, &st) != 0 || !AsSeen(st, seen, size)) {

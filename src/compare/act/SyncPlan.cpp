@@ -15,18 +15,6 @@ constexpr qint64 kSecond = 1000000000;
 
 using Pair = CmprResult::Pair;
 
-// The compared folder as an absolute path (the trash records where a file
-// was; a relative path means nothing there).
-QString Absolute(const QString& root)
-{
-    if (root.startsWith(QLatin1Char('/')))
-        return root;
-    char* cwd = ::getcwd(nullptr, 0);
-    const QString here = cwd ? DecodeName(cwd) : QStringLiteral("/");
-    std::free(cwd);
-    return QDir::cleanPath(JoinPath(here, root));
-}
-
 // The step of a volume's clock in ns: FAT and exFAT keep 2 s.
 qint64 TimeStep(const QString& root)
 {
@@ -200,8 +188,8 @@ QString SharedFolders(const CmprResult& r)
 SyncPlan Frame(const CmprResult& r, Spellings& sp)
 {
     SyncPlan plan;
-    plan.root1 = Absolute(r.Folder1());
-    plan.root2 = Absolute(r.Folder2());
+    plan.root1 = AbsolutePath(r.Folder1(), CurrentFolder());
+    plan.root2 = AbsolutePath(r.Folder2(), CurrentFolder());
     plan.refused = NestedFolders(plan.root1, plan.root2);
     for (int side : {1, 2}) {
         const WalkResult& w = r.WalkOf(side);

@@ -3,6 +3,8 @@
 #include "compare/act/CheckedFolders.h"
 #include "compare/act/FolderCheck.h"
 #include "compare/act/SafeCopy.h"
+#include "env/Aside.h"
+#include "env/Error.h"
 #include "env/NameBytes.h"
 #include "env/PathRules.h"
 
@@ -20,8 +22,6 @@ using A = SyncAction;
 // A batch ends at this many files or bytes written aside.
 constexpr size_t kBatchFiles = 256;
 constexpr qint64 kBatchBytes = qint64(256) << 20;
-
-QString ErrNo() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
 SyncOutcome::State StateOf(StepEnd e)
 {
@@ -131,8 +131,9 @@ private:
         struct stat st;
         const QByteArray name = EncodeName(a.name);
         if (::fstatat(dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            err = errno == ENOENT ? QStringLiteral("比較の後に変わりました") : ErrNo();
-            return errno == ENOENT ? StepEnd::Conflict : StepEnd::Failed;
+            const bool gone = errno == ENOENT;
+            err = gone ? QStringLiteral("比較の後に変わりました") : ErrNo();
+            return gone ? StepEnd::Conflict : StepEnd::Failed;
         }
         const bool asSeen = a.kind == A::TrashFolder ? FolderAsSeen(dir, name, a, err) : AsSeen(st, a.dst, a.dstSize);
         if (!asSeen) {
@@ -163,10 +164,7 @@ private:
         m_pending.clear();
         m_folders.FlushAndClose();
         for (const QByteArray& f : trashFolders)
-            if (const int fd = ::open(f.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
-                ::fsync(fd);
-                ::close(fd);
-            }
+            Aside::SyncFolderAt(f);
     }
 
     // The data written aside made durable: each volume flushed once.

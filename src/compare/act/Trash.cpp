@@ -1,6 +1,9 @@
 #include "compare/act/Trash.h"
 
+#include "env/Aside.h"
+#include "env/Error.h"
 #include "env/NameBytes.h"
+#include "env/PathRules.h"
 
 #include <QDateTime>
 #include <QStandardPaths>
@@ -13,8 +16,6 @@
 
 namespace {
 const QByteArray kInfoExt = QByteArrayLiteral(".trashinfo");
-
-QString ErrNo() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
 // "what: path (why)", the path shown as the file lists show it, why from
 // the error number at the call.
@@ -73,10 +74,6 @@ QByteArray TopOf(const QByteArray& path, dev_t dev)
     return top;
 }
 
-// Whether link() failed because the volume or the file takes no second
-// name: a folder, vfat, exfat, or a file at its most links.
-bool NoHardLinks(int e) { return e == EPERM || e == EOPNOTSUPP || e == ENOTSUP || e == EMLINK || e == ENOSYS; }
-
 // The first n bytes of s or fewer, never ending inside a UTF-8 sequence (of
 // at most four bytes; a name that is not UTF-8 is cut where it must be).
 QByteArray CutBytes(const QByteArray& s, qsizetype n)
@@ -127,57 +124,6 @@ bool WriteAll(int fd, const QByteArray& bytes)
     return true;
 }
 
-// Flushes a folder, so the names made or removed in it last.
-void SyncFolder(const QByteArray& path)
-{
-    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-// Renames without ever replacing the target, where the file system does not
-// take RENAME_NOREPLACE: a hard link (which never replaces) and the old name
-// removed; where there are no hard links either (a folder, vfat), a look
-// that the target is free, then the rename.
-int RenameNoReplaceByHand(int dir, const char* from, const char* to)
-{
-    if (::linkat(dir, from, AT_FDCWD, to, 0) == 0) {
-        if (::unlinkat(dir, from, 0) == 0)
-            return 0;
-        const int why = errno;
-        ::unlink(to);
-        errno = why;
-        return -1;
-    }
-    if (errno == EEXIST || !NoHardLinks(errno))
-        return -1;
-    struct stat st;
-    if (::lstat(to, &st) == 0) {
-        errno = EEXIST;
-        return -1;
-    }
-    return ::renameat(dir, from, AT_FDCWD, to);
-}
-
-// path made absolute from the current folder by its bytes, links not
-// resolved: only "." parts and doubled or trailing slashes go.
-QByteArray Absolute(const QByteArray& path)
-{
-    QByteArray full = path;
-    if (!path.startsWith('/')) {
-        if (char* cwd = ::getcwd(nullptr, 0)) {
-            full = QByteArray(cwd) + '/' + path;
-            std::free(cwd);
-        }
-    }
-    QByteArray out;
-    for (const QByteArray& part : full.split('/'))
-        if (!part.isEmpty() && part != ".")
-            out += '/' + part;
-    return out.isEmpty() || !full.startsWith('/') ? full : out;
-}
 } // namespace
 
 bool Trash::Prepare(const QByteArray& absPath, const struct stat& st, QString& err, bool flush)
@@ -263,7 +209,7 @@ bool Trash::Reserve(QString& err, bool flush)
             return false;
         }
         if (flush)
-            SyncFolder(InfoFolder()); // the info file lasts before the file goes in
+            Aside::SyncFolderAt(InfoFolder()); // the info file lasts before the file goes in
         m_info = infoPath;
         m_files = files + name;
         m_state = State::Reserved;
@@ -279,10 +225,10 @@ bool Trash::Move(QString& err)
         err = QStringLiteral("ごみ箱の場所が用意されていません");
         return false;
     }
-    int rc = ::renameat2(m_dir, m_at.constData(), AT_FDCWD, m_files.constData(), RENAME_NOREPLACE);
-    if (rc != 0 && (errno == EINVAL || errno == ENOSYS))
-        rc = RenameNoReplaceByHand(m_dir, m_at.constData(), m_files.constData());
-    if (rc != 0) {
+    const Aside::Place placed = Aside::RenameNoReplace(m_dir, m_at.constData(), AT_FDCWD, m_files.constData());
+    if (placed != Aside::Place::Done) {
+        if (placed == Aside::Place::Exists)
+            errno = EEXIST;
         err = errno == EXDEV ? Failure(u"ごみ箱が別のﾄﾞﾗｲﾌﾞにあります", m_trash) : ErrNo();
         Undo();
         return false;
@@ -301,7 +247,7 @@ Trash::LinkEnd Trash::Link(QString& err)
         m_state = State::Linked;
         return LinkEnd::Done;
     }
-    const bool unsupported = NoHardLinks(errno);
+    const bool unsupported = Aside::NoHardLinks(errno);
     err = ErrNo();
     if (unsupported)
         return LinkEnd::Unsupported;
@@ -346,7 +292,7 @@ void Trash::Forget()
 
 bool MoveToTrash(const QString& path, QString& err)
 {
-    const QByteArray abs = Absolute(EncodeName(path));
+    const QByteArray abs = EncodeName(AbsolutePath(path, CurrentFolder()));
     struct stat st;
     if (::lstat(abs.constData(), &st) != 0) {
         err = ErrNo();
@@ -355,7 +301,7 @@ bool MoveToTrash(const QString& path, QString& err)
     Trash trash;
     if (!trash.Prepare(abs, st, err) || !trash.Move(err))
         return false;
-    SyncFolder(trash.FilesFolder());
-    SyncFolder(abs.left(qMax(abs.lastIndexOf('/'), qsizetype(1))));
+    Aside::SyncFolderAt(trash.FilesFolder());
+    Aside::SyncFolderAt(abs.left(qMax(abs.lastIndexOf('/'), qsizetype(1))));
     return true;
 }

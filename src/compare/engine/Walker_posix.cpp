@@ -46,8 +46,6 @@ struct DirIdHash {
     size_t operator()(const DirId& d) const { return std::hash<ino_t>()(d.ino) ^ (std::hash<dev_t>()(d.dev) << 1); }
 };
 
-QString ErrText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
-
 // Gone while the walk went on, or turned into a file: nothing to list.
 bool Vanished(int err) { return err == ENOENT || err == ENOTDIR; }
 
