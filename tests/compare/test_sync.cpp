@@ -249,6 +249,42 @@ TEST_F(Sync, ChangesSinceTheComparisonAreConflicts)
     EXPECT_FALSE(QFileInfo::exists(dir.path("share/Trash/files/newer1")));
 }
 
+// Links: a link in Folder 2 to a folder of Folder 1 that a filter kept the
+// walk out of is never written through or trashed from; a link to a file
+// at the destination is itself replaced or trashed, its target untouched.
+TEST_F(Sync, LinksNeverLeadIntoTheOtherFolder)
+{
+    file("one/keep/k", "k");
+    file("one/sub/s", "s");
+    QFile::link(dir.path("one/keep"), dir.path("two/sub"));
+    file("outside/t", "target");
+    QFile::remove(dir.path("two/newer2"));
+    file("outside/t2", "new two", T0.addSecs(600));
+    QFile::link(dir.path("outside/t2"), dir.path("two/newer2"));
+    QFile::link(dir.path("outside/t"), dir.path("two/tlink"));
+    CmprInput in;
+    in.sFld1 = one();
+    in.sFld2 = two();
+    in.walk.stamps = true;
+    WalkFilter keepOut({"keep/"}, {});
+    in.filter = keepOut;
+    CmprObserver quiet;
+    const SyncPlan plan = MakePlan(CmprEngine::Run(in, quiet), PlanKind::Mirror2);
+    const auto out = Apply(plan);
+    for (size_t i = 0; i < plan.actions.size(); ++i) {
+        const QString p = plan.actions[i].Path();
+        EXPECT_EQ(out[i].state, p.startsWith("sub") ? SyncOutcome::Conflict : SyncOutcome::Done)
+            << p.toStdString() << " " << out[i].reason.toStdString();
+    }
+    EXPECT_EQ(ReadBytes(dir.path("one/keep/k")), "k");
+    EXPECT_FALSE(QFileInfo::exists(dir.path("one/keep/s")));
+    EXPECT_EQ(ReadBytes(dir.path("two/newer2")), "old"); // the link replaced by Folder 1's file
+    EXPECT_FALSE(QFileInfo::exists(dir.path("two/tlink")));
+    EXPECT_EQ(ReadBytes(dir.path("outside/t")), "target");
+    EXPECT_EQ(ReadBytes(dir.path("outside/t2")), "new two");
+    EXPECT_TRUE(QFileInfo(Trashed("newer2")).isSymLink());
+}
+
 // Folders: a new file goes into the other side's own spelling of its
 // folder, folders only on the source side are made (empty ones too), a
 // folder only on the made side goes to the trash whole, and one holding

@@ -7,6 +7,8 @@
 #include "env/PathRules.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -76,8 +78,30 @@ CheckedFolders::End CheckedFolders::Step(int side, int parent, const QString& up
         err = QStringLiteral("ﾌｫﾙﾀﾞが比較の後に変わりました");
         return End::Changed;
     }
+    if (InsideOther(side, fd)) { // reached through a link the walk did not follow (one left out by a filter)
+        ::close(fd);
+        err = QStringLiteral("もう一方の比較するﾌｫﾙﾀﾞの中です");
+        return End::Changed;
+    }
     m_open[side].insert(rel, fd);
     return End::Open;
+}
+
+bool CheckedFolders::InsideOther(int side, int fd)
+{
+    QByteArray& other = m_real[3 - side];
+    if (other.isEmpty()) {
+        char* r = ::realpath(EncodeName(OpenPath(m_plan.Root(3 - side))).constData(), nullptr);
+        other = r ? QByteArray(r) : QByteArray("//"); // no real path holds "//"
+        std::free(r);
+    }
+    char buf[PATH_MAX];
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    const ssize_t n = ::readlink(self.constData(), buf, sizeof buf);
+    if (n <= 0 || size_t(n) >= sizeof buf)
+        return false;
+    const QByteArray at(buf, n);
+    return at == other || (at.startsWith(other) && at.at(other.size()) == '/');
 }
 
 void CheckedFolders::MarkWritten(int side, const QString& rel, int fd)

@@ -4,6 +4,8 @@
 // that folder (the same file-system identity), so a folder replaced since
 // by a link, or by another folder, is never written through; a folder it
 // did not see is opened without following links, and made where asked.
+// A folder that turns out to lie inside the other compared folder (a link
+// the walk never followed, in a folder left out by a filter) is refused.
 // Each folder is opened once and stays open until the cache goes.
 #include "compare/act/SyncPlan.h"
 
@@ -32,7 +34,10 @@ private:
     // One folder `rel` opened (or made) in its open parent `up`.
     End Step(int side, int parent, const QString& up, const QString& rel, const QByteArray& name, bool make, int& fd,
              QString& err);
+    // Whether the open folder lies in the other side's compared folder.
+    bool InsideOther(int side, int fd);
     const SyncPlan& m_plan;
+    QByteArray m_real[3]; // each compared folder's real path, once asked
     QHash<QString, int> m_open[3];
     QList<int> m_written;
     QSet<QString> m_cleaned[3]; // for the whole plan

@@ -26,6 +26,15 @@ bool AsSeen(const struct stat& st, const FileStamp& seen, qint64 size)
            (!known || (quint64(st.st_ino) == seen.ino && quint64(st.st_dev) == seen.dev));
 }
 
+bool EntryAsSeen(int dir, const char* name, const FileStamp& seen, qint64 size, struct stat& entry)
+{
+    if (::fstatat(dir, name, &entry, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    struct stat target;
+    return S_ISLNK(entry.st_mode) ? ::fstatat(dir, name, &target, 0) == 0 && AsSeen(target, seen, size)
+                                  : AsSeen(entry, seen, size);
+}
+
 AsideCopy::AsideCopy(AsideCopy&& o) noexcept
         : dir(o.dir), fd(o.fd), tmp(std::move(o.tmp)), name(std::move(o.name)), note(std::move(o.note))
 {
@@ -145,16 +154,15 @@ StepEnd SwapIn(AsideCopy& c, const struct stat& old, Trash& trash, QString& err)
 
 // On a volume without hard links: the old file moves into the trash, then
 // the copy takes the free place.
-StepEnd MoveThenPlace(AsideCopy& c, const FileStamp& seen, qint64 size, Trash& trash, QString& err)
+StepEnd MoveThenPlace(AsideCopy& c, const struct stat& now, Trash& trash, QString& err)
 {
     if (!trash.Move(err)) {
         c.Discard();
         return StepEnd::Failed;
     }
     struct stat moved;
-    FileStamp moving = seen;
-    moving.ctimeNs = 0; // a rename may move it
-    if (::lstat(trash.TrashedAt().constData(), &moved) != 0 || !AsSeen(moved, moving, size)) {
+    if (::lstat(trash.TrashedAt().constData(), &moved) != 0 || !SameFile(moved, now) ||
+        Ns(moved.st_mtim) != Ns(now.st_mtim)) {
         c.Discard(); // what was moved is kept in the trash, with its place recorded
         err = QStringLiteral("置き換えの間に別のﾌｧｲﾙが置かれました (ごみ箱へ移しました)");
         return StepEnd::Conflict;
@@ -166,7 +174,7 @@ StepEnd MoveThenPlace(AsideCopy& c, const FileStamp& seen, qint64 size, Trash& t
 StepEnd PlaceOver(AsideCopy& c, const FileStamp& seen, qint64 size, const QByteArray& path, Trash& trash, QString& err)
 {
     struct stat now;
-    if (::fstatat(c.dir, c.name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0 || !AsSeen(now, seen, size)) {
+    if (!EntryAsSeen(c.dir, c.name.constData(), seen, size, now)) {
         err = Changed();
         c.Discard();
         return StepEnd::Conflict;
@@ -177,7 +185,7 @@ StepEnd PlaceOver(AsideCopy& c, const FileStamp& seen, qint64 size, const QByteA
     }
     trash.From(c.dir, c.name);
     switch (trash.Link(err)) {
-    case Trash::LinkEnd::Unsupported: return MoveThenPlace(c, seen, size, trash, err);
+    case Trash::LinkEnd::Unsupported: return MoveThenPlace(c, now, trash, err);
     case Trash::LinkEnd::Failed: c.Discard(); return StepEnd::Failed;
     case Trash::LinkEnd::Done: break;
     }

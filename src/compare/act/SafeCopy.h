@@ -24,6 +24,11 @@ enum class StepEnd { Done, Conflict, Failed, Stopped };
 // time still has another change time).
 bool AsSeen(const struct stat& st, const FileStamp& seen, qint64 size);
 
+// The same for the entry `name` in the open folder `dir`, whose lstat goes
+// to `entry`: a link to a file is held to the file the walk saw through it
+// (the link itself is what is then replaced or trashed).
+bool EntryAsSeen(int dir, const char* name, const FileStamp& seen, qint64 size, struct stat& entry);
+
 // A copy written aside in its destination folder, waiting to be placed.
 struct AsideCopy {
     int dir = -1; // the destination folder (not owned)

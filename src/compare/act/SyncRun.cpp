@@ -135,7 +135,8 @@ private:
             err = gone ? QStringLiteral("比較の後に変わりました") : ErrNo();
             return gone ? StepEnd::Conflict : StepEnd::Failed;
         }
-        const bool asSeen = a.kind == A::TrashFolder ? FolderAsSeen(dir, name, a, err) : AsSeen(st, a.dst, a.dstSize);
+        const bool asSeen = a.kind == A::TrashFolder ? FolderAsSeen(dir, name, a, err)
+                                                     : EntryAsSeen(dir, name.constData(), a.dst, a.dstSize, st);
         if (!asSeen) {
             if (err.isEmpty())
                 err = QStringLiteral("比較の後に変わりました");
