@@ -16,7 +16,8 @@
 int main(int argc, char** argv)
 {
     // --help and --version answer without a display
-    if (const StartArgs s = ReadStartArgs(DecodeArguments(argc, argv).mid(1), Fso()); s.help || s.version) {
+    if (const StartArgs s = ReadStartArgs(DecodeArguments(argc, argv).mid(1), Fso(), CurrentFolder());
+        s.help || s.version) {
         std::fputs(s.help ? StartHelp() : "FldCmpr " FLDCMPR_VERSION "\n", stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }

@@ -49,6 +49,10 @@ public:
     // The dialog of what a comparison leaves out, filled with the lists;
     // false when cancelled, otherwise the lists as set (checked patterns).
     virtual bool EditFilters(QString& exclude, QString& include) = 0;
+    // The dialog of the external compare command, filled with `cmd`; false
+    // when cancelled, otherwise the command as set (checked; empty: the
+    // automatic choice).
+    virtual bool EditCompareTool(QString& cmd) = 0;
     // The preview of a plan: its lines grouped, with the counts and bytes of
     // the ticked ones, what they write on each side against its free space,
     // and the note; true when the user carries it out, with the lines they

@@ -16,7 +16,7 @@ bool SubFolders(const QString& path, QStringList& out, QString& err)
 {
     QDir d(path);
     if (!d.exists() || !d.isReadable()) {
-        err = QStringLiteral("cannot read");
+        err = QStringLiteral("読めません");
         return false;
     }
     out = d.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Unsorted);
@@ -27,7 +27,7 @@ int HasSubFolder(const QString& path, QString& err)
 {
     QDir d(path);
     if (!d.exists() || !d.isReadable()) {
-        err = QStringLiteral("cannot read");
+        err = QStringLiteral("読めません");
         return -1;
     }
     QDirIterator it(path, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
@@ -38,7 +38,7 @@ bool ModTime(const QString& path, qint64& ms, QString& err)
 {
     QFileInfo fi(path);
     if (!fi.isDir()) {
-        err = QStringLiteral("not found");
+        err = QStringLiteral("ﾌｫﾙﾀﾞがありません");
         return false;
     }
     ms = fi.lastModified().toMSecsSinceEpoch();
@@ -141,7 +141,7 @@ bool MakeFolder(const QString& path, QString& err)
 {
     if (QDir().mkdir(path))
         return true;
-    err = QStringLiteral("cannot create");
+    err = QStringLiteral("作れません");
     return false;
 }
 

@@ -5,6 +5,7 @@
 #include <QStringList>
 #ifndef Q_OS_WIN
 #include <cstdlib>
+#include <pwd.h>
 #include <unistd.h>
 #endif
 
@@ -270,5 +271,18 @@ QString CurrentFolder()
     const QString out = cwd ? DecodeName(cwd) : QStringLiteral("/");
     std::free(cwd);
     return out;
+#endif
+}
+
+QString HomeFolder()
+{
+#ifdef Q_OS_WIN
+    return QDir::toNativeSeparators(QDir::homePath());
+#else
+    const QByteArray env = qgetenv("HOME");
+    if (env.startsWith('/'))
+        return env.size() > 1 && env.endsWith('/') ? DecodeName(env.chopped(1)) : DecodeName(env);
+    const passwd* pw = ::getpwuid(::getuid());
+    return pw && pw->pw_dir && pw->pw_dir[0] == '/' ? DecodeName(pw->pw_dir) : QStringLiteral("/");
 #endif
 }

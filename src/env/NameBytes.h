@@ -22,6 +22,9 @@ QString DecodeName(const char* zeroTerminated);
 QStringList DecodeArguments(int argc, char** argv);
 // The process's current folder, its bytes kept.
 QString CurrentFolder();
+// The user's home folder, its bytes kept: $HOME when it is an absolute
+// path, otherwise the one the user database names.
+QString HomeFolder();
 
 // Whether c holds a byte of a name that was not valid UTF-8.
 inline bool IsEscapedByte(QChar c) { return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF; }

@@ -1,6 +1,8 @@
 #include "foldertree/DriveList.h"
 
 #include "env/Error.h"
+#include "env/Fso.h"
+#include "env/NameBytes.h"
 #include "env/PathRules.h"
 
 #include <QFileInfo>
@@ -16,7 +18,26 @@ DriveList::DriveList()
             names << v.name();
         }
     }
+    // the home folder first, where the user's own folders are; a home that
+    // is a volume's root is listed once, as the home folder
+    const QString home = HomeFolder();
+    if (home != QStringLiteral("/") && Fso().FolderExists(home)) {
+        if (const qsizetype at = roots.indexOf(home); at >= 0) {
+            roots.removeAt(at);
+            names.removeAt(at);
+        }
+        roots.prepend(home);
+        names.prepend(QStringLiteral("ﾎｰﾑ"));
+    }
     SetDrives(roots, names);
+}
+
+QString DriveList::VolumeOf(const QString& path)
+{
+    QStringList roots{QStringLiteral("/")};
+    for (const QStorageInfo& v : QStorageInfo::mountedVolumes())
+        roots << v.rootPath();
+    return DriveOf(path, roots);
 }
 
 void DriveList::SetDrives(const QStringList& roots, const QStringList& names)

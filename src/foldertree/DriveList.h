@@ -8,7 +8,7 @@
 class DriveList {
 public:
     DriveList();
-    // Volume roots, "/" first.
+    // The home folder, then the volume roots, "/" first.
     const QStringList& Drives() const { return m_drives; }
     void SetDrives(const QStringList& roots, const QStringList& names = {});
     // What the list shows for entry i: the root and the volume's name.
@@ -21,6 +21,8 @@ public:
     // The user picked entry i.
     void UserSelect(int i);
     static QString DriveOf(const QString& path, const QStringList& roots);
+    // The root of the mounted volume that holds `path` (its bytes kept).
+    static QString VolumeOf(const QString& path);
 
     std::function<void()> Change;      // the drive changed
     std::function<void()> ListChanged; // for the view

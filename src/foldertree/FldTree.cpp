@@ -311,11 +311,17 @@ void FldTree::SetPath(QString sPh)
         n->SetSelected(true);
 }
 
+QString FldTree::BrowseStart() const
+{
+    const QString p = Path();
+    return p.isEmpty() ? Root() : p;
+}
+
 void FldTree::F_GtFld(qint32 nFlg, bool bDrct)
 {
-    QString path = Root();
+    QString path = BrowseStart();
     if (bDrct)
-        path = Usr::Dlg().InputBox(QStringLiteral("ﾙｰﾄﾊﾟｽを指定して下さい"), Usr::AppTitle(), path);
+        path = Usr::Dlg().InputBox(QStringLiteral("ﾙｰﾄﾊﾟｽを指定して下さい"), Usr::AppTitle(), Root());
     else
         Usr::BrwsFld(path, nFlg);
     BusyScope busy(false);
@@ -382,7 +388,7 @@ void FldTree::Drive1_Change()
 
 void FldTree::cmFld_Click()
 {
-    QString path;
+    QString path = BrowseStart(); // the dialog opens where the pane is
     qint32 flg = 64;
     Usr::BrwsFld(path, flg);
     MkRoot(path);

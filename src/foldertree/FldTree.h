@@ -28,6 +28,9 @@ public:
     void SetRoot(QString sPh);
     QString Path() const;
     void SetPath(QString sPh);
+    // The selected folder, or the root when none is selected: where the
+    // folder dialog opens.
+    QString BrowseStart() const;
     void F_GtFld(qint32 nFlg = 0, bool bDrct = false);
     void OpnFld();
     TreeView& GtObjct() { return trView; }

@@ -1,5 +1,6 @@
 #include "ui/QtDialogs.h"
 
+#include "ui/CompareToolDialog.h"
 #include "ui/FilterDialog.h"
 #include "ui/PlanDialog.h"
 
@@ -97,6 +98,15 @@ bool QtDialogs::EditFilters(QString& exclude, QString& include)
         return false;
     exclude = d.Exclude();
     include = d.Include();
+    return true;
+}
+
+bool QtDialogs::EditCompareTool(QString& cmd)
+{
+    CompareToolDialog d(cmd, Owner());
+    if (d.exec() != QDialog::Accepted)
+        return false;
+    cmd = d.Command();
     return true;
 }
 

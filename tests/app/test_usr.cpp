@@ -1,4 +1,5 @@
 #include "app/state/LaunchRecord.h"
+#include "app/state/StartArgs.h"
 #include "app/state/Usr.h"
 #include "env/CodePage.h"
 #include "env/NameBytes.h"
@@ -211,4 +212,36 @@ TEST(Usr, UserDataBesideAPortableProgramElseInTheUsersDataFolder)
     if (!xdg.isNull())
         qputenv("XDG_DATA_HOME", xdg);
     Usr::SetProgramFolder(QString());
+}
+
+// The window's command line: one or two folders by their exact bytes, made
+// absolute against the current folder; a named folder that is not there
+// is left out and said; what names a file is the launch file.
+TEST(Usr, StartArgumentsNameFoldersByTheirBytes)
+{
+    TestDir dir;
+    const QString odd = dir.createDirBytes("A\xff"), one = dir.createDir("one");
+    dir.createFile("a.txt");
+    dir.createFile("my launch.bin");
+    const QString missing = "ﾌｫﾙﾀﾞが見つかりません: ", notFolder = "ﾌｫﾙﾀﾞではありません: ";
+    struct Case {
+        QStringList args, folders, errors;
+    };
+    const Case cases[] = {
+        {{odd, "one"}, {odd, one}, {}},
+        {{"./one/"}, {one}, {}},
+        {{"gone/..//one/."}, {one}, {}}, // taken by the text, as the tree walks it
+        {{"one", "gone"}, {one, ""}, {missing + dir.path("gone")}},
+        {{"a.txt", odd}, {"", odd}, {notFolder + dir.path("a.txt")}},
+        {{DecodeName("gone\xfe")}, {""}, {missing + dir.path("gone\\xFE")}},
+        {{"a.txt"}, {}, {}},            // the launch file
+        {{"my", "launch.bin"}, {}, {}}, // the launch file, its name in two arguments
+        {{"one", "one", "one"}, {}, {}},
+        {{"--help"}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        const StartArgs s = ReadStartArgs(c.args, Fso(), dir.path());
+        EXPECT_EQ(s.folders, c.folders) << c.args.join(' ').toStdString();
+        EXPECT_EQ(s.errors, c.errors) << c.args.join(' ').toStdString();
+    }
 }

@@ -12,6 +12,7 @@
 #include "foldertree/view/uTrD.h"
 #include "support/Files.h"
 #include "support/Printers.h"
+#include "ui/CompareToolDialog.h"
 #include "ui/FilterDialog.h"
 #include <QPushButton>
 
@@ -253,8 +254,8 @@ TEST_F(List, RowActionsOpenCopyAndRunTheCompareCommand)
     QApplication::sendEvent(g.viewport(), &key);
     EXPECT_EQ(items, QStringList({"ﾌｫﾙﾀﾞ1のﾌｧｲﾙを開く(&1)", "ﾌｫﾙﾀﾞ2のﾌｧｲﾙを開く(&2) -",
                                   "ﾌｫﾙﾀﾞ1のﾌｧｲﾙがあるﾌｫﾙﾀﾞを開く(&3)", "ﾌｫﾙﾀﾞ2のﾌｧｲﾙがあるﾌｫﾙﾀﾞを開く(&4) -",
-                                  "2つのﾊﾟｽをｺﾋﾟｰ(&P)", "比較ﾂｰﾙで比較(&T) -", "", "ﾌｫﾙﾀﾞ2へｺﾋﾟｰ...", "ﾌｫﾙﾀﾞ1へｺﾋﾟｰ...",
-                                  "ﾌｫﾙﾀﾞ1のﾌｧｲﾙをごみ箱へ...", "ﾌｫﾙﾀﾞ2のﾌｧｲﾙをごみ箱へ..."}));
+                                  "2つのﾊﾟｽをｺﾋﾟｰ(&P)", "比較ﾂｰﾙで比較 (sh)(&T) -", "", "ﾌｫﾙﾀﾞ2へｺﾋﾟｰ...",
+                                  "ﾌｫﾙﾀﾞ1へｺﾋﾟｰ...", "ﾌｫﾙﾀﾞ1のﾌｧｲﾙをごみ箱へ...", "ﾌｫﾙﾀﾞ2のﾌｧｲﾙをごみ箱へ..."}));
     EXPECT_EQ(ds.dlg.shell.value(1), "open " + dir.path("one/sub"));
     w.Actions().CopyPaths(4); // sub/c.h
     EXPECT_EQ(QGuiApplication::clipboard()->text(), dir.path("one/sub/c.h") + "\n" + dir.path("two/sub/c.h") + "\n");
@@ -266,6 +267,164 @@ TEST(CompareCommand, QuotesAndPlaceholdersAsAShellSplitsThem)
               QStringList({"meld", "/p 1", "/q'2", "--label=a b"}));
     EXPECT_EQ(CompareCommand("diff%1%2 %3", "a", "b"), QStringList({"diffab", "%3"}));
     EXPECT_TRUE(CompareCommand("   ", "a", "b").isEmpty());
+}
+
+namespace {
+// PATH set to the given folders for the life of the object.
+class PathScope {
+public:
+    explicit PathScope(const QString& dirs) : m_old(qgetenv("PATH")) { qputenv("PATH", dirs.toLocal8Bit()); }
+    ~PathScope() { qputenv("PATH", m_old); }
+
+private:
+    QByteArray m_old;
+};
+
+// A fake program: an executable shell script.
+QString FakeProgram(TestDir& dir, const QString& rel, const QByteArray& body = "exit 0\n")
+{
+    const QString p = dir.createFile(rel, "#!/bin/sh\n" + body);
+    QFile::setPermissions(p, QFile::permissions(p) | QFile::ExeOwner);
+    return p;
+}
+} // namespace
+
+TEST(CompareTool, WithoutACommandTheFirstUsualProgramOnPathIsUsed)
+{
+    TestDir dir;
+    FakeProgram(dir, "a/tkdiff");
+    FakeProgram(dir, "b/kdiff3");
+    dir.createFile("a/meld", "not executable");
+    dir.createDir("b/kompare");
+    const QStringList ab = {dir.path("a"), dir.path("b")};
+    const struct {
+        QString cmd;
+        QStringList dirs;
+        QString line, name;
+    } cases[] = {
+        {"", ab, "kdiff3 %1 %2", "kdiff3"}, // the table's order, not PATH's; no plain file or folder
+        {"", {dir.path("a")}, "tkdiff %1 %2", "tkdiff"},
+        {" ", {dir.path("nothing")}, "", ""},
+        {"", {}, "", ""},
+        {"'/opt/my diff' -x %1 %2", {}, "'/opt/my diff' -x %1 %2", "my diff"}, // set: itself
+    };
+    for (const auto& c : cases) {
+        const CompareTool t = ToolFor(c.cmd, c.dirs);
+        EXPECT_EQ(t.cmdLine, c.line) << c.cmd.toStdString();
+        EXPECT_EQ(t.name, c.name) << c.cmd.toStdString();
+        EXPECT_EQ(t.automatic, c.cmd.trimmed().isEmpty() && t.Usable());
+    }
+}
+
+TEST(CompareTool, ACommandIsCheckedBeforeItIsKept)
+{
+    TestDir dir;
+    const QString tool = FakeProgram(dir, "bin/my diff");
+    const struct {
+        QString cmd;
+        const char* why; // a part of the message; empty: accepted
+    } cases[] = {
+        {"", ""},
+        {"'my diff' %1 %2", ""},
+        {R"(my\ diff --L="a b" '%2' "%1")", ""},
+        {"\"" + tool + "\" %1 %2", ""},
+        {"'my diff %1 %2", "閉じていない引用符"},
+        {"'my diff' %1", "%1 と %2"},
+        {"%1 %2", "%1 と %2"},
+        {"meld %1 %2", "見つかりません: meld"},
+        {dir.path("bin") + " %1 %2", "見つかりません"},
+    };
+    for (const auto& c : cases) {
+        const QString why = CheckCompareCommand(c.cmd, {dir.path("bin")});
+        if (*c.why)
+            EXPECT_TRUE(why.contains(QString::fromUtf8(c.why))) << c.cmd.toStdString() << ": " << why.toStdString();
+        else
+            EXPECT_EQ(why, "") << c.cmd.toStdString();
+    }
+}
+
+TEST_F(List, CompareToolDialogNamesTheAutomaticChoiceAndChecksAtOk)
+{
+    PathScope path(dir.createDir("bin"));
+    FakeProgram(dir, "bin/kompare");
+    CompareToolDialog d("");
+    QStringList texts;
+    for (QLabel* l : d.findChildren<QLabel*>())
+        texts << l->text();
+    EXPECT_TRUE(texts.join("\n").contains("自動で使うﾂｰﾙ: kompare (" + dir.path("bin/kompare") + ")"))
+        << texts.join("\n").toStdString();
+    d.Edit()->setText("kompare %1");
+    d.accept();
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    ASSERT_EQ(ds.dlg.messages.size(), 1);
+    d.Edit()->setText(" kompare %1 %2 ");
+    d.accept();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(d.Command(), "kompare %1 %2");
+}
+
+// No command set: the row menu (Shift+F10) names the tool found on PATH and
+// runs it, or says what is missing; the menu's dialog sets a command, kept
+// in User.xml only once set.
+TEST_F(List, TheCompareToolFoundOnPathIsNamedAndRunOrMissingIsSaid)
+{
+    PathScope path(dir.createDir("bin"));
+    fmCmpr& w = Compared();
+    vSpr& g = *w.Spr;
+    g.setCurrentIndex(g.model()->index(0, 0)); // B.cpp, on both sides
+    const auto chooseCompare = [&] {
+        QString text;
+        QTimer::singleShot(100, [&] {
+            auto* menu = g.findChild<QMenu*>(); // the row menu, open
+            if (!menu)
+                return;
+            QAction* a = menu->actions()[5];
+            text = a->text() + (a->isEnabled() ? "" : " -");
+            a->trigger();
+            menu->close();
+        });
+        QTest::keyClick(&g, Qt::Key_F10, Qt::ShiftModifier);
+        return text;
+    };
+    const int before = ds.dlg.messages.size();
+    EXPECT_EQ(chooseCompare(), "比較ﾂｰﾙで比較(&T)");
+    ASSERT_EQ(ds.dlg.messages.size(), before + 1);
+    EXPECT_TRUE(ds.dlg.messages.last().contains("meld, kdiff3, kompare, diffuse, kdiff, tkdiff, xxdiff"));
+    EXPECT_TRUE(ds.dlg.messages.last().contains("比較ﾂｰﾙの設定..."));
+
+    const QString out = dir.path("args.txt");
+    FakeProgram(dir, "bin/diffuse", "printf '%s\\n' \"$1\" \"$2\" > '" + out.toUtf8() + "'\n");
+    const auto ran = [&] {
+        for (int i = 0; i < 100 && !QFile::exists(out); ++i)
+            QTest::qWait(20);
+        QTest::qWait(50);
+        const QString args = ReadUtf8(out);
+        QFile::remove(out);
+        return args;
+    };
+    const QString both = dir.path("one/B.cpp") + "\n" + dir.path("two/B.cpp") + "\n";
+    EXPECT_EQ(chooseCompare(), "比較ﾂｰﾙで比較 (diffuse)(&T)");
+    EXPECT_EQ(ran(), both);
+    QTest::keyClick(&g, Qt::Key_Return);
+    EXPECT_EQ(ran(), both);
+    Close();
+    EXPECT_FALSE(ReadUtf8(Xml()).contains("比較ﾂｰﾙ")); // automatic: the file as it was
+
+    fmCmpr& again = Open();
+    EXPECT_EQ(again.mnTool->text(), "比較ﾂｰﾙの設定...");
+    ds.dlg.toolAnswers.push_back("xxdiff %2 %1");
+    again.mnTool->trigger();
+    EXPECT_EQ(again.Actions().Command(), "xxdiff %2 %1");
+    Close();
+    EXPECT_TRUE(ReadUtf8(Xml()).contains("<CMD>xxdiff %2 %1</CMD>"));
+    fmCmpr& third = Open();
+    third.mnTool->trigger(); // cancelled: the command stays
+    EXPECT_EQ(ds.dlg.toolsShown.last(), "xxdiff %2 %1");
+    ds.dlg.toolAnswers.push_back("");
+    third.mnTool->trigger(); // back to the automatic choice
+    EXPECT_EQ(third.Actions().CompareCaption(), "比較ﾂｰﾙで比較 (diffuse)(&T)");
+    Close();
+    EXPECT_FALSE(ReadUtf8(Xml()).contains("xxdiff"));
 }
 
 TEST_F(List, CtrlACtrlCCopyTheSelectedRowsAsTheListCopyDoes)
@@ -437,6 +596,29 @@ TEST_F(List, FiltersFromTheDialogAreKeptAndShown)
     ASSERT_EQ(ds.dlg.messages.size(), before + 1);
     EXPECT_TRUE(ds.dlg.messages.last().contains("a[b")) << ds.dlg.messages.last().toStdString();
     EXPECT_FALSE(bad.Spr->Model().Filled());
+    Close();
+}
+
+// OK in the filter dialog compares again, so the list is what the dialog
+// says; a rule chosen since is named as not the shown one until the next
+// comparison, which the status line then names.
+TEST_F(List, TheShownResultFollowsTheFiltersAndNamesItsRule)
+{
+    fmCmpr& w = Compared();
+    ds.dlg.filterAnswers.push_back({"sub/", ""});
+    w.mnFilter->trigger();
+    EXPECT_EQ(Names(w.Spr->Model()), QStringList({"B", "a", "zero", "only2"}));
+    EXPECT_TRUE(w.StatusLine()->text().startsWith("※ ﾌｨﾙﾀで絞った比較結果です"))
+        << w.StatusLine()->text().toStdString();
+    w.mnTol[1]->trigger();
+    EXPECT_TRUE(w.StatusLine()->text().contains("※ 今の比較の方法とは違う方法で比較した結果です"));
+    w.mnRule[1]->trigger();
+    w.mnCmpr[0]->trigger();
+    EXPECT_FALSE(w.StatusLine()->text().contains("違う方法"));
+    EXPECT_TRUE(w.StatusLine()->text().contains("方法: 更新日時とｻｲｽﾞ、許容差 2秒"))
+        << w.StatusLine()->text().toStdString();
+    w.mnRule[0]->trigger();
+    w.mnTol[0]->trigger();
     Close();
 }
 

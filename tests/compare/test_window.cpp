@@ -146,6 +146,42 @@ TEST_F(Window, DroppedFoldersOpenThePanes)
     Close();
 }
 
+// Folders on the command line that are not there are named in one message
+// once the window is up; a folder that is there opens its pane, the other
+// pane starts as on a plain start (at the data folder), nothing is compared.
+TEST_F(Window, CommandLineFoldersThatAreNotThereAreNamed)
+{
+    const QString one = dir.createDir("one"), file = dir.createFile("a.txt"), gone = dir.path("gone");
+    const QString missing = "ﾌｫﾙﾀﾞが見つかりません: ";
+    struct Case {
+        QStringList args;
+        QString message, path1, path2; // empty path: as on a plain start
+    };
+    const Case cases[] = {
+        {{gone}, missing + gone, "", ""},
+        {{gone, one}, missing + gone, "", one},
+        {{one, file}, "ﾌｫﾙﾀﾞではありません: " + file, one, ""},
+        {{gone, gone + "2"}, missing + gone + "\n" + missing + gone + "2", "", ""},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString bin = dir.createDir(QString("bin%1").arg(++n)) + "/";
+        Usr::SetProgramFolder(bin);
+        ds.dlg.messages.clear();
+        Usr::Main(QStringList{bin + "FldCmpr"} + c.args, bin + "FldCmpr");
+        fmCmpr& w = fmCmpr::Instance();
+        EXPECT_TRUE(ds.dlg.messages.isEmpty()); // not before the window is up
+        QApplication::processEvents();
+        QApplication::processEvents();
+        EXPECT_EQ(ds.dlg.messages, QStringList{c.message});
+        EXPECT_EQ(w.uTrD1->Path(), c.path1.isEmpty() ? bin + "usData" : c.path1);
+        EXPECT_EQ(w.uTrD2->Path(), c.path2.isEmpty() ? bin + "usData" : c.path2);
+        EXPECT_FALSE(QFile::exists(bin + "usData/Cmpr.mdb")); // nothing compared
+        Close();
+    }
+    Usr::SetProgramFolder(QString());
+}
+
 TEST_F(Window, PaneSizeAppliedOnlyAbove300)
 {
     QSize design;

@@ -225,14 +225,16 @@ TEST_F(FolderTree, ButtonOnAnotherVolumeRebuildsTwiceAndCancelChangesNothing)
     dir.createDir("r/a");
     t.Drive1.SetDrives({"/", dir.path("vol")});
     t.SetRoot(dir.path("r"));
+    t.SetPath(dir.path("r/a"));
     events.clear();
     ds.dlg.browseAnswers.push_back(dir.path("vol/sub"));
     t.cmFld_Click();
     EXPECT_EQ(events.filter("CngRt"), QStringList({"CngRt " + dir.path("vol"), "CngRt " + dir.path("vol/sub")}));
-    EXPECT_EQ(ds.dlg.browsed.last(), "ﾌｫﾙﾀﾞの指定|");
+    EXPECT_EQ(ds.dlg.browsed.last(), "ﾌｫﾙﾀﾞの指定|" + dir.path("r/a")); // the pane's folder
     events.clear();
     t.cmFld_Click(); // cancelled
     t.F_GtFld();
+    EXPECT_EQ(ds.dlg.browsed.last(), "ﾌｫﾙﾀﾞの指定|" + dir.path("vol/sub"));
     t.F_GtFld(0, true);
     EXPECT_TRUE(events.filter("CngRt").isEmpty());
     EXPECT_EQ(t.Root(), dir.path("vol/sub"));
@@ -348,6 +350,24 @@ TEST_F(FolderTree, DriveListNotifiesOnlyRealChanges)
     EXPECT_THROW(dl.SetDrive("relative/path"), FcError);
     dl.UserSelect(1);
     EXPECT_EQ(changes, 4);
+}
+
+// The drive list offers the home folder first (its bytes kept), then "/";
+// a missing home is not offered.
+TEST_F(FolderTree, DriveListOffersTheHomeFolderFirst)
+{
+    const QByteArray home = qgetenv("HOME");
+    const QString odd = dir.createDirBytes("h\xff");
+    qputenv("HOME", EncodeName(odd));
+    const DriveList withHome;
+    qputenv("HOME", EncodeName(dir.path("gone")));
+    const DriveList without;
+    qputenv("HOME", home);
+    ASSERT_GE(withHome.Drives().size(), 2);
+    EXPECT_EQ(withHome.Drives().mid(0, 2), QStringList({odd, "/"}));
+    EXPECT_EQ(withHome.Label(0), odd + "  [ﾎｰﾑ]");
+    EXPECT_EQ(without.Drives().first(), "/");
+    EXPECT_EQ(DriveList::VolumeOf(odd + "/x"), DriveList::VolumeOf(dir.path("")));
 }
 
 TEST_F(FolderTree, SpreadsStopAtAnUnreadableLevelAndKeepTheirMarks)

@@ -42,6 +42,15 @@ public:
         filterAnswers.pop_front();
         return true;
     }
+    bool EditCompareTool(QString& cmd) override
+    {
+        toolsShown.append(cmd);
+        if (toolAnswers.empty())
+            return false;
+        cmd = toolAnswers.front();
+        toolAnswers.pop_front();
+        return true;
+    }
     bool ConfirmPlan(const QString& title, const PlanNote& note, std::vector<PlanLine>& lines) override
     {
         plans.append(title + QLatin1Char('|') + PlanTotals(lines, note).Space() +
@@ -71,6 +80,8 @@ public:
     std::deque<QString> saveAnswers;                       // the first is given every time
     QStringList filtersShown;                              // "exclude|include" the filter dialog opened with
     std::deque<std::pair<QString, QString>> filterAnswers; // none left: cancelled
+    QStringList toolsShown;                                // the command the compare tool dialog opened with
+    std::deque<QString> toolAnswers;                       // none left: cancelled
     QStringList questions;                                 // the text of each Yes/No question
     std::deque<bool> yesNoAnswers;                         // none left: No
     QStringList plans;                                     // "title|space\nnote" of each preview, the space as it opens

@@ -1,11 +1,29 @@
 #include "app/state/StartArgs.h"
 
 #include "env/Fso.h"
+#include "env/NameBytes.h"
 #include "env/PathRules.h"
 
-#include <QDir>
+namespace {
+// An argument as an absolute path without "." and ".." parts, as the folder
+// tree walks it by its text (what QDir::cleanPath does, every byte kept).
+QString FolderPath(const QString& arg, const QString& current)
+{
+    const QChar sep = PathSep();
+    const bool posix = NativeStyle() == PathStyle::Posix;
+    QStringList parts;
+    for (const QString& p : AbsolutePath(arg, current).split(sep, Qt::SkipEmptyParts)) {
+        if (p != QLatin1String(".."))
+            parts << p;
+        else if (parts.size() > (posix ? 0 : 1)) // a drive "C:" stays
+            parts.removeLast();
+    }
+    const QString path = parts.join(sep);
+    return posix ? sep + path : path;
+}
+} // namespace
 
-StartArgs ReadStartArgs(const QStringList& args, const Fso& fs)
+StartArgs ReadStartArgs(const QStringList& args, const Fso& fs, const QString& current)
 {
     StartArgs s;
     if (args.size() == 1 && (args[0] == u"--help" || args[0] == u"-h"))
@@ -13,12 +31,18 @@ StartArgs ReadStartArgs(const QStringList& args, const Fso& fs)
     else if (args.size() == 1 && args[0] == u"--version")
         s.version = true;
     else if (!args.isEmpty() && args.size() <= 2) {
-        QStringList folders;
-        for (const QString& a : args)
-            if (fs.FolderExists(OpenPath(a)))
-                folders << QDir::cleanPath(QDir::current().absoluteFilePath(a));
-        if (folders.size() == args.size())
-            s.folders = folders;
+        const QString joined = AbsolutePath(args.join(QLatin1Char(' ')), current);
+        if (fs.SomethingAt(joined) && !fs.FolderExists(joined))
+            return s; // the launch file
+        for (const QString& a : args) {
+            const QString path = FolderPath(a, current);
+            const bool folder = fs.FolderExists(path);
+            s.folders << (folder ? path : QString());
+            if (!folder)
+                s.errors << (fs.SomethingAt(path) ? QStringLiteral("ﾌｫﾙﾀﾞではありません: ")
+                                                  : QStringLiteral("ﾌｫﾙﾀﾞが見つかりません: ")) +
+                                ShownName(path);
+        }
     }
     return s;
 }

@@ -2,6 +2,7 @@
 
 #include "env/Dialogs.h"
 #include "env/Error.h"
+#include "env/NameBytes.h"
 #include "env/PathRules.h"
 #include "env/yIni.h"
 
@@ -64,22 +65,29 @@ QString PerUserData()
     const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
     if (xdg.startsWith(QLatin1Char('/')))
         return WithTrailingSep(xdg);
-    return WithTrailingSep(QDir::homePath()) + QStringLiteral(".local/share/");
+    return WithTrailingSep(HomeFolder()) + QStringLiteral(".local/share/");
 #endif
 }
 } // namespace
 
+bool PortableUse()
+{
+    const QString prg = ProgramFolder();
+    const QString beside = prg + QStringLiteral("usData") + PathSep();
+    // installed: the desktop entry lies in the prefix beside the programs
+    const bool installed = QFileInfo::exists(prg + QStringLiteral("../share/applications/jp.example.fldcmpr.desktop"));
+    return !installed && (WritableFolder(beside) || (!QFileInfo::exists(beside) && WritableFolder(prg)));
+}
+
 QString UserDataFolder()
 {
     const QChar sep = PathSep();
-    const QString prg = ProgramFolder();
-    const QString beside = prg + QStringLiteral("usData") + sep;
-    // installed: the desktop entry lies in the prefix beside the programs
-    const bool installed = QFileInfo::exists(prg + QStringLiteral("../share/applications/jp.example.fldcmpr.desktop"));
-    if (!installed && (WritableFolder(beside) || (!QFileInfo::exists(beside) && WritableFolder(prg))))
-        return beside; // portable: the data travels with the program
+    if (PortableUse())
+        return ProgramFolder() + QStringLiteral("usData") + sep; // the data travels with the program
     return PerUserData() + QStringLiteral("FldCmpr") + sep + QStringLiteral("usData") + sep;
 }
+
+QString FirstStartFolder() { return PortableUse() ? QString() : HomeFolder(); }
 
 QString ProgramFolder()
 {

@@ -37,6 +37,12 @@ QString ProgramFolder();
 // FldCmpr/usData in the per-user data folder ($XDG_DATA_HOME, by default
 // ~/.local/share). Ends with the separator.
 QString UserDataFolder();
+// Whether the data is kept beside the program (the rule above).
+bool PortableUse();
+// Where the folder panes open when the settings name no folder: the home
+// folder for an installed program; empty for a portable one, whose panes
+// then open at its data folder.
+QString FirstStartFolder();
 void SetProgramFolder(const QString& folder);
 // The command-line arguments as one text, joined with single spaces.
 QString ArgText(const QStringList& args);

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <algorithm>
+#include <cerrno>
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
@@ -97,7 +98,7 @@ private:
             return; // reached before by another path
         m_walked.insert(canon);
         if (!QDir(path).isReadable()) {
-            result.skipped.push_back({path, QStringLiteral("Permission denied")});
+            result.skipped.push_back({path, ErrText(EACCES)}); // the system's text, as the other walker gives it
             return;
         }
         std::vector<Entry> files, dirs;

@@ -2,6 +2,7 @@
 
 #include "compare/grid/ResultModel.h"
 #include "compare/grid/vSpr.h"
+#include "env/CompareTool.h"
 #include "env/Dialogs.h"
 #include "env/NameBytes.h"
 #include "env/PathRules.h"
@@ -25,58 +26,6 @@ RowPaths PathsOf(const GridRow& r, const QString& sFld1, const QString& sFld2)
         p.file2 = JoinPath(p.folder2, r.sFL);
     }
     return p;
-}
-
-namespace {
-// Words as a shell splits them: blanks separate, '...' and "..." quote, a
-// backslash outside single quotes takes the next character as it is.
-QStringList SplitWords(const QString& line)
-{
-    QStringList words;
-    QString w;
-    bool inWord = false;
-    QChar quote;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line[i];
-        if (quote.isNull() && (c == u' ' || c == u'\t')) {
-            if (inWord)
-                words << w;
-            w.clear();
-            inWord = false;
-            continue;
-        }
-        inWord = true;
-        if (c == u'\\' && quote != u'\'' && i + 1 < line.size())
-            w += line[++i];
-        else if (quote.isNull() && (c == u'\'' || c == u'"'))
-            quote = c;
-        else if (c == quote)
-            quote = QChar();
-        else
-            w += c;
-    }
-    if (inWord)
-        words << w;
-    return words;
-}
-} // namespace
-
-QStringList CompareCommand(const QString& cmdLine, const QString& p1, const QString& p2)
-{
-    QStringList args = SplitWords(cmdLine);
-    for (QString& a : args) {
-        QString out;
-        for (qsizetype i = 0; i < a.size(); ++i) {
-            if (a[i] == QLatin1Char('%') && i + 1 < a.size() && (a[i + 1] == u'1' || a[i + 1] == u'2')) {
-                out += a[i + 1] == u'1' ? p1 : p2;
-                ++i;
-            } else {
-                out += a[i];
-            }
-        }
-        a = out;
-    }
-    return args;
 }
 
 RowActions::RowActions(vSpr& grid) : QObject(&grid), m_grid(grid)
@@ -116,17 +65,50 @@ void RowActions::CopyPaths(int row)
                                           QLatin1Char('\n'));
 }
 
+CompareTool RowActions::Tool() const { return ToolFor(m_cmd, SearchPath()); }
+
+void RowActions::RunCompare(const RowPaths& p, const CompareTool& tool)
+{
+    QStringList args = CompareCommand(tool.cmdLine, p.file1, p.file2);
+    const QString program = args.isEmpty() ? QString() : args.takeFirst();
+    // detached: the tool outlives the program, and no child is left unreaped
+    if (program.isEmpty() || !QProcess::startDetached(program, args))
+        Usr::Dlg().MsgBox(QStringLiteral("比較ﾂｰﾙを起動できません") + QLatin1Char('\n') + tool.cmdLine);
+}
+
+void RowActions::Compare(int row)
+{
+    const RowPaths p = Paths(row);
+    if (p.file1.isEmpty() || p.file2.isEmpty())
+        return;
+    const CompareTool tool = Tool();
+    if (!tool.Usable())
+        Usr::Dlg().MsgBox(NoCompareToolText());
+    else
+        RunCompare(p, tool);
+}
+
 void RowActions::Activate(int row)
 {
     const RowPaths p = Paths(row);
-    if (!p.file1.isEmpty() && !p.file2.isEmpty() && !m_cmd.trimmed().isEmpty()) {
-        QStringList args = CompareCommand(m_cmd, p.file1, p.file2);
-        const QString program = args.isEmpty() ? QString() : args.takeFirst();
-        if (program.isEmpty() || !QProcess::startDetached(program, args))
-            Usr::Dlg().MsgBox(QStringLiteral("比較ﾂｰﾙを起動できません") + QLatin1Char('\n') + m_cmd);
-        return;
+    if (!p.file1.isEmpty() && !p.file2.isEmpty()) {
+        const CompareTool tool = Tool();
+        if (tool.Usable()) {
+            RunCompare(p, tool);
+            return;
+        }
     }
     OpenFile(row, p.file1.isEmpty() ? 2 : 1);
+}
+
+QString RowActions::CompareCaption() const
+{
+    const CompareTool tool = Tool();
+    if (!tool.Usable() || tool.name.isEmpty())
+        return QStringLiteral("比較ﾂｰﾙで比較(&T)");
+    QString name = tool.name;
+    name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return QStringLiteral("比較ﾂｰﾙで比較 (") + name + QStringLiteral(")(&T)");
 }
 
 void RowActions::Menu(int row, const QPoint& at)
@@ -134,20 +116,20 @@ void RowActions::Menu(int row, const QPoint& at)
     const RowPaths p = Paths(row);
     QMenu menu(&m_grid);
     const struct {
-        const char* text;
+        QString text;
         bool enabled;
         std::function<void()> act;
     } items[] = {
-        {"ﾌｫﾙﾀﾞ1のﾌｧｲﾙを開く(&1)", !p.file1.isEmpty(), [=, this] { OpenFile(row, 1); }},
-        {"ﾌｫﾙﾀﾞ2のﾌｧｲﾙを開く(&2)", !p.file2.isEmpty(), [=, this] { OpenFile(row, 2); }},
-        {"ﾌｫﾙﾀﾞ1のﾌｧｲﾙがあるﾌｫﾙﾀﾞを開く(&3)", !p.file1.isEmpty(), [=, this] { OpenFolder(row, 1); }},
-        {"ﾌｫﾙﾀﾞ2のﾌｧｲﾙがあるﾌｫﾙﾀﾞを開く(&4)", !p.file2.isEmpty(), [=, this] { OpenFolder(row, 2); }},
-        {"2つのﾊﾟｽをｺﾋﾟｰ(&P)", true, [=, this] { CopyPaths(row); }},
-        {"比較ﾂｰﾙで比較(&T)", !p.file1.isEmpty() && !p.file2.isEmpty() && !m_cmd.trimmed().isEmpty(),
-         [=, this] { Activate(row); }},
+        {QStringLiteral("ﾌｫﾙﾀﾞ1のﾌｧｲﾙを開く(&1)"), !p.file1.isEmpty(), [=, this] { OpenFile(row, 1); }},
+        {QStringLiteral("ﾌｫﾙﾀﾞ2のﾌｧｲﾙを開く(&2)"), !p.file2.isEmpty(), [=, this] { OpenFile(row, 2); }},
+        {QStringLiteral("ﾌｫﾙﾀﾞ1のﾌｧｲﾙがあるﾌｫﾙﾀﾞを開く(&3)"), !p.file1.isEmpty(), [=, this] { OpenFolder(row, 1); }},
+        {QStringLiteral("ﾌｫﾙﾀﾞ2のﾌｧｲﾙがあるﾌｫﾙﾀﾞを開く(&4)"), !p.file2.isEmpty(), [=, this] { OpenFolder(row, 2); }},
+        {QStringLiteral("2つのﾊﾟｽをｺﾋﾟｰ(&P)"), true, [=, this] { CopyPaths(row); }},
+        // enabled without a tool too: choosing it then says what is missing
+        {CompareCaption(), !p.file1.isEmpty() && !p.file2.isEmpty(), [=, this] { Compare(row); }},
     };
     for (const auto& it : items) {
-        QAction* a = menu.addAction(QString::fromUtf8(it.text));
+        QAction* a = menu.addAction(it.text);
         a->setEnabled(it.enabled);
         connect(a, &QAction::triggered, this, it.act);
     }

@@ -91,6 +91,12 @@ void vSpr::keyPressEvent(QKeyEvent* e)
         CopySelection();
         return;
     }
+    if (e->key() == Qt::Key_F10 && e->modifiers() == Qt::ShiftModifier) {
+        // the row menu, as the menu key opens it
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        contextMenuEvent(&menu);
+        return;
+    }
     if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && e->modifiers() == Qt::NoModifier) {
         if (m_model->Filled() && currentIndex().isValid())
             emit RowActivated(currentIndex().row());

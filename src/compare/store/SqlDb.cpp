@@ -19,7 +19,7 @@ bool IsBusy(sqlite3* db)
 
 [[noreturn]] void Fail(sqlite3* db, const QString& what)
 {
-    QString why = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+    QString why = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("ﾒﾓﾘｰが足りません");
     if (IsBusy(db))
         throw FcError(ErrKind::Busy, QStringLiteral("ﾃﾞｰﾀｰﾍﾞｰｽは他のﾌﾟﾛｸﾞﾗﾑが使用中です (") + why + QLatin1Char(')'));
     throw FcError(ErrKind::Database, what + QStringLiteral(" (") + why + QLatin1Char(')'));
@@ -112,7 +112,7 @@ SqlDb::SqlDb(const QString& path) : m_path(path)
     int rc = sqlite3_open_v2(f.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                              nullptr);
     if (rc != SQLITE_OK) {
-        QString why = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
+        QString why = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("ﾒﾓﾘｰが足りません");
         sqlite3_close(m_db);
         m_db = nullptr;
         throw FcError(ErrKind::Database,

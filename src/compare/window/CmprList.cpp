@@ -135,6 +135,17 @@ void CmprList::SaveList()
     }
 }
 
+namespace {
+// How a result was made, for the status line: the criterion, and the
+// tolerance where there is one.
+QString RuleText(const CmprRule& r)
+{
+    static const char* const criteria[] = {"更新日時(分まで)", "更新日時とｻｲｽﾞ", "更新日時と内容"};
+    static const char* const tolerances[] = {"", "、許容差 2秒", "、許容差 2秒と1･2時間"};
+    return QString::fromUtf8(criteria[r.criterion]) + QString::fromUtf8(tolerances[r.tolerance]);
+}
+} // namespace
+
 QString CmprList::StatusText(const QString& cur1, const QString& cur2) const
 {
     if (!bCmprd)
@@ -146,6 +157,11 @@ QString CmprList::StatusText(const QString& cur1, const QString& cur2) const
         t += QStringLiteral("※ ") + done + QStringLiteral("　");
     if (!m_excluded.isEmpty() || !m_included.isEmpty())
         t += QStringLiteral("※ ﾌｨﾙﾀで絞った比較結果です　");
+    const WalkFilter now({exclude}, {include});
+    if (now.ExcludeText() != m_excluded || now.IncludeText() != m_included)
+        t += QStringLiteral("※ 今のﾌｨﾙﾀとは違うﾌｨﾙﾀで比較した結果です　");
+    if (rule.criterion != m_ruleShown.criterion || rule.tolerance != m_ruleShown.tolerance)
+        t += QStringLiteral("※ 今の比較の方法とは違う方法で比較した結果です　");
     t += QStringLiteral("ﾌｫﾙﾀﾞ1: ") + m_fld1 + QStringLiteral("　ﾌｫﾙﾀﾞ2: ") + m_fld2 + QStringLiteral("　比較日時: ") +
          m_when.toString(QStringLiteral("yy/MM/dd hh:mm:ss")) + QStringLiteral("　表示 ") +
          QString::number(m_grid.Model().DataRows()) + QStringLiteral(" 件 (");
@@ -156,6 +172,8 @@ QString CmprList::StatusText(const QString& cur1, const QString& cur2) const
             t += (i ? QStringLiteral(", ") : QString()) + CodeText(c) + QLatin1Char(' ') + QString::number(n[i]);
     }
     t += QLatin1Char(')');
+    if (!m_ruleShown.IsDefault())
+        t += QStringLiteral("　方法: ") + RuleText(m_ruleShown);
     if (!m_excluded.isEmpty())
         t += QStringLiteral("　除外: ") + m_excluded;
     if (!m_included.isEmpty())
@@ -196,6 +214,7 @@ void CmprList::CmprFld(const QString& sFld1, const QString& sFld2)
         m_when = QDateTime::currentDateTime();
         m_excluded = run.Request().filter.ExcludeText();
         m_included = run.Request().filter.IncludeText();
+        m_ruleShown = run.Request().rule;
         m_own = rows;
         Show(rows, nDisp);
         const std::vector<WalkSkip>& skipped = run.Outcome().skipped;

@@ -68,6 +68,7 @@ private:
     QString m_fld1, m_fld2; // compared folders of the rows shown
     QDateTime m_when;
     QString m_excluded, m_included; // the patterns of the rows shown
+    CmprRule m_ruleShown;           // the rule of the rows shown
     // Every row of this window's run, kept whatever the store holds later.
     std::shared_ptr<const RowTable> m_own;
 };

@@ -9,7 +9,7 @@
 #include <variant>
 
 namespace {
-enum class Use { Always, Plain, Launch, LoadOnly };
+enum class Use { Always, Plain, Launch };
 
 // A folder path: kept to its bytes (see LoadPath).
 struct PathField {
@@ -43,7 +43,7 @@ const Key kKeys[] = {
     {kLayoutSection, "DISP", Use::Always, &WinSettings::disp},
     {kRuleSection, "CRITERION", Use::Always, &WinSettings::criterion},
     {kRuleSection, "TOLERANCE", Use::Always, &WinSettings::tolerance},
-    {kToolSection, "CMD", Use::LoadOnly, &WinSettings::cmd},
+    {kToolSection, "CMD", Use::Always, &WinSettings::cmd},
     {kFilterSection, "EXCLUDE", Use::Always, &WinSettings::exclude},
     {kFilterSection, "INCLUDE", Use::Always, &WinSettings::include},
 };
@@ -65,9 +65,9 @@ qint32 ToLong(const QVariant& v)
 // shown text still matches them, so a path edited by hand wins.
 QString BytesKey(const QString& key) { return key + QStringLiteral("_BYTES"); }
 
-QString LoadPath(yIni& ini, const QString& key)
+QString LoadPath(yIni& ini, const QString& key, const QString& def)
 {
-    const QString shown = ini.vGtVal(key, QString()).toString();
+    const QString shown = ini.vGtVal(key, def).toString();
     const QString hex = ini.vGtVal(BytesKey(key), QString()).toString();
     if (hex.isEmpty())
         return shown;
@@ -85,7 +85,7 @@ void SavePath(yIni& ini, const QString& key, const QString& path)
         ini.SetVal(BytesKey(key), QString());
 }
 
-bool InUse(const Key& k, const QString& section, bool launched, bool saving)
+bool InUse(const Key& k, const QString& section, bool launched)
 {
     if (k.section != section)
         return false;
@@ -93,17 +93,16 @@ bool InUse(const Key& k, const QString& section, bool launched, bool saving)
     case Use::Always: return true;
     case Use::Plain: return !launched;
     case Use::Launch: return launched;
-    case Use::LoadOnly: return !saving;
     }
     return false;
 }
 
 // Calls `f` with the name and field of each key of the section in use.
 template <typename F>
-void ForKeys(const QString& section, bool launched, bool saving, F f)
+void ForKeys(const QString& section, bool launched, F f)
 {
     for (const Key& k : kKeys)
-        if (InUse(k, section, launched, saving))
+        if (InUse(k, section, launched))
             f(QString::fromUtf8(k.name), k.field);
 }
 } // namespace
@@ -111,11 +110,11 @@ void ForKeys(const QString& section, bool launched, bool saving, F f)
 void LoadSection(yIni& ini, const QString& section, bool launched, WinSettings& s)
 {
     ini.GetGtx(section);
-    ForKeys(section, launched, false, [&](const QString& key, const Field& field) {
+    ForKeys(section, launched, [&](const QString& key, const Field& field) {
         if (auto* n = std::get_if<qint32 WinSettings::*>(&field))
             s.*(*n) = ToLong(ini.vGtVal(key, 0));
         else if (auto* p = std::get_if<PathField>(&field))
-            s.*p->member = LoadPath(ini, key);
+            s.*p->member = LoadPath(ini, key, s.*p->member);
         else
             s.*std::get<QString WinSettings::*>(field) = ini.vGtVal(key, QString()).toString();
     });
@@ -124,7 +123,7 @@ void LoadSection(yIni& ini, const QString& section, bool launched, WinSettings& 
 void SaveSection(yIni& ini, const QString& section, bool launched, const WinSettings& s)
 {
     ini.GetGtx(section);
-    ForKeys(section, launched, true, [&](const QString& key, const Field& field) {
+    ForKeys(section, launched, [&](const QString& key, const Field& field) {
         if (auto* n = std::get_if<qint32 WinSettings::*>(&field))
             ini.SetVal(key, s.**n);
         else if (auto* p = std::get_if<PathField>(&field))

@@ -13,7 +13,7 @@ struct WinSettings {
     QString colWidths;           // the grid's column widths, comma-separated
     qint32 disp = 0;             // the display mode
     qint32 criterion = 0, tolerance = 0;
-    QString cmd;              // the external compare command (read only)
+    QString cmd;              // the external compare command; empty: the automatic choice
     QString exclude, include; // the patterns of what a comparison leaves out
 };
 
@@ -24,7 +24,8 @@ inline const QString kFilterSection = QStringLiteral("比較ﾌｨﾙﾀ");
 
 // Reads the section's keys into `s`; with `launched` the keys of a start
 // from a launch file, otherwise those of a plain start. A number outside
-// 32 bits reads as 0.
+// 32 bits reads as 0. A folder key that is missing or empty keeps the
+// folder `s` holds.
 void LoadSection(yIni& ini, const QString& section, bool launched, WinSettings& s);
 // Writes the section's keys from `s` and puts the section back into the
 // text; the file itself is written by the caller.

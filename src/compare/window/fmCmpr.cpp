@@ -162,6 +162,7 @@ void fmCmpr::BuildMenus()
     BuildRuleMenus(mnJb1);
     mnFilter =
         mnJb1->addAction(QStringLiteral("比較から除くﾌｧｲﾙとﾌｫﾙﾀﾞ..."), this, guard([this] { mnFilter_Click(); }));
+    mnTool = mnJb1->addAction(QStringLiteral("比較ﾂｰﾙの設定..."), this, guard([this] { mnTool_Click(); }));
     mnJb1->addSeparator();
     BuildSyncMenus(mnJb1);
     mnJb1->addSeparator();
@@ -236,10 +237,12 @@ void fmCmpr::BuildRuleMenus(QMenu* parent)
         connect(mnRule[size_t(i)], &QAction::triggered, this, [this, i] {
             m_list->rule.criterion = CmprRule::Criterion(i);
             CheckRule();
+            ShowStatus();
         });
         connect(mnTol[size_t(i)], &QAction::triggered, this, [this, i] {
             m_list->rule.tolerance = CmprRule::Tolerance(i);
             CheckRule();
+            ShowStatus();
         });
     }
     CheckRule();
@@ -296,7 +299,27 @@ void fmCmpr::FilterSettings(bool bSave)
     SaveSection(ini, kFilterSection, false, s);
 }
 
+// The compare command lives in a section of its own, written once the user
+// has set one; emptied again, the key says so (the automatic choice).
+void fmCmpr::SaveTool()
+{
+    yIni& ini = Usr::Ini();
+    ini.GetGtx(kToolSection);
+    if (ini.Section().isEmpty() && m_actions->Command().isEmpty())
+        return;
+    WinSettings s;
+    s.cmd = m_actions->Command();
+    SaveSection(ini, kToolSection, false, s);
+}
+
 // --- menu handlers ---
+
+void fmCmpr::mnTool_Click()
+{
+    QString cmd = m_actions->Command();
+    if (Usr::Dlg().EditCompareTool(cmd))
+        m_actions->SetCommand(cmd.trimmed());
+}
 
 void fmCmpr::mnFilter_Click()
 {
@@ -306,6 +329,10 @@ void fmCmpr::mnFilter_Click()
     m_list->exclude = ex;
     m_list->include = in;
     m_filterSet = true;
+    // the list shown follows the dialog: compared again where there is one
+    if (m_list->bCmprd && !uTrD1->Path().isEmpty() && !uTrD2->Path().isEmpty())
+        CmprFld();
+    ShowStatus();
 }
 
 void fmCmpr::mnFile_Click(int Index)
@@ -332,7 +359,7 @@ void fmCmpr::mnDisp_Click(int Index) { m_list->mnDisp_Click(Index); }
 void fmCmpr::OpenFolder(int pane, const QString& folder)
 {
     uTrD* t = pane == 2 ? uTrD2 : uTrD1;
-    t->SetRoot(QStorageInfo(folder).rootPath());
+    t->SetRoot(DriveList::VolumeOf(folder)); // by the path's bytes, which QStorageInfo would lose
     t->SetPath(folder);
     ShowStatus();
 }
@@ -422,6 +449,7 @@ void fmCmpr::WinLayout(bool bSave)
         SaveSection(ini, kLayoutSection, Usr::bLnch, LayoutNow());
         RuleSettings(true);
         FilterSettings(true);
+        SaveTool();
         bool ok = false;
         ini.SetTxt(ok);
         return;
@@ -437,6 +465,7 @@ void fmCmpr::WinLayout(bool bSave)
     }
     m_iniLoaded = ok;
     WinSettings s;
+    s.root1 = s.path1 = s.root2 = s.path2 = Usr::FirstStartFolder();
     LoadSection(ini, kLayoutSection, Usr::bLnch, s);
     if (Usr::bLnch) {
         const LaunchRecord& r = Usr::tLnch;

@@ -34,6 +34,7 @@ public:
     void mnCmpr_Click(int Index);
     void mnDisp_Click(int Index);
     void mnFilter_Click();
+    void mnTool_Click();
     void mnRowAct_Click(int Index);
     void CmprFld();
     // The panes opened at folders (each tree rooted at the folder's mount
@@ -52,6 +53,7 @@ public:
     std::array<QAction*, kDispModes> mnDisp{};
     QAction* mnSave = nullptr;          // save the list to a file
     QAction* mnFilter = nullptr;        // what a comparison leaves out
+    QAction* mnTool = nullptr;          // the external compare command
     std::array<QAction*, 4> mnRowAct{}; // the chosen rows copied across or to the trash
     std::array<QAction*, 5> mnPlan{};   // whole-folder plans
     std::array<QAction*, 3> mnRule{};   // time, time and size, content
@@ -93,6 +95,7 @@ private:
     void RuleSettings(bool bSave);
     void BuildSyncMenus(QMenu* parent);
     void FilterSettings(bool bSave);
+    void SaveTool();
     // The layout as it stands, and a loaded layout applied.
     WinSettings LayoutNow() const;
     void ApplyLayout(const WinSettings& s);

@@ -1,6 +1,7 @@
 #include "foldertree/view/uTrD.h"
 
 #include "app/state/Usr.h"
+#include "env/NameBytes.h"
 #include "foldertree/view/TreeItemModel.h"
 #include "ui/Guard.h"
 
@@ -79,7 +80,7 @@ void uTrD::ShowDrives()
     if (Drive1->count() != drives.size()) {
         Drive1->clear();
         for (int i = 0; i < drives.size(); ++i)
-            Drive1->addItem(m_t.Drive1.Label(i));
+            Drive1->addItem(ShownName(m_t.Drive1.Label(i)));
     }
     Drive1->setCurrentIndex(int(drives.indexOf(m_t.Drive1.Drive())));
 }
