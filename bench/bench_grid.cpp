@@ -35,7 +35,7 @@ void MakeStore(ResultStore& st, qint64 n)
 double FillSeconds(vSpr& grid, ResultStore& st)
 {
     CmprList list(grid, st);
-    list.bCmprd = true;
+    list.Adopt(0);
     double best = 1e9;
     for (int k = 0; k < 3; ++k) {
         QElapsedTimer t;

@@ -9,6 +9,7 @@
 #include "compare/grid/ResultModel.h"
 #include "compare/grid/vSpr.h"
 #include "compare/window/CmprList.h"
+#include "compare/window/CmprSettings.h"
 #include "compare/window/fmCmpr.h"
 
 #include <QApplication>
@@ -27,7 +28,7 @@ int main(int argc, char** argv)
     fmCmpr& w = fmCmpr::Instance();
     w.show();
     QApplication::processEvents();
-    w.List().CmprFld(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+    w.List().CmprFld(w.Settings(), QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
     QApplication::processEvents();
     std::printf("rows %d\n", w.Spr->Model().DataRows());
     fmCmpr::Discard();

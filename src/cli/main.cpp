@@ -66,46 +66,60 @@ int Status(const CmprCounts& n)
 {
     if (n.skipped > 0)
         return kTrouble;
-    return n.rows == n.same ? kSame : kDiffer;
+    return n.rows == n.Of(CmprCode::Same) ? kSame : kDiffer;
 }
 
-// The rows go into the store on a thread of their own while they are
-// printed. Printing waits until the store has taken its write lock, so a
-// store that cannot be opened or is held by another program fails the run
-// before any row is printed.
-int Run(const CliOptions& o)
+// The request of the options: this program's one place that makes one.
+CmprRequest RequestOf(const CliOptions& o)
 {
     CmprRequest req;
     req.sFld1 = o.folders[0];
     req.sFld2 = o.folders[1];
     req.rule = o.rule;
     req.walk = o.walk;
-    req.walk.stamps = !o.sync.isEmpty(); // a plan checks each file again against these
     req.filter = Filter(o);
     req.fso = &Usr::ChkFso();
     req.storePath = StorePath(o);
-    CmprObserver quiet;
-    CmprRun run(std::move(req), quiet);
-    const CmprResult& r = run.Compare();
+    return req;
+}
+
+void ReportSkipped(const CmprResult& r)
+{
     for (const WalkSkip& s : r.Skipped())
         Err(QStringLiteral("読めないため除きました: ") + s.path + QStringLiteral(" (") + s.reason + QLatin1Char(')'));
-    if (!o.sync.isEmpty())
-        return RunSync(o, r);
-    run.StoreBegin();
-    const int status = Status(r.Counts());
-    Output out(stdout);
+}
+
+// The rows are printed while the store (where one is asked for) is written
+// on a thread of its own; the run gives them to the printer once the store
+// has taken its write lock, so a store that cannot be opened or is held by
+// another program fails the run before any row is printed. A plan is made
+// from the result instead, and no store is written.
+int Run(const CliOptions& o)
+{
+    int status = kTrouble;
     std::exception_ptr printFailed; // the rows are stored all the same
-    try {
-        // with a store, its thread has the other core; without, the rows
-        // are all the work left
-        PrintRows(o, r, out, !o.Stores() && o.walk.readers != 1 ? PrintThreads() : 1);
-    } catch (const OutputClosed&) {
-        // the reader has what it wanted: the status still tells the result
-    } catch (...) {
-        printFailed = std::current_exception();
-    }
-    run.StoreWait();
-    run.Commit();
+    CmprNeeds needs;
+    needs.stamps = !o.sync.isEmpty(); // a plan checks each file again against these
+    needs.use = [&](const CmprResult& r) {
+        ReportSkipped(r);
+        if (!o.sync.isEmpty()) {
+            status = RunSync(o, r);
+            return;
+        }
+        status = Status(r.Counts());
+        Output out(stdout);
+        try {
+            // with a store, its thread has the other core; without, the
+            // rows are all the work left
+            PrintRows(o, r, out, !o.Stores() && o.walk.readers != 1 ? PrintThreads() : 1);
+        } catch (const OutputClosed&) {
+            // the reader has what it wanted: the status still tells the result
+        } catch (...) {
+            printFailed = std::current_exception();
+        }
+    };
+    CmprObserver quiet;
+    CmprRun::Run(RequestOf(o), needs, quiet);
     if (printFailed)
         std::rethrow_exception(printFailed);
     return status;

@@ -59,15 +59,11 @@ protected:
         req.sFld2 = b;
         req.rule = rule;
         req.storePath = store.Path();
-        CmprObserver quiet;
-        CmprRun r(std::move(req), obs ? *obs : quiet);
-        r.Compare();
-        r.StoreBegin();
-        r.StoreWait();
+        CmprNeeds needs;
         if (readBack)
-            r.ReadBack(DispMode::All);
-        r.Commit();
-        outcome = r.Outcome();
+            needs.readBack = DispMode::All;
+        CmprObserver quiet;
+        outcome = CmprRun::Run(std::move(req), needs, obs ? *obs : quiet);
         return outcome.counts;
     }
     std::vector<Row> rows()

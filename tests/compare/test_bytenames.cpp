@@ -93,7 +93,7 @@ TEST_F(Engine, ShiftJisNamesPairWithTheRightFiles)
     dir.createFileBytes("two/sub" + kShiryo + "/" + kHokoku, "ab", T0);
     CmprCounts c = run(one(), two());
     EXPECT_EQ(c.rows, 3);
-    EXPECT_EQ(c.same, 1);
+    EXPECT_EQ(c.Of(CmprCode::Same), 1);
     auto r = rows();
     ASSERT_EQ(r.size(), 3u);
     EXPECT_EQ(EncodeName(r[0].sFL), kShiryo + ".txt");

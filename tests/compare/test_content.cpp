@@ -56,14 +56,14 @@ TEST_F(Content, EachCriterionAndToleranceGivesItsCodes)
                                                {"fat", "2>1"},        {"hour", "2>1"},  {"twohours", "1>2"},
                                                {"threehours", "2>1"}, {"newer", "2>1"}, {"empty", "1=2"}};
     EXPECT_EQ(Codes(CmprRule()), byTime);
-    EXPECT_EQ(counts.differ, 0);
+    EXPECT_EQ(counts.Of(CmprCode::Differ), 0);
     auto bySize = byTime;
     bySize["size"] = "1≠2";
     EXPECT_EQ(Codes(Rule(C::TimeSize)), bySize);
     auto byContent = bySize;
     byContent["bytes"] = "1≠2";
     EXPECT_EQ(Codes(Rule(C::Content)), byContent);
-    EXPECT_EQ(counts.differ, 2);
+    EXPECT_EQ(counts.Of(CmprCode::Differ), 2);
     EXPECT_EQ(counts.rows, 9);
     auto twoSec = byContent;
     twoSec["fat"] = "1=2";

@@ -36,7 +36,7 @@ TEST_F(Engine, ComposedAndDecomposedNamesAreOneRow)
     file("two/" + dirNfd + "/f");
     file("two/" + dirNfd + "/g");
     const CmprCounts n = run(one(), two());
-    EXPECT_EQ(n.same, 2);
+    EXPECT_EQ(n.Of(CmprCode::Same), 2);
     EXPECT_EQ(n.rows, 3);
     const auto r = rows();
     ASSERT_EQ(r.size(), 3u);
@@ -121,8 +121,8 @@ TEST_F(Engine, NewerSidesUseTheFullYear)
     EXPECT_EQ(r[0].sED, "1>2");
     EXPECT_EQ(r[1].sED, "2>1"); // 2005 is newer than 1999
     EXPECT_EQ(r[1].sU1, "99/06/01 12:00");
-    EXPECT_EQ(c.newer1, 1);
-    EXPECT_EQ(c.newer2, 1);
+    EXPECT_EQ(c.Of(CmprCode::Newer1), 1);
+    EXPECT_EQ(c.Of(CmprCode::Newer2), 1);
 }
 
 TEST_F(Engine, CaseIsIgnoredAndFolder1SpellingKept)
@@ -217,7 +217,7 @@ TEST_F(Engine, RealFoldersBeforeTheirLinks)
     for (const Row& r : rows())
         got << r.sPh + "/" + r.sFL + " " + r.sED;
     EXPECT_EQ(got, QStringList({"normal/f1 1=2", "normal/f2 1=2", "ext/o.txt 1=2"}));
-    EXPECT_EQ(n.rows, n.same);
+    EXPECT_EQ(n.rows, n.Of(CmprCode::Same));
 }
 
 TEST_F(Engine, LinkLoopsEnd)
@@ -364,7 +364,7 @@ TEST_F(Engine, FoldersReachedByManyLinksAreWalkedOnce)
     }
     CmprCounts c = run(one(), two());
     EXPECT_EQ(c.rows, 14); // 2^14 paths per side if each link were walked
-    EXPECT_EQ(c.same, 14);
+    EXPECT_EQ(c.Of(CmprCode::Same), 14);
 }
 
 // A store an earlier version made, with its index on folder and name, is

@@ -26,11 +26,12 @@ protected:
         req.sFld1 = one();
         req.sFld2 = two();
         req.filter = WalkFilter(ex, in);
-        CmprObserver quiet;
-        CmprRun r(std::move(req), quiet);
         QStringList out;
         Rows rows(out);
-        r.Compare().Emit(rows);
+        CmprNeeds needs;
+        needs.use = [&](const CmprResult& r) { r.Emit(rows); };
+        CmprObserver quiet;
+        CmprRun::Run(std::move(req), needs, quiet);
         return out;
     }
     class Rows : public RowSink {
@@ -90,8 +91,7 @@ TEST_F(Filter, AnExcludedFolderIsNeverOpened)
     req.sFld2 = two();
     req.filter = WalkFilter({".git/ locked"}, {});
     CmprObserver quiet;
-    CmprRun r(std::move(req), quiet);
-    const CmprCounts n = r.Compare().Counts();
+    const CmprCounts n = CmprRun::Run(std::move(req), {}, quiet).counts;
     alignas(inotify_event) char buf[4096];
     bool gitOpened = false, srcOpened = false;
     for (ssize_t len; (len = ::read(fd, buf, sizeof buf)) > 0;)
@@ -107,11 +107,11 @@ TEST_F(Filter, AnExcludedFolderIsNeverOpened)
     EXPECT_FALSE(gitOpened);
     EXPECT_EQ(n.skipped, 0);
     EXPECT_EQ(n.leftOutFolders, 3); // .git on both sides, locked
-    EXPECT_EQ(n.rows, n.same);
+    EXPECT_EQ(n.rows, n.Of(CmprCode::Same));
 }
-// The run log keeps the patterns of each run; a log made before it kept
-// them gains the columns.
-TEST_F(Filter, TheRunLogKeepsThePatterns)
+// The run log keeps how each run was made (patterns, rule) and the count of
+// every code; a log made before it kept them gains the columns.
+TEST_F(Filter, TheRunLogKeepsHowTheRunWasMade)
 {
     store.OpnDb();
     store.Db().Exec(
@@ -119,23 +119,27 @@ TEST_F(Filter, TheRunLogKeepsThePatterns)
         " dRun TEXT, nRows INTEGER, n1Only INTEGER, n2Only INTEGER, nSame INTEGER, nNew1 INTEGER,"
         " nNew2 INTEGER, nSkip INTEGER, sPrg TEXT)");
     store.ClsDb();
+    file("one/d.c", "1");
+    file("two/d.c", "2");
     CmprRequest req;
     req.sFld1 = one();
     req.sFld2 = two();
     req.storePath = store.Path();
     req.filter = WalkFilter({".GIT/, build"}, {"*.c"});
+    req.rule = {CmprRule::Content, CmprRule::TwoSeconds};
     CmprObserver quiet;
-    CmprRun r(std::move(req), quiet);
-    r.Compare();
-    r.StoreBegin();
-    r.StoreWait();
-    r.Commit();
+    CmprRun::Run(std::move(req), {}, quiet);
     store.OpnDb();
     {
-        SqlStmt st = store.Db().Prepare("Select sExcl, sIncl From tbRun");
+        SqlStmt st = store.Db().Prepare("Select sExcl, sIncl, sCrit, sTol, nSame, nDiffer, nRows From tbRun");
         ASSERT_TRUE(st.Step());
         EXPECT_EQ(st.Text(0), ".git/ build");
         EXPECT_EQ(st.Text(1), "*.c");
+        EXPECT_EQ(st.Text(2), "content");
+        EXPECT_EQ(st.Text(3), "2s");
+        EXPECT_EQ(st.Int(4), 2); // a.c, src/m.c
+        EXPECT_EQ(st.Int(5), 1);
+        EXPECT_EQ(st.Int(6), 3);
     }
     store.ClsDb();
 }

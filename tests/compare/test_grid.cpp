@@ -3,6 +3,7 @@
 #include "compare/grid/vSpr.h"
 #include "compare/store/SqlDb.h"
 #include "compare/window/CmprList.h"
+#include "compare/window/CmprSettings.h"
 #include "support/Files.h"
 #include "support/Printers.h"
 #include "support/RecordingDialogs.h"
@@ -63,6 +64,7 @@ protected:
     DialogsScope ds;
     ResultStore store{dir.path("Cmpr.mdb")};
     vSpr grid;
+    CmprSettings how;
     CmprList list{grid, store};
     std::array<QAction*, 3> disp{};
     QAction* copy = nullptr;
@@ -97,9 +99,9 @@ TEST_F(Grid, DesignBeforeTheFirstFill)
 TEST_F(Grid, ComparisonFillsAllModes)
 {
     MakeTrees();
-    list.CmprFld(dir.path("one"), dir.path("two"));
+    list.CmprFld(how, dir.path("one"), dir.path("two"));
     EXPECT_TRUE(ds.dlg.messages.isEmpty()) << ds.dlg.messages.join("|").toStdString();
-    EXPECT_TRUE(list.bCmprd);
+    EXPECT_TRUE(list.Compared());
     EXPECT_FALSE(store.IsOpen());
     EXPECT_TRUE(copy->isEnabled());
     EXPECT_EQ(Column(3), QStringList({"1-*", "2>1", "1=2", "1>2", "2-*"}));
@@ -116,7 +118,7 @@ TEST_F(Grid, ComparisonFillsAllModes)
     EXPECT_FALSE(disp[0]->isChecked());
     list.mnDisp_Click(2);
     EXPECT_EQ(Column(3), QStringList({"2>1", "1>2"}));
-    EXPECT_EQ(list.nDisp, DispMode::Changed);
+    EXPECT_EQ(list.Disp(), DispMode::Changed);
     EXPECT_FALSE(store.IsOpen());
 
     list.CopyList();
@@ -134,7 +136,7 @@ TEST_F(Grid, ByteNamesShowTheirBytesAndOddCellsAreQuoted)
     dir.createFileBytes("one/\x8e\x91/\x97\xbf.txt", "a", T);
     dir.createFile("one/a\tb.txt", "a", T);
     dir.createDir("two");
-    list.CmprFld(dir.path("one"), dir.path("two"));
+    list.CmprFld(how, dir.path("one"), dir.path("two"));
     EXPECT_EQ(Column(0), QStringList({"", "\\x8E\\x91"}));
     EXPECT_EQ(Column(1), QStringList({"a\tb", "\\x97\\xBF"}));
     list.CopyList();
@@ -150,14 +152,14 @@ TEST_F(Grid, ByteNamesShowTheirBytesAndOddCellsAreQuoted)
 TEST_F(Grid, AnotherWindowsRunIsNotShownUnderThisWindowsFolders)
 {
     MakeTrees();
-    list.CmprFld(dir.path("one"), dir.path("two"));
+    list.CmprFld(how, dir.path("one"), dir.path("two"));
     const QStringList mine = Column(1);
     dir.createFile("three/other.txt", "o", T);
     dir.createDir("four");
     vSpr otherGrid;
     ResultStore otherStore(store.Path());
     CmprList other(otherGrid, otherStore);
-    other.CmprFld(dir.path("three"), dir.path("four"));
+    other.CmprFld(how, dir.path("three"), dir.path("four"));
     ASSERT_TRUE(ds.dlg.messages.isEmpty());
     list.mnDisp_Click(1);
     EXPECT_TRUE(ds.dlg.messages.isEmpty()) << ds.dlg.messages.join("|").toStdString();
@@ -193,7 +195,7 @@ TEST_F(Grid, AnotherWindowsRunIsNotShownUnderThisWindowsFolders)
 TEST_F(Grid, TheCliReplacingTheStoreLeavesTheWindowItsResult)
 {
     MakeTrees();
-    list.CmprFld(dir.path("one"), dir.path("two"));
+    list.CmprFld(how, dir.path("one"), dir.path("two"));
     const QStringList mine = Column(1);
     dir.createFile("three/cli.txt", "c", T);
     dir.createDir("four");
@@ -205,7 +207,7 @@ TEST_F(Grid, TheCliReplacingTheStoreLeavesTheWindowItsResult)
     list.mnDisp_Click(0);
     EXPECT_EQ(Column(1), mine);
     EXPECT_TRUE(ds.dlg.messages.isEmpty());
-    EXPECT_TRUE(list.StatusText(dir.path("one"), dir.path("two")).contains(dir.path("one")));
+    EXPECT_TRUE(list.StatusText(dir.path("one"), dir.path("two"), how).contains(dir.path("one")));
     store.OpnDb();
     SqlStmt st = store.Db().Prepare("Select sFL From tbCmpr");
     ASSERT_TRUE(st.Step());
@@ -221,7 +223,7 @@ TEST_F(Grid, SkippedFoldersAreCountedAndNamedAfterTheRun)
     dir.createFile("two/locked/x.txt", "x", T);
     if (!LockFolder(dir.path("two/locked")))
         GTEST_SKIP() << "needs a user without root rights: an unreadable folder";
-    list.CmprFld(dir.path("one"), dir.path("two"));
+    list.CmprFld(how, dir.path("one"), dir.path("two"));
     EXPECT_EQ(grid.Model().rowCount(), 5);
     ASSERT_EQ(ds.dlg.messages.size(), 1);
     EXPECT_TRUE(ds.dlg.messages[0].contains("1 件")) << ds.dlg.messages[0].toStdString();
@@ -236,7 +238,7 @@ TEST_F(Grid, SkippedFoldersAreCountedAndNamedAfterTheRun)
 TEST_F(Grid, StoppingARunChangesNothingAndDropsInputMeanwhile)
 {
     MakeTrees();
-    list.CmprFld(dir.path("one"), dir.path("two"));
+    list.CmprFld(how, dir.path("one"), dir.path("two"));
     const QStringList before = Column(1);
     for (int d = 0; d < 2; ++d) {
         const QByteArray folder = QFile::encodeName(dir.createDir(QString("big/d%1").arg(d)));
@@ -251,7 +253,7 @@ TEST_F(Grid, StoppingARunChangesNothingAndDropsInputMeanwhile)
         stopAt = clock.elapsed();
     });
     clock.start();
-    list.CmprFld(dir.path("big"), dir.path("two"));
+    list.CmprFld(how, dir.path("big"), dir.path("two"));
     const qint64 stoppedIn = clock.elapsed() - stopAt;
     std::printf("stopped %lld ms after the button (run %lld ms)\n", qlonglong(stoppedIn), qlonglong(clock.elapsed()));
     ASSERT_GE(stopAt, 0) << "the button was never pressed";
@@ -271,8 +273,8 @@ TEST_F(Grid, NoRowsStillEnablesTheCopy)
 {
     dir.createFile("one/a", "x", T);
     dir.createFile("two/a", "x", T);
-    list.nDisp = DispMode::Changed;
-    list.CmprFld(dir.path("one"), dir.path("two"));
+    list.SetDisp(DispMode::Changed);
+    list.CmprFld(how, dir.path("one"), dir.path("two"));
     EXPECT_EQ(grid.Model().rowCount(), 0);
     EXPECT_TRUE(copy->isEnabled());
 }
@@ -283,7 +285,7 @@ TEST_F(Grid, ModeChangeBeforeAComparisonOnlyMovesTheMark)
     store.OpnDb(); // rows of an earlier run are in the store
     store.ClsDb();
     list.mnDisp_Click(2);
-    EXPECT_EQ(list.nDisp, DispMode::Changed);
+    EXPECT_EQ(list.Disp(), DispMode::Changed);
     EXPECT_TRUE(disp[2]->isChecked());
     EXPECT_EQ(grid.Model().rowCount(), 20);
     EXPECT_FALSE(grid.Model().Filled());
@@ -306,7 +308,7 @@ TEST_F(Grid, AllRowsBeyondTenThousandAreShown)
         }
     });
     store.ClsDb();
-    list.bCmprd = true;
+    list.Adopt(0);
     list.mnDisp_Click(0);
     EXPECT_EQ(grid.Model().rowCount(), 25000);
     EXPECT_EQ(grid.Model().CellText(24999, 1), "f24999");
@@ -318,33 +320,33 @@ TEST_F(Grid, AllRowsBeyondTenThousandAreShown)
 // the window has no rows of its own.
 TEST_F(Grid, AFailedRefillIsReportedAndClosesTheStore)
 {
-    list.bCmprd = true;
+    list.Adopt(0);
     ASSERT_TRUE(WriteBytes(store.Path(), QByteArray(4096, 'z')));
     list.mnDisp_Click(1);
     EXPECT_EQ(ds.dlg.messages.size(), 1);
     EXPECT_FALSE(store.IsOpen());
     EXPECT_FALSE(Usr::bTrBusy);
-    EXPECT_EQ(list.nDisp, DispMode::All);
+    EXPECT_EQ(list.Disp(), DispMode::All);
     EXPECT_TRUE(disp[0]->isChecked() && !disp[1]->isChecked());
     ASSERT_TRUE(QFile::remove(store.Path()));
     MakeTrees();
     vSpr otherGrid;
     ResultStore otherStore(store.Path());
-    CmprList(otherGrid, otherStore).CmprFld(dir.path("one"), dir.path("two"));
-    list.nRun = 999;
+    CmprList(otherGrid, otherStore).CmprFld(how, dir.path("one"), dir.path("two"));
+    list.Adopt(999);
     list.mnDisp_Click(2);
     ASSERT_EQ(ds.dlg.messages.size(), 2);
     EXPECT_TRUE(ds.dlg.messages[1].contains("他の比較")) << ds.dlg.messages[1].toStdString();
-    EXPECT_EQ(list.nDisp, DispMode::All);
+    EXPECT_EQ(list.Disp(), DispMode::All);
     EXPECT_TRUE(disp[0]->isChecked() && !disp[2]->isChecked());
 }
 
 TEST_F(Grid, AFailedComparisonLeavesTheGridAndFreesTheTrees)
 {
     MakeTrees();
-    list.CmprFld(dir.path("one"), dir.path("two"));
+    list.CmprFld(how, dir.path("one"), dir.path("two"));
     int before = grid.Model().rowCount();
-    list.CmprFld(dir.path("one"), dir.path("gone"));
+    list.CmprFld(how, dir.path("one"), dir.path("gone"));
     ASSERT_EQ(ds.dlg.messages.size(), 1);
     EXPECT_TRUE(ds.dlg.messages[0].startsWith("比較できませんでした"));
     EXPECT_TRUE(ds.dlg.messages[0].contains("gone"));

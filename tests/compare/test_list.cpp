@@ -7,6 +7,8 @@
 #include "compare/grid/RowActions.h"
 #include "compare/grid/vSpr.h"
 #include "compare/rows/SortKeys.h"
+#include "compare/window/CmprSettings.h"
+#include "compare/window/SyncActions.h"
 #include "env/Dialogs.h"
 #include "env/NameBytes.h"
 #include "foldertree/view/uTrD.h"
@@ -529,8 +531,8 @@ TEST_F(List, ComparisonSettingsFromTheMenuAreKeptInTheirOwnSection)
     fmCmpr& w = Open();
     w.uTrD1->SetRoot(dir.path("one"));
     w.uTrD2->SetRoot(dir.path("two"));
-    EXPECT_TRUE(w.mnRule[0]->isChecked());
-    EXPECT_TRUE(w.mnTol[0]->isChecked());
+    EXPECT_TRUE(w.Settings().CriterionAction(CmprRule::Criterion(0))->isChecked());
+    EXPECT_TRUE(w.Settings().ToleranceAction(CmprRule::Tolerance(0))->isChecked());
     w.mnCmpr[0]->trigger();
     EXPECT_EQ(w.Spr->Model().CellText(0, 3), "1=2");
     EXPECT_EQ(w.Spr->Model().CellText(1, 3), "2>1");
@@ -540,10 +542,10 @@ TEST_F(List, ComparisonSettingsFromTheMenuAreKeptInTheirOwnSection)
     fmCmpr& w2 = Open();
     w2.uTrD1->SetRoot(dir.path("one"));
     w2.uTrD2->SetRoot(dir.path("two"));
-    w2.mnRule[2]->trigger();
-    w2.mnTol[1]->trigger();
-    EXPECT_TRUE(w2.mnRule[2]->isChecked());
-    EXPECT_FALSE(w2.mnRule[0]->isChecked());
+    w2.Settings().CriterionAction(CmprRule::Criterion(2))->trigger();
+    w2.Settings().ToleranceAction(CmprRule::Tolerance(1))->trigger();
+    EXPECT_TRUE(w2.Settings().CriterionAction(CmprRule::Criterion(2))->isChecked());
+    EXPECT_FALSE(w2.Settings().CriterionAction(CmprRule::Criterion(0))->isChecked());
     w2.mnCmpr[0]->trigger();
     EXPECT_EQ(w2.Spr->Model().CellText(0, 3), "1≠2");
     EXPECT_EQ(w2.Spr->Model().CellText(1, 3), "1=2");
@@ -557,8 +559,8 @@ TEST_F(List, ComparisonSettingsFromTheMenuAreKeptInTheirOwnSection)
         << xml.toStdString();
     EXPECT_TRUE(xml.contains("<画面>"));
     fmCmpr& w3 = Open();
-    EXPECT_TRUE(w3.mnRule[2]->isChecked());
-    EXPECT_TRUE(w3.mnTol[1]->isChecked());
+    EXPECT_TRUE(w3.Settings().CriterionAction(CmprRule::Criterion(2))->isChecked());
+    EXPECT_TRUE(w3.Settings().ToleranceAction(CmprRule::Tolerance(1))->isChecked());
 }
 
 // The filter dialog from the menu: what it sets leaves folders and files
@@ -571,9 +573,9 @@ TEST_F(List, FiltersFromTheDialogAreKeptAndShown)
     Close();
     EXPECT_FALSE(ReadUtf8(Xml()).contains("比較ﾌｨﾙﾀ")); // never set: the file as it was
     fmCmpr& w = Open();
-    EXPECT_EQ(w.mnFilter->text(), "比較から除くﾌｧｲﾙとﾌｫﾙﾀﾞ...");
+    EXPECT_EQ(w.Settings().FilterAction()->text(), "比較から除くﾌｧｲﾙとﾌｫﾙﾀﾞ...");
     ds.dlg.filterAnswers.push_back({"sub/ *.md", "*.txt *.cpp *.bin *.md"});
-    w.mnFilter->trigger();
+    w.Settings().FilterAction()->trigger();
     w.uTrD1->SetRoot(dir.path("one"));
     w.uTrD2->SetRoot(dir.path("two"));
     w.mnCmpr[0]->trigger();
@@ -584,7 +586,7 @@ TEST_F(List, FiltersFromTheDialogAreKeptAndShown)
     Close();
     EXPECT_TRUE(ReadUtf8(Xml()).contains("<EXCLUDE>sub/ *.md</EXCLUDE>"));
     fmCmpr& again = Open();
-    again.mnFilter->trigger(); // cancelled: the lists stay
+    again.Settings().FilterAction()->trigger(); // cancelled: the lists stay
     EXPECT_EQ(ds.dlg.filtersShown.last(), "sub/ *.md|*.txt *.cpp *.bin *.md");
     Close();
     WriteBytes(Xml(), ReadBytes(Xml()).replace("sub/ *.md", "a[b"));
@@ -606,19 +608,19 @@ TEST_F(List, TheShownResultFollowsTheFiltersAndNamesItsRule)
 {
     fmCmpr& w = Compared();
     ds.dlg.filterAnswers.push_back({"sub/", ""});
-    w.mnFilter->trigger();
+    w.Settings().FilterAction()->trigger();
     EXPECT_EQ(Names(w.Spr->Model()), QStringList({"B", "a", "zero", "only2"}));
     EXPECT_TRUE(w.StatusLine()->text().startsWith("※ ﾌｨﾙﾀで絞った比較結果です"))
         << w.StatusLine()->text().toStdString();
-    w.mnTol[1]->trigger();
+    w.Settings().ToleranceAction(CmprRule::Tolerance(1))->trigger();
     EXPECT_TRUE(w.StatusLine()->text().contains("※ 今の比較の方法とは違う方法で比較した結果です"));
-    w.mnRule[1]->trigger();
+    w.Settings().CriterionAction(CmprRule::Criterion(1))->trigger();
     w.mnCmpr[0]->trigger();
     EXPECT_FALSE(w.StatusLine()->text().contains("違う方法"));
     EXPECT_TRUE(w.StatusLine()->text().contains("方法: 更新日時とｻｲｽﾞ、許容差 2秒"))
         << w.StatusLine()->text().toStdString();
-    w.mnRule[0]->trigger();
-    w.mnTol[0]->trigger();
+    w.Settings().CriterionAction(CmprRule::Criterion(0))->trigger();
+    w.Settings().ToleranceAction(CmprRule::Tolerance(0))->trigger();
     Close();
 }
 
@@ -649,9 +651,9 @@ TEST_F(List, PlansAndRowActionsAreShownFirstAndDoneSafely)
     const QByteArray was = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", dir.createDir("share").toUtf8());
     fmCmpr& w = Compared();
-    EXPECT_EQ(w.mnPlan[0]->text(), "ﾌｫﾙﾀﾞ2を更新する...");
+    EXPECT_EQ(w.Sync().PlanAction(PlanKind(0))->text(), "ﾌｫﾙﾀﾞ2を更新する...");
     ds.dlg.planAnswers.push_back({"ﾌｫﾙﾀﾞ2: sub/big.bin"});
-    w.mnPlan[0]->trigger();
+    w.Sync().PlanAction(PlanKind(0))->trigger();
     ASSERT_EQ(ds.dlg.plans.size(), 1);
     EXPECT_TRUE(ds.dlg.plans[0].startsWith("ﾌｫﾙﾀﾞ2を更新する|ﾌｫﾙﾀﾞ2 に書く量 ")) << ds.dlg.plans[0].toStdString();
     QStringList listed;
@@ -669,11 +671,11 @@ TEST_F(List, PlansAndRowActionsAreShownFirstAndDoneSafely)
 
     w.Spr->selectRow(5); // only2.md, only in Folder 2
     ds.dlg.planAnswers.push_back({});
-    w.mnRowAct[3]->trigger(); // Folder 2's file to the trash
+    w.Sync().RowAction(RowAct(3))->trigger(); // Folder 2's file to the trash
     EXPECT_EQ(ds.dlg.planLines.size(), 1u);
     EXPECT_EQ(ReadBytes(dir.path("share/Trash/files/only2.md")), "m");
     EXPECT_EQ(Names(w.Spr->Model()), QStringList({"B", "a", "zero", "big", "c"}));
-    w.mnPlan[4]->trigger(); // the preview cancelled: nothing done
+    w.Sync().PlanAction(PlanKind(4))->trigger(); // the preview cancelled: nothing done
     EXPECT_EQ(Names(w.Spr->Model()), QStringList({"B", "a", "zero", "big", "c"}));
     Close();
     qputenv("XDG_DATA_HOME", was);

@@ -110,7 +110,7 @@ TEST_F(Sync, MirrorMakesTheOtherSideAlikeAndLosesNothing)
     EXPECT_TRUE(info.contains("\nDeletionDate=20"));
     EXPECT_TRUE(QDir(dir.path("two")).entryList({".fldcmpr-*"}, QDir::Files | QDir::Hidden).isEmpty());
     const CmprCounts n = Compare(one(), two()).Counts();
-    EXPECT_EQ(n.rows, n.same);
+    EXPECT_EQ(n.rows, n.Of(CmprCode::Same));
 }
 
 // A file changed after the comparison is a conflict and left alone; a

@@ -4,6 +4,8 @@
 #include "app/state/Usr.h"
 #include "compare/grid/ResultModel.h"
 #include "compare/grid/vSpr.h"
+#include "compare/window/CmprSettings.h"
+#include "compare/window/SyncActions.h"
 #include "compare/window/fmCmpr.h"
 #include "env/NameBytes.h"
 #include "foldertree/view/TreeItemModel.h"
@@ -401,7 +403,7 @@ TEST_F(Window, PlanPreviewsSayWhatEachLineDoesAndWhatTheComparisonLeftOut)
     w.uTrD1->SetRoot(dir.path("one"));
     w.uTrD2->SetRoot(dir.path("two"));
     ds.dlg.filterAnswers.push_back({"skip/", "*.txt"});
-    w.mnFilter->trigger();
+    w.Settings().FilterAction()->trigger();
     w.mnCmpr[0]->trigger();
     const struct {
         int plan;
@@ -414,7 +416,7 @@ TEST_F(Window, PlanPreviewsSayWhatEachLineDoesAndWhatTheComparisonLeftOut)
           "置き換え(古いﾌｧｲﾙはごみ箱へ)|ﾌｫﾙﾀﾞ2: same.txt|2 wrc"}},
     };
     for (const auto& c : cases) {
-        w.mnPlan[c.plan]->trigger(); // the preview cancelled: nothing done
+        w.Sync().PlanAction(PlanKind(c.plan))->trigger(); // the preview cancelled: nothing done
         QStringList lines;
         for (const PlanLine& l : ds.dlg.planLines)
             lines << Described(l);
@@ -437,7 +439,7 @@ TEST_F(Window, PlanPreviewNamesWhatCouldNotBeReadAndWhatIsHeldBack)
     w.uTrD1->SetRoot(dir.path("one"));
     w.uTrD2->SetRoot(dir.path("two"));
     w.mnCmpr[0]->trigger();
-    w.mnPlan[4]->trigger(); // Folder 1 made like Folder 2
+    w.Sync().PlanAction(PlanKind(4))->trigger(); // Folder 1 made like Folder 2
     QFile::setPermissions(dir.path("two/locked"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     ASSERT_EQ(ds.dlg.planLines.size(), 1u);

@@ -40,8 +40,10 @@ void PrintTo(const GridRow& r, std::ostream* os)
 
 void PrintTo(const CmprCounts& c, std::ostream* os)
 {
-    *os << "{rows " << c.rows << ", 1-* " << c.only1 << ", 2-* " << c.only2 << ", 1=2 " << c.same << ", 1>2 "
-        << c.newer1 << ", 2>1 " << c.newer2 << '}';
+    *os << "{rows " << c.rows;
+    for (const CmprCodeInfo& i : kCmprCodes)
+        *os << ", " << QString::fromUtf16(i.text).toStdString() << ' ' << c.Of(i.code);
+    *os << '}';
 }
 
 bool operator==(const GridRow& a, const GridRow& b)

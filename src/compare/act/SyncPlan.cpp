@@ -105,16 +105,11 @@ SyncAction Act(SyncAction::Kind kind, int side, const Pair& p, const Spellings& 
 }
 
 struct Wants {
-    bool to2, to1, both, mirror;
-    explicit Wants(PlanKind k)
-            : to2(k == PlanKind::Update2 || k == PlanKind::Mirror2),
-              to1(k == PlanKind::Update1 || k == PlanKind::Mirror1), both(k == PlanKind::UpdateBoth),
-              mirror(k == PlanKind::Mirror2 || k == PlanKind::Mirror1)
-    {
-    }
-    bool Copies(int toSide) const { return both || (toSide == 2 ? to2 : to1); }
+    const PlanInfo& plan;
+    explicit Wants(PlanKind k) : plan(kPlans[size_t(k)]) {}
+    bool Copies(int toSide) const { return plan.to == 0 || plan.to == toSide; }
     // The side a mirror makes like the other; 0 for the update plans.
-    int Mirrored() const { return mirror ? (to2 ? 2 : 1) : 0; }
+    int Mirrored() const { return plan.mirror ? plan.to : 0; }
 };
 
 // The action a plan takes on one pair, if any.
@@ -131,7 +126,7 @@ std::optional<SyncAction> ActionFor(const Pair& p, const Wants& w, const Clock& 
     case Order::Differ: // made like the other side by a mirror; a conflict otherwise
         if (w.Mirrored())
             return Act(A::Replace, w.Mirrored(), p, sp);
-        return Act(A::Conflict, w.to1 ? 1 : 2, p, sp);
+        return Act(A::Conflict, w.plan.to == 1 ? 1 : 2, p, sp);
     case Order::Newer1:
         return w.Copies(2)         ? Act(A::Replace, 2, p, sp)
                : w.Mirrored() == 1 ? Act(A::Replace, 1, p, sp)
@@ -321,10 +316,9 @@ qint64 SyncPlan::Conflicts() const
 
 std::optional<PlanKind> PlanOf(QStringView name)
 {
-    const char16_t* const names[] = {u"update-2", u"update-1", u"update-both", u"mirror-2", u"mirror-1"};
-    for (size_t i = 0; i < std::size(names); ++i)
-        if (name == QStringView(names[i]))
-            return PlanKind(i);
+    for (const PlanInfo& p : kPlans)
+        if (name == QStringView(p.name))
+            return p.kind;
     return std::nullopt;
 }
 
@@ -346,11 +340,7 @@ SyncPlan MakePlan(const CmprResult& r, PlanKind kind, CmprRule::Tolerance tol)
     return plan;
 }
 
-QString ActionWord(SyncAction::Kind k)
-{
-    static const char* const words[] = {"copy", "replace", "trash", "mkdir", "trash-folder", "conflict"};
-    return QString::fromLatin1(words[int(k)]);
-}
+QString ActionWord(SyncAction::Kind k) { return QString::fromUtf16(kActionKinds[size_t(k)].word); }
 
 QString RowKey(const QString& folder, const QString& name)
 {
@@ -364,8 +354,8 @@ SyncPlan MakeRowPlan(const CmprResult& r, const QStringList& keys, RowAct act)
     Spellings sp;
     SyncPlan plan = Frame(r, sp);
     const QSet<QString> chosen(keys.begin(), keys.end());
-    const bool copy = act == RowAct::CopyTo2 || act == RowAct::CopyTo1;
-    const int side = act == RowAct::CopyTo2 || act == RowAct::Trash2 ? 2 : 1;
+    const bool copy = kRowActs[size_t(act)].copy;
+    const int side = kRowActs[size_t(act)].side;
     const int from = copy ? Other(side) : side; // the side whose file the row needs
     for (const Pair& p : r.Pairs()) {
         const bool has[3] = {false, !p.name1.isEmpty(), !p.name2.isEmpty()};

@@ -9,12 +9,30 @@
 
 #include <QHash>
 #include <QString>
+#include <array>
 #include <optional>
 #include <vector>
 
 enum class PlanKind { Update2, Update1, UpdateBoth, Mirror2, Mirror1 };
 
-// "update-2", "update-1", "update-both", "mirror-2", "mirror-1".
+// The plans, described once: the command line's name, the window's menu
+// entry, the side they copy to (0: both) and whether they make that side
+// like the other (replacing and trashing what differs).
+struct PlanInfo {
+    PlanKind kind;
+    const char16_t* name;
+    const char16_t* caption;
+    int to;
+    bool mirror;
+};
+inline constexpr std::array<PlanInfo, 5> kPlans = {{
+    {PlanKind::Update2, u"update-2", u"ﾌｫﾙﾀﾞ2を更新する...", 2, false},
+    {PlanKind::Update1, u"update-1", u"ﾌｫﾙﾀﾞ1を更新する...", 1, false},
+    {PlanKind::UpdateBoth, u"update-both", u"両方を新しい方に揃える...", 0, false},
+    {PlanKind::Mirror2, u"mirror-2", u"ﾌｫﾙﾀﾞ2をﾌｫﾙﾀﾞ1と同じにする...", 2, true},
+    {PlanKind::Mirror1, u"mirror-1", u"ﾌｫﾙﾀﾞ1をﾌｫﾙﾀﾞ2と同じにする...", 1, true},
+}};
+// The plan of a name of kPlans; none for any other text.
 std::optional<PlanKind> PlanOf(QStringView name);
 
 // An entry below a folder that goes to the trash whole, as compared: its
@@ -64,6 +82,21 @@ SyncPlan MakePlan(const CmprResult& r, PlanKind plan, CmprRule::Tolerance tol = 
 // Actions on chosen rows: a side's copy to the other side (new, or over
 // the other side's copy), or a side's copy to the trash.
 enum class RowAct { CopyTo2, CopyTo1, Trash1, Trash2 };
+// The row actions, described once: the menu entry, the side changed, and
+// whether the other side's file is copied there (else that side's file goes
+// to the trash).
+struct RowActInfo {
+    RowAct act;
+    const char16_t* caption;
+    int side;
+    bool copy;
+};
+inline constexpr std::array<RowActInfo, 4> kRowActs = {{
+    {RowAct::CopyTo2, u"ﾌｫﾙﾀﾞ2へｺﾋﾟｰ...", 2, true},
+    {RowAct::CopyTo1, u"ﾌｫﾙﾀﾞ1へｺﾋﾟｰ...", 1, true},
+    {RowAct::Trash1, u"ﾌｫﾙﾀﾞ1のﾌｧｲﾙをごみ箱へ...", 1, false},
+    {RowAct::Trash2, u"ﾌｫﾙﾀﾞ2のﾌｧｲﾙをごみ箱へ...", 2, false},
+}};
 // A row's key: its path (Folder 1's where it has one, else Folder 2's)
 // regardless of case and composition, as the grid's rows name them.
 QString RowKey(const QString& folder, const QString& name);
@@ -71,8 +104,22 @@ QString RowKey(const CmprResult::Pair& p);
 // The actions on the rows whose keys are given, in the pairs' order; rows
 // the action does not apply to (no file on that side) are passed over.
 SyncPlan MakeRowPlan(const CmprResult& r, const QStringList& keys, RowAct act);
-// The plan's word for an action: "copy", "replace", "trash", "mkdir",
-// "trash-folder", "conflict".
+// The kinds of action, described once: the word the command line prints
+// and the group the preview lists them under.
+struct ActionInfo {
+    SyncAction::Kind kind;
+    const char16_t* word;
+    const char16_t* group;
+};
+inline constexpr std::array<ActionInfo, 6> kActionKinds = {{
+    {SyncAction::Copy, u"copy", u"ｺﾋﾟｰ"},
+    {SyncAction::Replace, u"replace", u"置き換え(古いﾌｧｲﾙはごみ箱へ)"},
+    {SyncAction::Trash, u"trash", u"ごみ箱へ"},
+    {SyncAction::MakeFolder, u"mkdir", u"ﾌｫﾙﾀﾞを作る"},
+    {SyncAction::TrashFolder, u"trash-folder", u"ﾌｫﾙﾀﾞをごみ箱へ"},
+    {SyncAction::Conflict, u"conflict", u"日時が同じで内容が違う(行わない)"},
+}};
+// The word for an action from kActionKinds.
 QString ActionWord(SyncAction::Kind k);
 
 // Whether two modification times (ns) count as the same for a plan: equal,

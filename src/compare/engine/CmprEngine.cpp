@@ -9,6 +9,7 @@
 #include "env/PathRules.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -30,10 +31,8 @@ void ThrowIfStopping(const CmprObserver& obs)
 std::pair<WalkResult, WalkResult> WalkBoth(const CmprInput& in, CmprObserver& obs, CmprProgress& p)
 {
     std::atomic<qint64> seen{0};
-    WalkOptions opt = in.walk;
-    opt.filter = &in.filter;
     auto walk = [&](const QString& f) {
-        WalkResult w = WalkFolder(f, seen, &obs.stop, opt);
+        WalkResult w = WalkFolder(f, seen, &obs.stop, in.walk, &in.filter);
         KeyWalk(w); // where the walker has not made the keys, they are made on its thread
         return w;
     };
@@ -134,16 +133,11 @@ void CmprResult::Classify(const CmprRule& rule, const std::atomic<bool>& stop)
 void CmprResult::Count()
 {
     CmprCounts& n = m_n;
-    std::array<qint64, kCmprCodes.size()> per{};
+    n.byCode = {};
     for (CmprCode c : m_code)
-        ++per[size_t(c)];
-    n.only1 = per[size_t(CmprCode::Only1)];
-    n.same = per[size_t(CmprCode::Same)];
-    n.newer1 = per[size_t(CmprCode::Newer1)];
-    n.newer2 = per[size_t(CmprCode::Newer2)];
-    n.differ = per[size_t(CmprCode::Differ)];
-    n.only2 = qint64(std::count(m_2.partner.begin(), m_2.partner.end(), kNoMatch));
-    n.rows = n.only1 + n.only2 + n.same + n.newer1 + n.newer2 + n.differ;
+        ++n.byCode[size_t(c)];
+    n.byCode[size_t(CmprCode::Only2)] = qint64(std::count(m_2.partner.begin(), m_2.partner.end(), kNoMatch));
+    n.rows = std::accumulate(n.byCode.begin(), n.byCode.end(), qint64(0));
     m_skipped = m_1.w.skipped;
     m_skipped.insert(m_skipped.end(), m_2.w.skipped.begin(), m_2.w.skipped.end());
     m_skipped.insert(m_skipped.end(), m_contentSkipped.begin(), m_contentSkipped.end());

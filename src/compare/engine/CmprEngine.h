@@ -27,16 +27,11 @@ struct CmprRow {
 
 struct CmprCounts {
     qint64 rows = 0;
-    qint64 only1 = 0, only2 = 0, same = 0, newer1 = 0, newer2 = 0;
-    qint64 differ = 0;                           // same time, other size or content
-    qint64 skipped = 0;                          // folders and files that could not be read
-    qint64 leftOutFolders = 0, leftOutFiles = 0; // by the filter, both sides
+    std::array<qint64, kCmprCodes.size()> byCode{}; // rows of each code, in the order of kCmprCodes
+    qint64 skipped = 0;                             // folders and files that could not be read
+    qint64 leftOutFolders = 0, leftOutFiles = 0;    // by the filter, both sides
     // The rows of a code.
-    qint64 Of(CmprCode c) const
-    {
-        const qint64 n[] = {only1, only2, same, newer1, newer2, differ};
-        return n[size_t(c)];
-    }
+    qint64 Of(CmprCode c) const { return byCode[size_t(c)]; }
 };
 
 // Where the rows go. Begin comes after both walks, so a run that fails or
@@ -107,7 +102,7 @@ class Fso;
 struct CmprInput {
     QString sFld1, sFld2;
     CmprRule rule;
-    WalkOptions walk;  // its filter is the one below
+    WalkOptions walk;
     WalkFilter filter; // what is left out; empty: nothing
     // The program's file-system service; a plain one where none is given.
     const Fso* fso = nullptr;

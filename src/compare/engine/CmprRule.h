@@ -4,7 +4,8 @@
 // content for pairs whose times count as the same, and a tolerance for the
 // clocks of other file systems (FAT keeps times in 2 s steps; a disk that
 // crossed a time zone or a DST change is off by whole hours).
-#include <QtGlobal>
+#include <QString>
+#include <array>
 
 struct CmprRule {
     enum Criterion { Time = 0, TimeSize = 1, Content = 2 };
@@ -12,7 +13,37 @@ struct CmprRule {
     Criterion criterion = Time;
     Tolerance tolerance = None;
     bool IsDefault() const { return criterion == Time && tolerance == None; }
+    bool operator==(const CmprRule&) const = default;
 };
+
+// The criteria and tolerances, described once: the word the run log and
+// the command line use, the window's menu entry, and the text the status
+// line names a rule by.
+struct CriterionInfo {
+    CmprRule::Criterion criterion;
+    const char16_t* word;  // run log
+    const char16_t* shown; // status line; the menu entry adds "で比較"
+};
+inline constexpr std::array<CriterionInfo, 3> kCriteria = {{
+    {CmprRule::Time, u"time", u"更新日時(分まで)"},
+    {CmprRule::TimeSize, u"size", u"更新日時とｻｲｽﾞ"},
+    {CmprRule::Content, u"content", u"更新日時と内容"},
+}};
+
+struct ToleranceInfo {
+    CmprRule::Tolerance tolerance;
+    const char16_t* word;  // run log, and --tolerance's value where it has one
+    const char16_t* menu;  // the window's menu entry
+    const char16_t* shown; // status line, after the criterion; empty for none
+};
+inline constexpr std::array<ToleranceInfo, 3> kTolerances = {{
+    {CmprRule::None, u"0", u"許容差なし", u""},
+    {CmprRule::TwoSeconds, u"2s", u"2秒までの違いは同じとみなす", u"許容差 2秒"},
+    {CmprRule::WholeHours, u"hours", u"2秒と、ちょうど1･2時間の違いは同じとみなす", u"許容差 2秒と1･2時間"},
+}};
+
+// The rule as the status line names it: "更新日時と内容、許容差 2秒".
+QString RuleText(const CmprRule& r);
 
 // Whether two modification times count as the same under the tolerance
 // alone (the same shown minute is decided elsewhere): within 2 s, or within

@@ -55,10 +55,9 @@ struct WalkResult {
 class WalkFilter;
 
 // How many folders of one side are read at a time (0: chosen by the
-// cores), and what is left out (none when null).
+// cores), and whether stamps are kept.
 struct WalkOptions {
     int readers = 0;
-    const WalkFilter* filter = nullptr;
     bool stamps = false; // keep each file's and folder's FileStamp
 };
 
@@ -66,8 +65,9 @@ struct WalkOptions {
 // read.
 // `seen` is raised by one for every file met, as it is met. When `stop` is
 // set the walk ends soon after with FcError(Stopped).
+// What `filter` leaves out is neither listed nor opened (none when null).
 WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen, const std::atomic<bool>* stop = nullptr,
-                      const WalkOptions& opt = {});
+                      const WalkOptions& opt = {}, const WalkFilter* filter = nullptr);
 // The readers a walk uses for opt.
 int WalkReaders(const WalkOptions& opt);
 // The error a stopped walk ends with.

@@ -163,9 +163,10 @@ struct RawDir {
 
 class Walk {
 public:
-    Walk(const QString& root, std::atomic<qint64>& seen, const std::atomic<bool>* stop, const WalkOptions& opt)
+    Walk(const QString& root, std::atomic<qint64>& seen, const std::atomic<bool>* stop, const WalkOptions& opt,
+         const WalkFilter* filter)
             : m_root(root), m_seen(seen), m_stop(stop), m_readers(WalkReaders(opt)),
-              m_filter(opt.filter && !opt.filter->Empty() ? opt.filter : nullptr), m_stamps(opt.stamps)
+              m_filter(filter && !filter->Empty() ? filter : nullptr), m_stamps(opt.stamps)
     {
     }
     ~Walk() { Shutdown(); }
@@ -530,11 +531,11 @@ private:
 } // namespace
 
 WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen, const std::atomic<bool>* stop,
-                      const WalkOptions& opt)
+                      const WalkOptions& opt, const WalkFilter* filter)
 {
     WalkResult r;
     {
-        Walk w(folder, seen, stop, opt);
+        Walk w(folder, seen, stop, opt, filter);
         w.Run();
         r = std::move(w.result);
     }

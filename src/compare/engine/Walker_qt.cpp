@@ -164,9 +164,9 @@ private:
 
 // This walker reads on one thread; opt.readers is not used.
 WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen, const std::atomic<bool>* stop,
-                      const WalkOptions& opt)
+                      const WalkOptions& opt, const WalkFilter* filter)
 {
-    Walk w(folder, seen, stop, opt.filter);
+    Walk w(folder, seen, stop, filter);
     w.stamps = opt.stamps;
     w.Run();
     return std::move(w.result);

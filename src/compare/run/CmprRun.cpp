@@ -8,6 +8,25 @@
 
 CmprRun::CmprRun(CmprRequest req, CmprObserver& obs) : m_req(std::move(req)), m_obs(obs) {}
 
+CmprOutcome CmprRun::Run(CmprRequest req, const CmprNeeds& needs, CmprObserver& obs)
+{
+    if (needs.stamps)
+        req.walk.stamps = true; // each action is checked again against them
+    CmprRun run(std::move(req), obs);
+    run.Compare();
+    run.StoreBegin();
+    if (needs.use)
+        needs.use(*run.m_result);
+    run.StoreWait();
+    if (needs.readBack) {
+        run.m_p.phase = CmprPhase::Read;
+        run.Release(); // the table read back would come on top of the result
+        run.m_out.rows = std::make_shared<const RowTable>(run.ReadBack(*needs.readBack));
+    }
+    run.Commit();
+    return std::move(run.m_out);
+}
+
 CmprRun::~CmprRun()
 {
     if (m_job.valid())
@@ -15,14 +34,13 @@ CmprRun::~CmprRun()
     m_sink.reset(); // rolls back what was not committed
 }
 
-const CmprResult& CmprRun::Compare()
+void CmprRun::Compare()
 {
     m_result.emplace(CmprEngine::Run(m_req, m_obs));
     m_out.counts = m_result->Counts();
     m_out.skipped = m_result->Skipped();
     m_out.nCnt = m_result->nCnt();
     m_p.files = qint64(m_result->Places()); // the files both walks met
-    return *m_result;
 }
 
 void CmprRun::Await(std::future<void>& f)
@@ -41,7 +59,7 @@ void CmprRun::StoreBegin()
     m_store = std::make_unique<ResultStore>(m_req.storePath);
     m_store->OpnDb();
     m_sink = std::make_unique<StoreSink>(m_store->Db(), &m_obs.stop);
-    m_sink->SetFilters(m_req.filter.ExcludeText(), m_req.filter.IncludeText());
+    m_sink->SetMadeWith({m_req.filter.ExcludeText(), m_req.filter.IncludeText(), m_req.rule});
     m_p.phase = CmprPhase::Store;
     m_p.rowsWritten = 0;
     auto begun = std::make_shared<std::promise<void>>();

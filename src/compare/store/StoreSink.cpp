@@ -76,7 +76,7 @@ void StoreSink::End(const QString& sFld1, const QString& sFld2, const CmprCounts
     m_ins.reset();
     if (!m_pending.empty())
         Insert(*Statement(int(m_pending.size())), int(m_pending.size()));
-    m_nRun = RunLog::Record(m_db, sFld1, sFld2, n, m_excl, m_incl);
+    m_nRun = RunLog::Record(m_db, sFld1, sFld2, n, m_how);
 }
 
 void StoreSink::Commit()

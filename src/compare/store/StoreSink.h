@@ -4,6 +4,7 @@
 // and committed by Commit. A run that fails or is stopped before Commit is
 // rolled back, so the store keeps the previous complete result.
 #include "compare/engine/CmprEngine.h"
+#include "compare/store/RunLog.h"
 #include "compare/store/SqlDb.h"
 
 #include <atomic>
@@ -19,12 +20,8 @@ public:
     void Begin() override;
     void Row(const CmprRow& r) override;
     void End(const QString& sFld1, const QString& sFld2, const CmprCounts& n) override;
-    // The patterns the run was made with, for the run log.
-    void SetFilters(const QString& exclude, const QString& include)
-    {
-        m_excl = exclude;
-        m_incl = include;
-    }
+    // How the run was made, for the run log.
+    void SetMadeWith(RunLog::MadeWith how) { m_how = std::move(how); }
     // Makes the run's rows the store's result.
     void Commit();
     // The rows written so far; read from any thread.
@@ -54,7 +51,7 @@ private:
     std::vector<Pending> m_pending;
     QString m_ph;         // the folder of the last row
     QByteArray m_phBytes; // and its stored form
-    QString m_excl, m_incl;
+    RunLog::MadeWith m_how;
     bool m_open = false;
     qint64 m_nRun = 0;
 };

@@ -7,6 +7,7 @@
 #include "compare/run/CmprRun.h"
 #include "compare/run/RowRead.h"
 #include "compare/store/RunLog.h"
+#include "compare/window/CmprSettings.h"
 #include "compare/window/WaitProgress.h"
 #include "env/Dialogs.h"
 #include "env/Error.h"
@@ -136,33 +137,36 @@ void CmprList::SaveList()
 }
 
 namespace {
-// How a result was made, for the status line: the criterion, and the
-// tolerance where there is one.
-QString RuleText(const CmprRule& r)
+// Whether the patterns set now are those a result was made with; a list
+// that cannot be made into patterns is not.
+bool SameFilters(const WalkFilter& shown, const CmprSettings& now)
 {
-    static const char* const criteria[] = {"更新日時(分まで)", "更新日時とｻｲｽﾞ", "更新日時と内容"};
-    static const char* const tolerances[] = {"", "、許容差 2秒", "、許容差 2秒と1･2時間"};
-    return QString::fromUtf8(criteria[r.criterion]) + QString::fromUtf8(tolerances[r.tolerance]);
+    try {
+        const WalkFilter f({now.Exclude()}, {now.Include()});
+        return f.ExcludeText() == shown.ExcludeText() && f.IncludeText() == shown.IncludeText();
+    } catch (const FcError&) {
+        return false;
+    }
 }
 } // namespace
 
-QString CmprList::StatusText(const QString& cur1, const QString& cur2) const
+QString CmprList::StatusText(const QString& cur1, const QString& cur2, const CmprSettings& now) const
 {
     if (!bCmprd)
         return QString();
+    const QString excluded = m_shown.filter.ExcludeText(), included = m_shown.filter.IncludeText();
     QString t;
-    if (cur1 != m_fld1 || cur2 != m_fld2)
+    if (cur1 != Fld1() || cur2 != Fld2())
         t += QStringLiteral("※ 以前のﾌｫﾙﾀﾞの比較結果です　");
-    if (!done.isEmpty())
-        t += QStringLiteral("※ ") + done + QStringLiteral("　");
-    if (!m_excluded.isEmpty() || !m_included.isEmpty())
+    if (!m_done.isEmpty())
+        t += QStringLiteral("※ ") + m_done + QStringLiteral("　");
+    if (!excluded.isEmpty() || !included.isEmpty())
         t += QStringLiteral("※ ﾌｨﾙﾀで絞った比較結果です　");
-    const WalkFilter now({exclude}, {include});
-    if (now.ExcludeText() != m_excluded || now.IncludeText() != m_included)
+    if (!SameFilters(m_shown.filter, now))
         t += QStringLiteral("※ 今のﾌｨﾙﾀとは違うﾌｨﾙﾀで比較した結果です　");
-    if (rule.criterion != m_ruleShown.criterion || rule.tolerance != m_ruleShown.tolerance)
+    if (!(now.Rule() == m_shown.rule))
         t += QStringLiteral("※ 今の比較の方法とは違う方法で比較した結果です　");
-    t += QStringLiteral("ﾌｫﾙﾀﾞ1: ") + m_fld1 + QStringLiteral("　ﾌｫﾙﾀﾞ2: ") + m_fld2 + QStringLiteral("　比較日時: ") +
+    t += QStringLiteral("ﾌｫﾙﾀﾞ1: ") + Fld1() + QStringLiteral("　ﾌｫﾙﾀﾞ2: ") + Fld2() + QStringLiteral("　比較日時: ") +
          m_when.toString(QStringLiteral("yy/MM/dd hh:mm:ss")) + QStringLiteral("　表示 ") +
          QString::number(m_grid.Model().DataRows()) + QStringLiteral(" 件 (");
     const auto n = m_grid.Model().CodeCounts();
@@ -172,54 +176,40 @@ QString CmprList::StatusText(const QString& cur1, const QString& cur2) const
             t += (i ? QStringLiteral(", ") : QString()) + CodeText(c) + QLatin1Char(' ') + QString::number(n[i]);
     }
     t += QLatin1Char(')');
-    if (!m_ruleShown.IsDefault())
-        t += QStringLiteral("　方法: ") + RuleText(m_ruleShown);
-    if (!m_excluded.isEmpty())
-        t += QStringLiteral("　除外: ") + m_excluded;
-    if (!m_included.isEmpty())
-        t += QStringLiteral("　対象: ") + m_included;
+    if (!m_shown.rule.IsDefault())
+        t += QStringLiteral("　方法: ") + RuleText(m_shown.rule);
+    if (!excluded.isEmpty())
+        t += QStringLiteral("　除外: ") + excluded;
+    if (!included.isEmpty())
+        t += QStringLiteral("　対象: ") + included;
     return t;
 }
 
 // The run's rows are read back for the grid before they are committed, so
 // a stop at any moment up to the commit leaves both the store and the grid
 // with the previous result.
-void CmprList::CmprFld(const QString& sFld1, const QString& sFld2)
+void CmprList::CmprFld(const CmprSettings& how, const QString& sFld1, const QString& sFld2, const QString& done)
 {
-    QString msg = QStringLiteral("ﾌｧｲﾙを比較しています");
+    m_done = done;
     sbWait& w = sbWait::Instance();
-    WaitProgress progress(w, true); // the wait window's "中止" sets its flag until cEnd
+    // the wait window's "中止" sets its flag until cEnd
+    WaitProgress progress(w, true, QStringLiteral("比較結果を表にｾｯﾄしています"));
     try {
+        QString msg = QStringLiteral("ﾌｧｲﾙを比較しています");
         w.cMsg(msg);
-        CmprRequest req;
-        req.sFld1 = sFld1;
-        req.sFld2 = sFld2;
-        req.rule = rule;
-        req.filter = WalkFilter({exclude}, {include});
-        req.fso = &Usr::ChkFso();
+        CmprRequest req = how.Request(sFld1, sFld2);
         req.storePath = m_store.Path();
-        CmprRun run(std::move(req), progress);
-        run.Compare();
-        run.StoreBegin();
-        run.StoreWait();
-        run.Release();
-        msg = QStringLiteral("比較結果を表にｾｯﾄしています");
-        w.cMsg(msg);
-        auto rows = std::make_shared<const RowTable>(run.ReadBack(DispMode::All));
-        run.Commit();
+        CmprNeeds needs;
+        needs.readBack = DispMode::All;
+        CmprOutcome out = CmprRun::Run(req, needs, progress);
         bCmprd = true;
-        nRun = run.Outcome().nRun;
-        m_fld1 = sFld1;
-        m_fld2 = sFld2;
+        nRun = out.nRun;
+        m_shown = std::move(req);
         m_when = QDateTime::currentDateTime();
-        m_excluded = run.Request().filter.ExcludeText();
-        m_included = run.Request().filter.IncludeText();
-        m_ruleShown = run.Request().rule;
-        m_own = rows;
-        Show(rows, nDisp);
-        const std::vector<WalkSkip>& skipped = run.Outcome().skipped;
-        if (!skipped.empty())
-            Usr::Dlg().MsgList(SkippedText(skipped), SkippedList(skipped));
+        m_own = out.rows;
+        Show(out.rows, nDisp);
+        if (!out.skipped.empty())
+            Usr::Dlg().MsgList(SkippedText(out.skipped), SkippedList(out.skipped));
     } catch (const std::exception& e) {
         w.cEnd();
         const auto* fe = dynamic_cast<const FcError*>(&e);

@@ -2,9 +2,8 @@
 // The comparison and its list: runs a comparison into the store, fills the
 // grid under the display mode, switches the mode and copies the list.
 // Independent of the folder trees; the main window plugs it in.
-#include "compare/engine/CmprRule.h"
-#include "compare/engine/Walker.h"
 #include "compare/rows/DispMode.h"
+#include "compare/run/CmprRun.h"
 #include "compare/store/ResultStore.h"
 
 #include <QDateTime>
@@ -13,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+class CmprSettings;
 class QAction;
 class RowTable;
 class vSpr;
@@ -40,21 +40,28 @@ public:
     // Saves the list as shown to a file the user picks (CSV or TSV).
     void SaveList();
     // The status line: the compared folders, when they were compared, the
-    // rows shown and the count per code; it says so when `cur1` or `cur2`
-    // (the folders selected now) are no longer the compared ones.
-    QString StatusText(const QString& cur1, const QString& cur2) const;
-    const QString& Fld1() const { return m_fld1; }
-    const QString& Fld2() const { return m_fld2; }
-    // One whole comparison: the wait window with the running count, the
-    // engine, the grid; a failure withdraws the wait window and is reported.
-    void CmprFld(const QString& sFld1, const QString& sFld2);
-
-    DispMode nDisp = DispMode::All;
-    CmprRule rule;            // how the copies of a file are compared
-    QString exclude, include; // patterns of what a comparison leaves out
-    QString done;             // what the last plan did, for the status line
-    bool bCmprd = false;
-    qint64 nRun = 0; // the run whose rows the grid shows
+    // rows shown and the count per code, the rule and patterns they were
+    // made with; it says so when `cur1` or `cur2` (the folders selected now)
+    // are no longer the compared ones, or `now` is set otherwise.
+    QString StatusText(const QString& cur1, const QString& cur2, const CmprSettings& now) const;
+    const QString& Fld1() const { return m_shown.sFld1; }
+    const QString& Fld2() const { return m_shown.sFld2; }
+    bool Compared() const { return bCmprd; }
+    DispMode Disp() const { return nDisp; }
+    // The display mode the next fill uses.
+    void SetDisp(DispMode d) { nDisp = d; }
+    // One whole comparison of two folders the way `how` says, into the
+    // store: the wait window with the running count, the run, the grid; a
+    // failure withdraws the wait window and is reported. `done` (what a plan
+    // did just before) goes on the status line.
+    void CmprFld(const CmprSettings& how, const QString& sFld1, const QString& sFld2, const QString& done = QString());
+    // Takes the store's rows of run `run` as this window's result, as if it
+    // had made them.
+    void Adopt(qint64 run)
+    {
+        bCmprd = true;
+        nRun = run;
+    }
 
 private:
     // Fills the grid with the rows of the display mode `filter` and ends
@@ -65,10 +72,12 @@ private:
     std::array<QAction*, kDispModes> m_disp{};
     QAction* m_copy = nullptr;
     QAction* m_save = nullptr;
-    QString m_fld1, m_fld2; // compared folders of the rows shown
+    DispMode nDisp = DispMode::All;
+    bool bCmprd = false;
+    qint64 nRun = 0;   // the run whose rows the grid shows
+    CmprInput m_shown; // what the rows shown compared, and how
     QDateTime m_when;
-    QString m_excluded, m_included; // the patterns of the rows shown
-    CmprRule m_ruleShown;           // the rule of the rows shown
+    QString m_done; // what the last plan did, for the status line
     // Every row of this window's run, kept whatever the store holds later.
     std::shared_ptr<const RowTable> m_own;
 };

@@ -4,27 +4,25 @@
 #include "compare/act/SyncRun.h"
 #include "compare/run/CmprRun.h"
 #include "compare/window/CmprList.h"
+#include "compare/window/CmprSettings.h"
 #include "compare/window/WaitProgress.h"
 #include "env/Dialogs.h"
 #include "env/Error.h"
 #include "env/NameBytes.h"
+#include "ui/Guard.h"
 #include "ui/sbWait.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QStorageInfo>
 #include <algorithm>
 
 namespace {
 QString GroupOf(const SyncAction& a)
 {
-    static const char* const groups[] = {"ｺﾋﾟｰ",
-                                         "置き換え(古いﾌｧｲﾙはごみ箱へ)",
-                                         "ごみ箱へ",
-                                         "ﾌｫﾙﾀﾞを作る",
-                                         "ﾌｫﾙﾀﾞをごみ箱へ",
-                                         "日時が同じで内容が違う(行わない)"};
     if (a.olderOverNewer)
         return QStringLiteral("※新しいﾌｧｲﾙを古いﾌｧｲﾙで置き換えます(新しいﾌｧｲﾙはごみ箱へ)");
-    return QString::fromUtf8(groups[int(a.kind)]);
+    return QString::fromUtf16(kActionKinds[size_t(a.kind)].group);
 }
 
 QString PathOf(const SyncAction& a) { return QStringLiteral("ﾌｫﾙﾀﾞ%1: ").arg(a.side) + a.Path(); }
@@ -71,20 +69,34 @@ qint64 FreeOn(const QString& root)
     const QStorageInfo s(root);
     return s.isValid() ? s.bytesAvailable() : -1;
 }
+
+QString Caption(const char16_t* text) { return QString::fromUtf16(text); }
+// A menu entry's caption as a title: without its "...".
+QString Title(const char16_t* text) { return Caption(text).chopped(3); }
 } // namespace
 
-QString SyncActions::PlanCaption(PlanKind k)
+void SyncActions::BuildMenus(QMenu* parent, QObject* owner, std::function<QStringList()> keys)
 {
-    const char* const captions[] = {"ﾌｫﾙﾀﾞ2を更新する...", "ﾌｫﾙﾀﾞ1を更新する...", "両方を新しい方に揃える...",
-                                    "ﾌｫﾙﾀﾞ2をﾌｫﾙﾀﾞ1と同じにする...", "ﾌｫﾙﾀﾞ1をﾌｫﾙﾀﾞ2と同じにする..."};
-    return QString::fromUtf8(captions[int(k)]);
+    QMenu* rows = parent->addMenu(QStringLiteral("選択した行の操作"));
+    QMenu* plans = parent->addMenu(QStringLiteral("ﾌｫﾙﾀﾞを揃える"));
+    for (const RowActInfo& r : kRowActs)
+        m_row[size_t(r.act)] = rows->addAction(Caption(r.caption), owner,
+                                               [this, a = r.act, keys] { Usr::Guard([&] { ActOnRows(a, keys()); }); });
+    for (const PlanInfo& p : kPlans)
+        m_plan[size_t(p.kind)] =
+            plans->addAction(Caption(p.caption), owner, [this, k = p.kind] { Usr::Guard([&] { RunPlan(k); }); });
+    for (QAction* a : m_row)
+        a->setEnabled(false);
+    for (QAction* a : m_plan)
+        a->setEnabled(false);
 }
 
-QString SyncActions::RowCaption(RowAct a)
+void SyncActions::Enable()
 {
-    const char* const captions[] = {"ﾌｫﾙﾀﾞ2へｺﾋﾟｰ...", "ﾌｫﾙﾀﾞ1へｺﾋﾟｰ...", "ﾌｫﾙﾀﾞ1のﾌｧｲﾙをごみ箱へ...",
-                                    "ﾌｫﾙﾀﾞ2のﾌｧｲﾙをごみ箱へ..."};
-    return QString::fromUtf8(captions[int(a)]);
+    for (QAction* a : m_row)
+        a->setEnabled(true);
+    for (QAction* a : m_plan)
+        a->setEnabled(true);
 }
 
 bool SyncActions::Plan(const std::function<SyncPlan(const CmprResult&)>& make, SyncPlan& out)
@@ -94,15 +106,10 @@ bool SyncActions::Plan(const std::function<SyncPlan(const CmprResult&)>& make, S
     WaitProgress progress(w, true);
     try {
         w.cMsg(msg);
-        CmprRequest req;
-        req.sFld1 = m_list.Fld1();
-        req.sFld2 = m_list.Fld2();
-        req.rule = m_list.rule;
-        req.filter = WalkFilter({m_list.exclude}, {m_list.include});
-        req.walk.stamps = true; // each action is checked again against them
-        req.fso = &Usr::ChkFso();
-        CmprRun run(std::move(req), progress);
-        out = make(run.Compare());
+        CmprNeeds needs;
+        needs.stamps = true; // each action is checked again against them
+        needs.use = [&](const CmprResult& r) { out = make(r); };
+        CmprRun::Run(m_how.Request(m_list.Fld1(), m_list.Fld2()), needs, progress);
         w.cEnd();
     } catch (const std::exception& e) {
         w.cEnd();
@@ -119,16 +126,17 @@ bool SyncActions::Plan(const std::function<SyncPlan(const CmprResult&)>& make, S
 void SyncActions::RunPlan(PlanKind k)
 {
     SyncPlan plan;
-    const auto tol = m_list.rule.tolerance;
-    if (m_list.bCmprd && Plan([&](const CmprResult& r) { return MakePlan(r, k, tol); }, plan))
-        Carry(std::move(plan), PlanCaption(k).chopped(3));
+    const auto tol = m_how.Rule().tolerance;
+    if (m_list.Compared() && Plan([&](const CmprResult& r) { return MakePlan(r, k, tol); }, plan))
+        Carry(std::move(plan), Title(kPlans[size_t(k)].caption));
 }
 
 void SyncActions::ActOnRows(RowAct act, const QStringList& keys)
 {
     SyncPlan plan;
-    if (m_list.bCmprd && !keys.isEmpty() && Plan([&](const CmprResult& r) { return MakeRowPlan(r, keys, act); }, plan))
-        Carry(std::move(plan), RowCaption(act).chopped(3));
+    if (m_list.Compared() && !keys.isEmpty() &&
+        Plan([&](const CmprResult& r) { return MakeRowPlan(r, keys, act); }, plan))
+        Carry(std::move(plan), Title(kRowActs[size_t(act)].caption));
 }
 
 void SyncActions::Carry(SyncPlan plan, const QString& title)
@@ -145,7 +153,7 @@ void SyncActions::Carry(SyncPlan plan, const QString& title)
         l.shownOnly = true;
         lines.push_back(l);
     }
-    PlanNote note{NoteOf(plan, m_list.exclude, m_list.include), {-1, FreeOn(m_list.Fld1()), FreeOn(m_list.Fld2())}};
+    PlanNote note{NoteOf(plan, m_how.Exclude(), m_how.Include()), {-1, FreeOn(m_list.Fld1()), FreeOn(m_list.Fld2())}};
     if (!Usr::Dlg().ConfirmPlan(title, note, lines))
         return;
     std::vector<SyncAction> all = std::move(plan.actions);
@@ -171,10 +179,12 @@ void SyncActions::Carry(SyncPlan plan, const QString& title)
         }
         failed += ShownName(PathOf(chosen[i])) + QLatin1Char('\t') + out[i].reason + QLatin1Char('\n');
     }
-    m_list.done =
+    const QString did =
         QStringLiteral("%1: %2 件を行いました").arg(title).arg(done) +
         (failed.isEmpty() ? QString() : QStringLiteral("、%1 件はできませんでした").arg(int(chosen.size()) - done));
-    m_list.CmprFld(m_list.Fld1(), m_list.Fld2()); // the grid and the store as the files are now
+    // the grid and the store as the files are now
+    const QString fld1 = m_list.Fld1(), fld2 = m_list.Fld2();
+    m_list.CmprFld(m_how, fld1, fld2, did);
     if (!failed.isEmpty())
         Usr::Dlg().MsgList(QStringLiteral("できなかった作業が %1 件あります").arg(int(chosen.size()) - done) +
                                QLatin1Char('\n') + failed.left(2000),

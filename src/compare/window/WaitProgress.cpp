@@ -2,7 +2,7 @@
 
 #include "ui/sbWait.h"
 
-WaitProgress::WaitProgress(sbWait& w, bool stoppable) : m_w(w)
+WaitProgress::WaitProgress(sbWait& w, bool stoppable, QString readMsg) : m_w(w), m_readMsg(std::move(readMsg))
 {
     if (stoppable)
         m_w.AllowStop(&stop);
@@ -16,6 +16,12 @@ void WaitProgress::Progress(const CmprProgress& p)
     case CmprPhase::Content: m_w.ShowBytes(p.bytes); break;
     case CmprPhase::Act: m_w.ShowFiles(p.files, p.bytes); break;
     case CmprPhase::Store: m_w.ShowRows(QStringLiteral("保存"), p.rowsWritten); break;
-    case CmprPhase::Read: m_w.ShowRows(QStringLiteral("表示"), p.rowsRead); break;
+    case CmprPhase::Read:
+        if (!m_readMsg.isEmpty()) {
+            m_w.cMsg(m_readMsg);
+            m_readMsg.clear();
+        }
+        m_w.ShowRows(QStringLiteral("表示"), p.rowsRead);
+        break;
     }
 }

@@ -5,6 +5,7 @@
 #include "compare/grid/ResultModel.h"
 #include "compare/grid/RowActions.h"
 #include "compare/grid/vSpr.h"
+#include "compare/window/CmprSettings.h"
 #include "compare/window/SyncActions.h"
 #include "compare/window/WinSettings.h"
 #include "env/Dialogs.h"
@@ -66,13 +67,18 @@ fmCmpr::fmCmpr() : m_store(ResultStore::PathIn(Usr::sUsrFld))
     setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     setAcceptDrops(true);
     BuildPanes();
+    m_how = std::make_unique<CmprSettings>();
     m_list = std::make_unique<CmprList>(*Spr, m_store);
-    m_sync = std::make_unique<SyncActions>(*m_list);
+    m_sync = std::make_unique<SyncActions>(*m_list, *m_how);
+    m_how->OnChanged([this](CmprSettings::Change c) {
+        // the list shown follows the patterns' dialog: compared again where there is one
+        if (c == CmprSettings::Change::Filters && m_list->Compared() && !uTrD1->Path().isEmpty() &&
+            !uTrD2->Path().isEmpty())
+            CmprFld();
+        ShowStatus();
+    });
     m_list->onShown = [this] {
-        for (QAction* a : mnRowAct)
-            a->setEnabled(true);
-        for (QAction* a : mnPlan)
-            a->setEnabled(true);
+        m_sync->Enable();
         m_actions->SetFolders(m_list->Fld1(), m_list->Fld2());
         Spr->FitSizeColumns();
         ShowStatus();
@@ -159,12 +165,21 @@ void fmCmpr::BuildMenus()
     mnCmpr[0]->setShortcut(QKeySequence(Qt::Key_F5));
     mnCmpr[1]->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     mnJb1->addSeparator();
-    BuildRuleMenus(mnJb1);
-    mnFilter =
-        mnJb1->addAction(QStringLiteral("比較から除くﾌｧｲﾙとﾌｫﾙﾀﾞ..."), this, guard([this] { mnFilter_Click(); }));
+    m_how->BuildMenus(mnJb1, this);
     mnTool = mnJb1->addAction(QStringLiteral("比較ﾂｰﾙの設定..."), this, guard([this] { mnTool_Click(); }));
     mnJb1->addSeparator();
-    BuildSyncMenus(mnJb1);
+    m_sync->BuildMenus(mnJb1, this, [this] {
+        QStringList keys;
+        for (int r : Spr->SelectedRows()) {
+            const GridRow row = Spr->Model().Row(r);
+            keys << RowKey(row.sPh, row.sFL);
+        }
+        return keys;
+    });
+    m_actions->extend = [this](QMenu& menu) {
+        for (const RowActInfo& r : kRowActs)
+            menu.addAction(m_sync->RowAction(r.act));
+    };
     mnJb1->addSeparator();
     mnSave = mnJb1->addAction(QStringLiteral("比較ﾘｽﾄをﾌｧｲﾙに保存..."), QKeySequence::Save, this,
                               guard([this] { m_list->SaveList(); }));
@@ -191,114 +206,6 @@ void fmCmpr::BuildMenus()
     m_list->SetMenus(mnDisp, mnCmpr[1], mnSave);
 }
 
-void fmCmpr::BuildSyncMenus(QMenu* parent)
-{
-    auto guard = [](auto f) { return [f] { Usr::Guard(f); }; };
-    QMenu* rows = parent->addMenu(QStringLiteral("選択した行の操作"));
-    QMenu* plans = parent->addMenu(QStringLiteral("ﾌｫﾙﾀﾞを揃える"));
-    for (int i = 0; i < 4; ++i) {
-        mnRowAct[size_t(i)] =
-            rows->addAction(SyncActions::RowCaption(RowAct(i)), this, guard([this, i] { mnRowAct_Click(i); }));
-        mnRowAct[size_t(i)]->setEnabled(false);
-    }
-    for (int i = 0; i < 5; ++i) {
-        mnPlan[size_t(i)] = plans->addAction(SyncActions::PlanCaption(PlanKind(i)), this,
-                                             guard([this, i] { m_sync->RunPlan(PlanKind(i)); }));
-        mnPlan[size_t(i)]->setEnabled(false);
-    }
-    m_actions->extend = [this](QMenu& menu) {
-        for (QAction* a : mnRowAct)
-            menu.addAction(a);
-    };
-}
-
-void fmCmpr::mnRowAct_Click(int Index)
-{
-    QStringList keys;
-    for (int r : Spr->SelectedRows()) {
-        const GridRow row = Spr->Model().Row(r);
-        keys << RowKey(row.sPh, row.sFL);
-    }
-    m_sync->ActOnRows(RowAct(Index), keys);
-}
-
-void fmCmpr::BuildRuleMenus(QMenu* parent)
-{
-    const char* const criteria[3] = {"更新日時(分まで)で比較", "更新日時とｻｲｽﾞで比較", "更新日時と内容で比較"};
-    const char* const tolerances[3] = {"許容差なし", "2秒までの違いは同じとみなす",
-                                       "2秒と、ちょうど1･2時間の違いは同じとみなす"};
-    QMenu* how = parent->addMenu(QStringLiteral("比較の方法"));
-    QMenu* tol = parent->addMenu(QStringLiteral("更新日時の許容差"));
-    for (int i = 0; i < 3; ++i) {
-        mnRule[size_t(i)] = how->addAction(QString::fromUtf8(criteria[i]));
-        mnTol[size_t(i)] = tol->addAction(QString::fromUtf8(tolerances[i]));
-        for (QAction* a : {mnRule[size_t(i)], mnTol[size_t(i)]})
-            a->setCheckable(true);
-        connect(mnRule[size_t(i)], &QAction::triggered, this, [this, i] {
-            m_list->rule.criterion = CmprRule::Criterion(i);
-            CheckRule();
-            ShowStatus();
-        });
-        connect(mnTol[size_t(i)], &QAction::triggered, this, [this, i] {
-            m_list->rule.tolerance = CmprRule::Tolerance(i);
-            CheckRule();
-            ShowStatus();
-        });
-    }
-    CheckRule();
-}
-
-void fmCmpr::CheckRule()
-{
-    for (int i = 0; i < 3; ++i) {
-        mnRule[size_t(i)]->setChecked(m_list->rule.criterion == i);
-        mnTol[size_t(i)]->setChecked(m_list->rule.tolerance == i);
-    }
-}
-
-// The comparison settings live in a section of their own, written only once
-// the user has chosen other than the defaults, so a settings file of the
-// plain program stays as it was.
-void fmCmpr::RuleSettings(bool bSave)
-{
-    yIni& ini = Usr::Ini();
-    CmprRule& r = m_list->rule;
-    WinSettings s;
-    if (!bSave) {
-        LoadSection(ini, kRuleSection, false, s);
-        r.criterion = CmprRule::Criterion(std::clamp(s.criterion, 0, 2));
-        r.tolerance = CmprRule::Tolerance(std::clamp(s.tolerance, 0, 2));
-        CheckRule();
-        return;
-    }
-    ini.GetGtx(kRuleSection);
-    if (ini.Section().isEmpty() && r.IsDefault())
-        return;
-    s.criterion = int(r.criterion);
-    s.tolerance = int(r.tolerance);
-    SaveSection(ini, kRuleSection, false, s);
-}
-
-// The patterns live in a section of their own, written once the user has
-// set them.
-void fmCmpr::FilterSettings(bool bSave)
-{
-    yIni& ini = Usr::Ini();
-    WinSettings s;
-    if (!bSave) {
-        LoadSection(ini, kFilterSection, false, s);
-        m_list->exclude = s.exclude;
-        m_list->include = s.include;
-        return;
-    }
-    ini.GetGtx(kFilterSection);
-    if (ini.Section().isEmpty() && !m_filterSet)
-        return;
-    s.exclude = m_list->exclude;
-    s.include = m_list->include;
-    SaveSection(ini, kFilterSection, false, s);
-}
-
 // The compare command lives in a section of its own, written once the user
 // has set one; emptied again, the key says so (the automatic choice).
 void fmCmpr::SaveTool()
@@ -319,20 +226,6 @@ void fmCmpr::mnTool_Click()
     QString cmd = m_actions->Command();
     if (Usr::Dlg().EditCompareTool(cmd))
         m_actions->SetCommand(cmd.trimmed());
-}
-
-void fmCmpr::mnFilter_Click()
-{
-    QString ex = m_list->exclude, in = m_list->include;
-    if (!Usr::Dlg().EditFilters(ex, in))
-        return;
-    m_list->exclude = ex;
-    m_list->include = in;
-    m_filterSet = true;
-    // the list shown follows the dialog: compared again where there is one
-    if (m_list->bCmprd && !uTrD1->Path().isEmpty() && !uTrD2->Path().isEmpty())
-        CmprFld();
-    ShowStatus();
 }
 
 void fmCmpr::mnFile_Click(int Index)
@@ -405,15 +298,11 @@ void fmCmpr::dropEvent(QDropEvent* e)
     Usr::Guard([&] { f.size() == 2 ? OpenFolders(f[0], f[1]) : OpenFolder(onPane2 ? 2 : 1, f[0]); });
 }
 
-void fmCmpr::CmprFld()
-{
-    m_list->done.clear();
-    m_list->CmprFld(uTrD1->Path(), uTrD2->Path());
-}
+void fmCmpr::CmprFld() { m_list->CmprFld(*m_how, uTrD1->Path(), uTrD2->Path()); }
 
 void fmCmpr::ShowStatus()
 {
-    m_status->setText(ShownName(m_list->StatusText(uTrD1->Path(), uTrD2->Path())));
+    m_status->setText(ShownName(m_list->StatusText(uTrD1->Path(), uTrD2->Path(), *m_how)));
     m_status->setToolTip(m_status->text()); // the whole line, where the window is too narrow for it
 }
 
@@ -447,8 +336,7 @@ void fmCmpr::WinLayout(bool bSave)
         return;
     if (bSave) {
         SaveSection(ini, kLayoutSection, Usr::bLnch, LayoutNow());
-        RuleSettings(true);
-        FilterSettings(true);
+        m_how->Save(ini);
         SaveTool();
         bool ok = false;
         ini.SetTxt(ok);
@@ -476,8 +364,7 @@ void fmCmpr::WinLayout(bool bSave)
     ApplyLayout(s);
     LoadSection(ini, kToolSection, false, s);
     m_actions->SetCommand(s.cmd);
-    RuleSettings(false);
-    FilterSettings(false);
+    m_how->Load(ini);
     if (!s.colWidths.isEmpty()) {
         const QStringList parts = s.colWidths.split(QLatin1Char(','));
         for (int c = 0; c < kGridCols && c < parts.size(); ++c)
@@ -504,13 +391,13 @@ WinSettings fmCmpr::LayoutNow() const
     s.path1 = uTrD1->Path();
     s.root2 = uTrD2->Root();
     s.path2 = uTrD2->Path();
-    s.disp = int(m_list->nDisp);
+    s.disp = int(m_list->Disp());
     return s;
 }
 
 void fmCmpr::ApplyLayout(const WinSettings& s)
 {
-    m_list->nDisp = DispMode(s.disp);
+    m_list->SetDisp(DispMode(s.disp));
     uTrD2->SetRoot(s.root2);
     uTrD2->SetPath(s.path2);
     uTrD1->SetRoot(s.root1);

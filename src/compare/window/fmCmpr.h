@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 
+class CmprSettings;
 class FindBar;
 class SyncActions;
 struct WinSettings;
@@ -33,9 +34,7 @@ public:
     void mnFld2_Click(int Index);
     void mnCmpr_Click(int Index);
     void mnDisp_Click(int Index);
-    void mnFilter_Click();
     void mnTool_Click();
-    void mnRowAct_Click(int Index);
     void CmprFld();
     // The panes opened at folders (each tree rooted at the folder's mount
     // point), and with two the comparison started.
@@ -51,20 +50,19 @@ public:
     std::array<QAction*, 5> mnFileAct{}; // mnFile(0..4)
     std::array<QAction*, 2> mnFld1{}, mnFld2{}, mnCmpr{};
     std::array<QAction*, kDispModes> mnDisp{};
-    QAction* mnSave = nullptr;          // save the list to a file
-    QAction* mnFilter = nullptr;        // what a comparison leaves out
-    QAction* mnTool = nullptr;          // the external compare command
-    std::array<QAction*, 4> mnRowAct{}; // the chosen rows copied across or to the trash
-    std::array<QAction*, 5> mnPlan{};   // whole-folder plans
-    std::array<QAction*, 3> mnRule{};   // time, time and size, content
-    std::array<QAction*, 3> mnTol{};    // no tolerance, 2 s, 2 s and whole hours
-    std::array<QAction*, 3> mnFind{};   // find, find next, find previous
+    QAction* mnSave = nullptr;        // save the list to a file
+    QAction* mnTool = nullptr;        // the external compare command
+    std::array<QAction*, 3> mnFind{}; // find, find next, find previous
     FindBar* Find() const { return m_find; }
     QLabel* StatusLine() const { return m_status; }
     RowActions& Actions() const { return *m_actions; }
     CmprList& List() { return *m_list; }
+    // How the window compares (rule, patterns), and its plans and row
+    // actions, each with its menu entries.
+    CmprSettings& Settings() { return *m_how; }
+    SyncActions& Sync() { return *m_sync; }
     ResultStore& Store() { return m_store; }
-    DispMode nDisp() const { return m_list->nDisp; }
+    DispMode nDisp() const { return m_list->Disp(); }
     // Size of the Folder 1 tree pane in twips.
     QSize PaneTwips() const;
     QMenu* LastPopup() const { return m_lastPopup; }
@@ -90,11 +88,6 @@ private:
     void ApplyPane();
     void Popup(int tree);
     void ShowStatus();
-    void BuildRuleMenus(QMenu* parent);
-    void CheckRule();
-    void RuleSettings(bool bSave);
-    void BuildSyncMenus(QMenu* parent);
-    void FilterSettings(bool bSave);
     void SaveTool();
     // The layout as it stands, and a loaded layout applied.
     WinSettings LayoutNow() const;
@@ -107,12 +100,12 @@ private:
     QLabel* m_status = nullptr;
     RowActions* m_actions = nullptr;
     ResultStore m_store;
+    std::unique_ptr<CmprSettings> m_how;
     std::unique_ptr<CmprList> m_list;
     std::unique_ptr<SyncActions> m_sync;
     QSize m_pane; // pane size to apply, in twips
     bool m_paneLock = false;
     bool m_activated = false;
     bool m_iniLoaded = false;
-    bool m_filterSet = false; // the user set the patterns in this session
     QMenu* m_lastPopup = nullptr;
 };
