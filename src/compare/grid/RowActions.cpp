@@ -133,9 +133,9 @@ void RowActions::Menu(int row, const QPoint& at)
         a->setEnabled(it.enabled);
         connect(a, &QAction::triggered, this, it.act);
     }
-    if (extend) {
+    if (m_extend) {
         menu.addSeparator();
-        extend(menu);
+        m_extend(menu);
     }
     menu.exec(at);
 }

@@ -49,12 +49,13 @@ public:
     void Activate(int row);
     // The context menu of a row at a screen position.
     void Menu(int row, const QPoint& at);
-    // Adds the window's own entries to a row's context menu.
-    std::function<void(QMenu&)> extend;
+    // `f` adds the window's own entries to a row's context menu.
+    void Extend(std::function<void(QMenu&)> f) { m_extend = std::move(f); }
 
 private:
     RowPaths Paths(int row) const;
     void RunCompare(const RowPaths& p, const CompareTool& tool);
     vSpr& m_grid;
+    std::function<void(QMenu&)> m_extend;
     QString m_fld1, m_fld2, m_cmd;
 };

@@ -52,8 +52,8 @@ void CmprList::Show(std::shared_ptr<const RowTable> rows, DispMode filter)
         if (a)
             a->setEnabled(true);
     sbWait::Instance().cEnd();
-    if (onShown)
-        onShown();
+    if (m_onShown)
+        m_onShown();
 }
 
 QString CmprList::SkippedText(const std::vector<WalkSkip>& skipped)

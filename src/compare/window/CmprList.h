@@ -22,8 +22,8 @@ public:
     CmprList(vSpr& grid, ResultStore& store);
     // The display entries, and the entries usable once the grid is filled.
     void SetMenus(const std::array<QAction*, kDispModes>& disp, QAction* copy, QAction* save = nullptr);
-    // Called after every fill of the grid.
-    std::function<void()> onShown;
+    // `f` is called after every fill of the grid.
+    void OnShown(std::function<void()> f) { m_onShown = std::move(f); }
 
     // Fills the grid with the store's rows of the display mode; false,
     // changing nothing, when the store no longer holds this window's run.
@@ -78,6 +78,7 @@ private:
     CmprInput m_shown; // what the rows shown compared, and how
     QDateTime m_when;
     QString m_done; // what the last plan did, for the status line
+    std::function<void()> m_onShown;
     // Every row of this window's run, kept whatever the store holds later.
     std::shared_ptr<const RowTable> m_own;
 };

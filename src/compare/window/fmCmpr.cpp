@@ -77,12 +77,12 @@ fmCmpr::fmCmpr() : m_store(ResultStore::PathIn(Usr::sUsrFld))
             CmprFld();
         ShowStatus();
     });
-    m_list->onShown = [this] {
+    m_list->OnShown([this] {
         m_sync->Enable();
         m_actions->SetFolders(m_list->Fld1(), m_list->Fld2());
         Spr->FitSizeColumns();
         ShowStatus();
-    };
+    });
     BuildMenus();
     // the designed size, as far as the screen has room for it
     resize(FitOnScreens(QRect(0, 0, Twips::ToPx(kDesignW), Twips::ToPx(kDesignH))).size());
@@ -135,38 +135,52 @@ void fmCmpr::BuildPanes()
     }
 }
 
+namespace {
+// A menu entry as the tables below describe it.
+struct MenuEntry {
+    const char16_t* text;
+    QKeySequence key;
+    std::function<void()> act;
+};
+
+QAction* Add(QMenu* menu, QObject* owner, const MenuEntry& e)
+{
+    QAction* a = menu->addAction(QString::fromUtf16(e.text));
+    a->setShortcut(e.key);
+    QObject::connect(a, &QAction::triggered, owner, [act = e.act] { Usr::Guard(act); });
+    return a;
+}
+} // namespace
+
 void fmCmpr::BuildMenus()
 {
-    auto guard = [](auto f) { return [f] { Usr::Guard(f); }; };
     QMenu* mnJb0 = menuBar()->addMenu(QStringLiteral("ﾌｫﾙﾀﾞ(&F)"));
-    const QString fldNames[2] = {QStringLiteral("ﾌｫﾙﾀﾞ1"), QStringLiteral("ﾌｫﾙﾀﾞ2")};
+    const char16_t* const fldNames[2] = {u"ﾌｫﾙﾀﾞ1", u"ﾌｫﾙﾀﾞ2"};
     for (int t = 0; t < 2; ++t) {
-        mnFile[size_t(t)] = mnJb0->addMenu(fldNames[t]);
+        mnFile[size_t(t)] = mnJb0->addMenu(QString::fromUtf16(fldNames[t]));
         mnFileAct[size_t(t)] = mnFile[size_t(t)]->menuAction();
+        auto click = [this, t](int i) { return [this, t, i] { t == 0 ? mnFld1_Click(i) : mnFld2_Click(i); }; };
+        const MenuEntry fld[] = {{u"ﾙｰﾄﾌｫﾙﾀﾞを参照して開く", {}, click(0)},
+                                 {u"指定ﾊﾟｽをｴｸｽﾌﾟﾛｰﾗｰで開く", {}, click(1)}};
         auto& acts = t == 0 ? mnFld1 : mnFld2;
-        acts[0] = mnFile[size_t(t)]->addAction(QStringLiteral("ﾙｰﾄﾌｫﾙﾀﾞを参照して開く"));
-        acts[1] = mnFile[size_t(t)]->addAction(QStringLiteral("指定ﾊﾟｽをｴｸｽﾌﾟﾛｰﾗｰで開く"));
-        for (int i = 0; i < 2; ++i)
-            connect(acts[size_t(i)], &QAction::triggered, this,
-                    guard([this, t, i] { t == 0 ? mnFld1_Click(i) : mnFld2_Click(i); }));
+        for (size_t i = 0; i < acts.size(); ++i)
+            acts[i] = Add(mnFile[size_t(t)], this, fld[i]);
     }
-    mnFileAct[2] = mnJb0->addAction(QStringLiteral("ﾃﾞｰﾀｰﾍﾞｰｽの最適化"));
+    mnFileAct[2] = Add(mnJb0, this, {u"ﾃﾞｰﾀｰﾍﾞｰｽの最適化", {}, [this] { mnFile_Click(2); }});
     mnFileAct[3] = mnJb0->addSeparator();
-    mnFileAct[4] = mnJb0->addAction(QStringLiteral("終了(&X)"));
-    for (int i : {2, 4})
-        connect(mnFileAct[size_t(i)], &QAction::triggered, this, guard([this, i] { mnFile_Click(i); }));
+    mnFileAct[4] = Add(mnJb0, this, {u"終了(&X)", {}, [this] { mnFile_Click(4); }});
 
     QMenu* mnJb1 = menuBar()->addMenu(QStringLiteral("比較(&C)"));
-    mnCmpr[0] = mnJb1->addAction(QStringLiteral("ﾌｫﾙﾀﾞ1とﾌｫﾙﾀﾞ2のﾌｧｲﾙを比較する"));
-    mnCmpr[1] = mnJb1->addAction(QStringLiteral("比較ﾘｽﾄをｸﾘｯﾌﾟﾎﾞｰﾄﾞに貼り付け"));
+    const MenuEntry cmpr[] = {
+        {u"ﾌｫﾙﾀﾞ1とﾌｫﾙﾀﾞ2のﾌｧｲﾙを比較する", QKeySequence(Qt::Key_F5), [this] { mnCmpr_Click(0); }},
+        {u"比較ﾘｽﾄをｸﾘｯﾌﾟﾎﾞｰﾄﾞに貼り付け", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+         [this] { mnCmpr_Click(1); }}};
+    for (size_t i = 0; i < mnCmpr.size(); ++i)
+        mnCmpr[i] = Add(mnJb1, this, cmpr[i]);
     mnCmpr[1]->setEnabled(false);
-    for (int i = 0; i < 2; ++i)
-        connect(mnCmpr[size_t(i)], &QAction::triggered, this, guard([this, i] { mnCmpr_Click(i); }));
-    mnCmpr[0]->setShortcut(QKeySequence(Qt::Key_F5));
-    mnCmpr[1]->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     mnJb1->addSeparator();
     m_how->BuildMenus(mnJb1, this);
-    mnTool = mnJb1->addAction(QStringLiteral("比較ﾂｰﾙの設定..."), this, guard([this] { mnTool_Click(); }));
+    mnTool = Add(mnJb1, this, {u"比較ﾂｰﾙの設定...", {}, [this] { mnTool_Click(); }});
     mnJb1->addSeparator();
     m_sync->BuildMenus(mnJb1, this, [this] {
         QStringList keys;
@@ -176,32 +190,26 @@ void fmCmpr::BuildMenus()
         }
         return keys;
     });
-    m_actions->extend = [this](QMenu& menu) {
+    m_actions->Extend([this](QMenu& menu) {
         for (const RowActInfo& r : kRowActs)
             menu.addAction(m_sync->RowAction(r.act));
-    };
+    });
     mnJb1->addSeparator();
-    mnSave = mnJb1->addAction(QStringLiteral("比較ﾘｽﾄをﾌｧｲﾙに保存..."), QKeySequence::Save, this,
-                              guard([this] { m_list->SaveList(); }));
+    mnSave = Add(mnJb1, this, {u"比較ﾘｽﾄをﾌｧｲﾙに保存...", QKeySequence::Save, [this] { m_list->SaveList(); }});
     mnSave->setEnabled(false);
-    const struct {
-        const char* text;
-        QKeySequence key;
-        void (FindBar::*act)();
-    } finds[] = {{"比較ﾘｽﾄ内を検索...", QKeySequence::Find, &FindBar::Open},
-                 {"次を検索", QKeySequence(Qt::Key_F3), &FindBar::Next},
-                 {"前を検索", QKeySequence(Qt::SHIFT | Qt::Key_F3), &FindBar::Previous}};
-    for (size_t i = 0; i < 3; ++i)
-        mnFind[i] = mnJb1->addAction(QString::fromUtf8(finds[i].text), finds[i].key, m_find, finds[i].act);
+    const MenuEntry finds[] = {{u"比較ﾘｽﾄ内を検索...", QKeySequence::Find, [this] { m_find->Open(); }},
+                               {u"次を検索", QKeySequence(Qt::Key_F3), [this] { m_find->Next(); }},
+                               {u"前を検索", QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { m_find->Previous(); }}};
+    for (size_t i = 0; i < mnFind.size(); ++i)
+        mnFind[i] = Add(mnJb1, this, finds[i]);
 
     QMenu* mnJb2 = menuBar()->addMenu(QStringLiteral("表示設定(&D)"));
-    const char* const disp[3] = {"全てのﾌｧｲﾙを表示", "ﾌｧｲﾙ名と属性が同一は除いて表示",
-                                 "同一ﾌｧｲﾙ名で属性が異なる分だけ表示"};
-    for (int i = 0; i < 3; ++i) {
-        mnDisp[size_t(i)] = mnJb2->addAction(QString::fromUtf8(disp[i]));
+    const char16_t* const disp[kDispModes] = {u"全てのﾌｧｲﾙを表示", u"ﾌｧｲﾙ名と属性が同一は除いて表示",
+                                              u"同一ﾌｧｲﾙ名で属性が異なる分だけ表示"};
+    for (int i = 0; i < kDispModes; ++i) {
+        mnDisp[size_t(i)] =
+            Add(mnJb2, this, {disp[i], QKeySequence(Qt::CTRL | (Qt::Key_1 + i)), [this, i] { mnDisp_Click(i); }});
         mnDisp[size_t(i)]->setCheckable(true);
-        connect(mnDisp[size_t(i)], &QAction::triggered, this, guard([this, i] { mnDisp_Click(i); }));
-        mnDisp[size_t(i)]->setShortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + i)));
     }
     m_list->SetMenus(mnDisp, mnCmpr[1], mnSave);
 }
