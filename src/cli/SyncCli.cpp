@@ -73,11 +73,10 @@ void ReportHeld(const SyncPlan& plan)
 int Apply(const SyncPlan& plan)
 {
     CmprObserver obs;
-    std::vector<SyncOutcome> out;
-    {
-        StopOnSignals stopOnSignals(obs);
-        out = ApplyPlan(plan, obs);
-    }
+    // until the last line is out, a signal ends the run with its status
+    // rather than the process in the middle of the report
+    StopOnSignals stopOnSignals(obs);
+    const std::vector<SyncOutcome> out = ApplyPlan(plan, obs);
     int status = plan.unread.empty() ? 0 : kTrouble;
     for (size_t i = 0; i < plan.actions.size(); ++i) {
         const SyncOutcome& o = out[i];

@@ -4,6 +4,7 @@
 #include "support/TestDir.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
@@ -234,9 +235,13 @@ TEST(Cli, SyncRefusesNestedFoldersAndStopsOnASignal)
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(FLDCMPR_CLI), {"--sync", "update-2", "--apply", d.path("big"), d.path("copy")});
     ASSERT_TRUE(p.waitForStarted());
-    // The signal goes once the first batch is placed: before the plan runs
-    // the default action would end the process, which is no test of it.
-    p.waitForReadyRead(60000);
+    // The signal goes once the plan is writing its first copies: before the
+    // plan runs the default action would end the process, no test of it.
+    QElapsedTimer waited;
+    waited.start();
+    while (QDir(d.path("copy")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot) &&
+           p.state() == QProcess::Running && waited.elapsed() < 60000)
+        ::usleep(1000);
     p.terminate();
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_TRUE(p.exitCode() == 143 || p.exitCode() == 0) << p.exitCode();
