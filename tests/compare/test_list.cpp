@@ -7,13 +7,13 @@
 #include "compare/grid/RowActions.h"
 #include "compare/grid/vSpr.h"
 #include "compare/rows/SortKeys.h"
+#include "compare/window/CompareToolDialog.h"
+#include "compare/window/FilterDialog.h"
 #include "env/Dialogs.h"
 #include "env/NameBytes.h"
 #include "foldertree/view/uTrD.h"
 #include "support/Files.h"
 #include "support/Printers.h"
-#include "ui/CompareToolDialog.h"
-#include "ui/FilterDialog.h"
 #include <QPushButton>
 
 #include <QAbstractItemModelTester>

@@ -5,6 +5,7 @@
 #include "compare/grid/ResultModel.h"
 #include "compare/grid/RowActions.h"
 #include "compare/grid/vSpr.h"
+#include "compare/window/CmprDialogs.h"
 #include "compare/window/SyncActions.h"
 #include "compare/window/WinSettings.h"
 #include "env/Dialogs.h"
@@ -317,14 +318,14 @@ void fmCmpr::SaveTool()
 void fmCmpr::mnTool_Click()
 {
     QString cmd = m_actions->Command();
-    if (Usr::Dlg().EditCompareTool(cmd))
+    if (CmprDlg().EditCompareTool(cmd))
         m_actions->SetCommand(cmd.trimmed());
 }
 
 void fmCmpr::mnFilter_Click()
 {
     QString ex = m_list->exclude, in = m_list->include;
-    if (!Usr::Dlg().EditFilters(ex, in))
+    if (!CmprDlg().EditFilters(ex, in))
         return;
     m_list->exclude = ex;
     m_list->include = in;
