@@ -1,6 +1,7 @@
 #include "app/Main.h"
 #include "app/TermSignal.h"
 #include "app/state/StartArgs.h"
+#include "compare/window/QtCmprDialogs.h"
 #include "env/Dialogs.h"
 #include "env/Error.h"
 #include "env/Fso.h"
@@ -35,6 +36,8 @@ int main(int argc, char** argv)
                                {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
                                 QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")});
     Usr::SetDlg(std::make_unique<QtDialogs>());
+    static QtCmprDialogs cmprDialogs; // asked as long as the window lives
+    SetCmprDlg(&cmprDialogs);
     try {
         Usr::Main(DecodeArguments(argc, argv), app.applicationFilePath());
     } catch (const std::exception& e) {

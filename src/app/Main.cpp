@@ -28,6 +28,7 @@ namespace Usr {
 
 void Main(const QStringList& args, const QString& exePath)
 {
+    SetIniHost();
     sPrgNm = ProgramBaseName(ExeBaseName(exePath));
     Ini();
     sbWait::Instance().Load();

@@ -129,6 +129,7 @@ int Run(const CliOptions& o)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    Usr::SetIniHost();
 #ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN); // a closed output is seen as EPIPE and ends the run quietly
 #endif

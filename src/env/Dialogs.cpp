@@ -19,9 +19,6 @@ public:
     QString InputBox(const QString&, const QString&, const QString&) override { return QString(); }
     QString BrowseFolder(const QString&, const QString&) override { return QString(); }
     QString SaveFile(const QString&, const QString&, const QString&) override { return QString(); }
-    bool EditFilters(QString&, QString&) override { return false; }
-    bool EditCompareTool(QString&) override { return false; }
-    bool ConfirmPlan(const QString&, const PlanNote&, std::vector<PlanLine>&) override { return false; }
     void ShellExecute(const QString&, const QString&) override {}
 };
 

@@ -4,28 +4,6 @@
 // Qt implementation; tests install one that answers and records.
 #include <QString>
 #include <memory>
-#include <vector>
-
-// One action of a plan as its preview lists it, under its group ("ｺﾋﾟｰ",
-// "置き換え(古いﾌｧｲﾙはごみ箱へ)", "ごみ箱へ"); the user may leave it out.
-struct PlanLine {
-    QString group, path; // path: "ﾌｫﾙﾀﾞ2: sub/a.txt"
-    qint64 bytes = 0;
-    bool chosen = true;
-    int side = 0;                // the side it changes: 1 or 2
-    bool writes = false;         // writes `bytes` on that side: a copy or a replace
-    bool replaces = false;       // writes over a file, which the trash keeps on the same volume
-    bool olderOverNewer = false; // a replace that puts an older file over a newer one
-    bool shownOnly = false;      // never carried out (a conflict, an action held back): not tickable
-};
-
-// What a preview shows beside its lines: a note (the filters in force, what
-// could not be read) and each side's free space, against which it weighs
-// what the ticked lines write there.
-struct PlanNote {
-    QString text;
-    qint64 free[3] = {-1, -1, -1}; // by side, 1 and 2; -1 when not known
-};
 
 class IDialogs {
 public:
@@ -46,18 +24,6 @@ public:
     // filters ("CSV (*.csv);;TSV (*.tsv)"); the chosen path, or empty text
     // when cancelled.
     virtual QString SaveFile(const QString& title, const QString& name, const QString& filters) = 0;
-    // The dialog of what a comparison leaves out, filled with the lists;
-    // false when cancelled, otherwise the lists as set (checked patterns).
-    virtual bool EditFilters(QString& exclude, QString& include) = 0;
-    // The dialog of the external compare command, filled with `cmd`; false
-    // when cancelled, otherwise the command as set (checked; empty: the
-    // automatic choice).
-    virtual bool EditCompareTool(QString& cmd) = 0;
-    // The preview of a plan: its lines grouped, with the counts and bytes of
-    // the ticked ones, what they write on each side against its free space,
-    // and the note; true when the user carries it out, with the lines they
-    // left out unchosen.
-    virtual bool ConfirmPlan(const QString& title, const PlanNote& note, std::vector<PlanLine>& lines) = 0;
     // Shell action on a local file or folder: verb "open" or "explore".
     virtual void ShellExecute(const QString& verb, const QString& path) = 0;
 };

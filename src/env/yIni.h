@@ -6,8 +6,26 @@
 #include <QStringList>
 #include <QVariant>
 
+class Fso;
+
+// What the environment operations take from the program that runs them: its
+// folder and base name, where its data goes and the shared file-system
+// service. The program hands them in at start (yIni::SetHost), before any
+// yIni is used; W_UserData writes the two data folders back through it.
+struct IniHost {
+    QString (*programFolder)() = nullptr;  // ends with the separator
+    QString (*userDataFolder)() = nullptr; // ends with the separator
+    Fso& (*fso)() = nullptr;
+    const QString* prgNm = nullptr; // the program's base name, for its shortcuts
+    QString* appFld = nullptr;      // application data folder, computed only
+    QString* usrFld = nullptr;      // user data folder, ends with the separator
+};
+
 class yIni {
 public:
+    static void SetHost(const IniHost& host);
+    static const IniHost& Host();
+
     // --- settings file ---
     void GetTxt(const QString& sFL, bool& bOk);
     void GetGtx(const QString& sGp);

@@ -1,6 +1,6 @@
-#include "app/state/Usr.h"
 #include "env/Dialogs.h"
 #include "env/Error.h"
+#include "env/Fso.h"
 #include "env/PathRules.h"
 #include "env/Shortcut.h"
 #include "env/yIni.h"
@@ -37,23 +37,33 @@ const SpFld kSpecial[] = {
     {0x0027, QStandardPaths::PicturesLocation},      // my pictures
     {0x0028, QStandardPaths::HomeLocation},          // profile
 };
+
+IniHost& TheHost()
+{
+    static IniHost h;
+    return h;
+}
 } // namespace
+
+void yIni::SetHost(const IniHost& host) { TheHost() = host; }
+
+const IniHost& yIni::Host() { return TheHost(); }
 
 void yIni::W_UserData(quintptr nWhnd)
 {
     nOwner = nWhnd;
-    QString prg = Usr::ProgramFolder();
+    const IniHost& h = Host();
+    QString prg = h.programFolder();
     QChar sep = PathSep();
-    Usr::sAppFld = prg + QStringLiteral("apData") + sep;
-    Usr::ChkFso();
-    Usr::sUsrFld = Usr::UserDataFolder();
-    if (!Usr::ChkFso().FolderExists(Usr::sUsrFld))
-        F_CreateFld(Usr::sUsrFld);
+    *h.appFld = prg + QStringLiteral("apData") + sep;
+    *h.usrFld = h.userDataFolder();
+    if (!h.fso().FolderExists(*h.usrFld))
+        F_CreateFld(*h.usrFld);
 }
 
 void yIni::F_CreateFld(const QString& sFd)
 {
-    Fso& fs = Usr::ChkFso();
+    Fso& fs = Host().fso();
     if (fs.FolderExists(sFd))
         return;
     for (const QString& level : IniText::FolderChain(sFd, PathSep())) {
@@ -68,7 +78,7 @@ void yIni::F_CreateFld(const QString& sFd)
 
 void yIni::F_ChkSb(const QString& sPh, const QStringList& Ary)
 {
-    Fso& fs = Usr::ChkFso();
+    Fso& fs = Host().fso();
     for (const QString& name : Ary) {
         QString path = sPh + name;
         if (!fs.FolderExists(path))
@@ -87,14 +97,14 @@ QString yIni::FsGtSpFld(qint32 nFlg)
 
 void yIni::W_Help(const QString& sJob)
 {
-    QString link = Usr::sUsrFld + Usr::sPrgNm + QStringLiteral("_help.lnk");
+    QString link = *Host().usrFld + *Host().prgNm + QStringLiteral("_help.lnk");
     SaveShortcut(link, kHelpBase + IniText::HelpPage(sJob));
     Usr::Dlg().ShellExecute(QStringLiteral("open"), ShortcutFile(link));
 }
 
 void yIni::W_HtmView(const QString& sUrl)
 {
-    QString link = Usr::sUsrFld + QStringLiteral("Wrk") + PathSep() + QStringLiteral("htm_view.lnk");
+    QString link = *Host().usrFld + QStringLiteral("Wrk") + PathSep() + QStringLiteral("htm_view.lnk");
     SaveShortcut(link, sUrl);
     Usr::Dlg().ShellExecute(QStringLiteral("open"), ShortcutFile(link));
 }
@@ -102,9 +112,10 @@ void yIni::W_HtmView(const QString& sUrl)
 void yIni::W_SendTo()
 {
     QString sendTo = FsGtSpFld(9);
-    QString prg = Usr::ProgramFolder();
-    QString exe = prg + Usr::sPrgNm + kExeSuffix;
-    SaveShortcut(sendTo + PathSep() + Usr::sPrgNm + QStringLiteral(".lnk"), exe);
+    const IniHost& h = Host();
+    QString prg = h.programFolder();
+    QString exe = prg + *h.prgNm + kExeSuffix;
+    SaveShortcut(sendTo + PathSep() + *h.prgNm + QStringLiteral(".lnk"), exe);
     Usr::Dlg().MsgBox(exe + QStringLiteral(" のｼｮｰﾄｶｯﾄを ") + sendTo + QStringLiteral(" に作成しました"));
 }
 
@@ -116,6 +127,6 @@ void yIni::W_ExpFd(const QString& sFld, bool bOpn)
         Usr::Dlg().ShellExecute(QStringLiteral("open"), sFld);
         return;
     }
-    if (Usr::ChkFso().FolderExists(sFld))
+    if (Host().fso().FolderExists(sFld))
         Usr::Dlg().ShellExecute(QStringLiteral("explore"), sFld);
 }

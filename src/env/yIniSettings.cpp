@@ -1,8 +1,8 @@
-#include "app/state/Usr.h"
 #include "env/CodePage.h"
 #include "env/Dialogs.h"
 #include "env/DirList.h"
 #include "env/Error.h"
+#include "env/Fso.h"
 #include "env/yIni.h"
 
 #include <QDateTime>
@@ -86,7 +86,7 @@ void yIni::GetTxt(const QString& sFL, bool& bOk)
     qsizetype p = sFile.indexOf(QLatin1String("_DV.xml"), 0, Qt::CaseInsensitive);
     if (p >= 0)
         sFile.replace(p, 7, QStringLiteral(".xml"));
-    Fso& fs = Usr::ChkFso();
+    Fso& fs = Host().fso();
     if (fs.FileExists(sFile))
         sTxt = ReadKeepingUndecodable(fs, sFile);
     else if (fs.SomethingAt(sFile)) // a pipe or a device would hang the read
@@ -198,7 +198,7 @@ void yIni::SetTxt(bool& bOk)
     if (sFile.isEmpty())
         return;
     NameTheEncoding(sTxt);
-    Usr::ChkFso().WriteAnsiTextAtomic(sFile, sTxt);
+    Host().fso().WriteAnsiTextAtomic(sFile, sTxt);
     bOk = true;
 }
 
@@ -223,7 +223,7 @@ QString yIni::KeepDamagedCopy()
     QString kept;
     if (m_damagedCopy.isEmpty() && !sFile.isEmpty()) {
         try {
-            Fso& fs = Usr::ChkFso();
+            Fso& fs = Host().fso();
             QString copy = sFile + QStringLiteral(".bak");
             for (int n = 2; fs.SomethingAt(copy) || DirList::IsLink(copy); ++n)
                 copy = sFile + QStringLiteral(".bak") + QString::number(n);

@@ -1,9 +1,5 @@
 #include "ui/QtDialogs.h"
 
-#include "ui/CompareToolDialog.h"
-#include "ui/FilterDialog.h"
-#include "ui/PlanDialog.h"
-
 #include "env/NameBytes.h"
 #include "env/PathRules.h"
 
@@ -89,31 +85,6 @@ QString QtDialogs::BrowseFolder(const QString& title, const QString& initial)
     if (!chosen && QDir(dir) == QDir(start))
         return QString();
     return StripTrailingSep(QDir::toNativeSeparators(dir));
-}
-
-bool QtDialogs::EditFilters(QString& exclude, QString& include)
-{
-    FilterDialog d(exclude, include, Owner());
-    if (d.exec() != QDialog::Accepted)
-        return false;
-    exclude = d.Exclude();
-    include = d.Include();
-    return true;
-}
-
-bool QtDialogs::EditCompareTool(QString& cmd)
-{
-    CompareToolDialog d(cmd, Owner());
-    if (d.exec() != QDialog::Accepted)
-        return false;
-    cmd = d.Command();
-    return true;
-}
-
-bool QtDialogs::ConfirmPlan(const QString& title, const PlanNote& note, std::vector<PlanLine>& lines)
-{
-    PlanDialog d(title, note, lines, Owner());
-    return d.exec() == QDialog::Accepted && (d.Take(lines), true);
 }
 
 QString QtDialogs::SaveFile(const QString& title, const QString& name, const QString& filters)

@@ -12,8 +12,5 @@ public:
     QString InputBox(const QString& prompt, const QString& title, const QString& def) override;
     QString BrowseFolder(const QString& title, const QString& initial) override;
     QString SaveFile(const QString& title, const QString& name, const QString& filters) override;
-    bool EditFilters(QString& exclude, QString& include) override;
-    bool EditCompareTool(QString& cmd) override;
-    bool ConfirmPlan(const QString& title, const PlanNote& note, std::vector<PlanLine>& lines) override;
     void ShellExecute(const QString& verb, const QString& path) override;
 };

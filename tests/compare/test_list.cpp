@@ -8,14 +8,14 @@
 #include "compare/grid/vSpr.h"
 #include "compare/rows/SortKeys.h"
 #include "compare/window/CmprSettings.h"
+#include "compare/window/CompareToolDialog.h"
+#include "compare/window/FilterDialog.h"
 #include "compare/window/SyncActions.h"
 #include "env/Dialogs.h"
 #include "env/NameBytes.h"
 #include "foldertree/view/uTrD.h"
 #include "support/Files.h"
 #include "support/Printers.h"
-#include "ui/CompareToolDialog.h"
-#include "ui/FilterDialog.h"
 #include <QPushButton>
 
 #include <QAbstractItemModelTester>

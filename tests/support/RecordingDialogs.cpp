@@ -29,6 +29,10 @@ static RecordingDialogs* Install(std::unique_ptr<IDialogs>& old)
     return p;
 }
 
-DialogsScope::DialogsScope() : dlg(*Install(m_old)) {}
+DialogsScope::DialogsScope() : dlg(*Install(m_old)), m_oldCmpr(SetCmprDlg(&dlg)) {}
 
-DialogsScope::~DialogsScope() { Usr::SetDlg(std::move(m_old)); }
+DialogsScope::~DialogsScope()
+{
+    SetCmprDlg(m_oldCmpr);
+    Usr::SetDlg(std::move(m_old));
+}

@@ -1,14 +1,16 @@
 #pragma once
 // A dialog service for tests: records every message and shell call and
-// answers input boxes, questions and browse dialogs from queues.
+// answers input boxes, questions, browse dialogs and the comparison
+// window's dialogs from queues.
+#include "compare/act/PlanTotals.h"
+#include "compare/window/CmprDialogs.h"
 #include "env/Dialogs.h"
-#include "env/PlanTotals.h"
 
 #include <QStringList>
 #include <deque>
 #include <utility>
 
-class RecordingDialogs : public IDialogs {
+class RecordingDialogs : public IDialogs, public ICmprDialogs {
 public:
     void MsgBox(const QString& text) override { messages.append(text); }
     bool YesNo(const QString& text) override
@@ -89,7 +91,7 @@ public:
     std::deque<QStringList> planAnswers;                   // paths left out; none left: cancelled
 };
 
-// Installs a RecordingDialogs for the life of the object.
+// Installs a RecordingDialogs as both services for the life of the object.
 class DialogsScope {
 public:
     DialogsScope();
@@ -100,4 +102,7 @@ private:
 
 public:
     RecordingDialogs& dlg;
+
+private:
+    ICmprDialogs* m_oldCmpr; // set once dlg is bound
 };

@@ -1,4 +1,4 @@
-#include "ui/PlanDialog.h"
+#include "compare/window/PlanDialog.h"
 #include "ui/QtDialogs.h"
 #include "ui/QtLang.h"
 #include "ui/ScreenFit.h"

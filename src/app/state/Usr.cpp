@@ -41,6 +41,16 @@ void ReleaseShared()
     oIni.reset();
 }
 
+void SetIniHost()
+{
+    yIni::SetHost({.programFolder = &ProgramFolder,
+                   .userDataFolder = &UserDataFolder,
+                   .fso = &ChkFso,
+                   .prgNm = &sPrgNm,
+                   .appFld = &sAppFld,
+                   .usrFld = &sUsrFld});
+}
+
 QString ProgramBaseName(const QString& exeBaseName)
 {
     if (exeBaseName.right(3).toLower() == QLatin1String("_dv"))

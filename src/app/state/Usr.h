@@ -26,6 +26,9 @@ Fso& ChkFso();
 yIni& Ini();
 // Releases the shared objects (program end and tests).
 void ReleaseShared();
+// Hands yIni the program's folder and name, its data folders and the shared
+// file-system service: done at start by the window, the CLI and the tests.
+void SetIniHost();
 
 // Executable base name without a trailing "_dv" (any case).
 QString ProgramBaseName(const QString& exeBaseName);

@@ -1,8 +1,8 @@
 #include "compare/window/CmprSettings.h"
 
 #include "app/state/Usr.h"
+#include "compare/window/CmprDialogs.h"
 #include "compare/window/WinSettings.h"
-#include "env/Dialogs.h"
 #include "env/yIni.h"
 #include "ui/Guard.h"
 
@@ -68,7 +68,7 @@ void CmprSettings::Changed(Change c)
 void CmprSettings::EditFilters()
 {
     QString ex = m_exclude, in = m_include;
-    if (!Usr::Dlg().EditFilters(ex, in))
+    if (!CmprDlg().EditFilters(ex, in))
         return;
     m_exclude = ex;
     m_include = in;

@@ -3,6 +3,7 @@
 #include "app/state/Usr.h"
 #include "compare/act/SyncRun.h"
 #include "compare/run/CmprRun.h"
+#include "compare/window/CmprDialogs.h"
 #include "compare/window/CmprList.h"
 #include "compare/window/CmprSettings.h"
 #include "compare/window/WaitProgress.h"
@@ -154,7 +155,7 @@ void SyncActions::Carry(SyncPlan plan, const QString& title)
         lines.push_back(l);
     }
     PlanNote note{NoteOf(plan, m_how.Exclude(), m_how.Include()), {-1, FreeOn(m_list.Fld1()), FreeOn(m_list.Fld2())}};
-    if (!Usr::Dlg().ConfirmPlan(title, note, lines))
+    if (!CmprDlg().ConfirmPlan(title, note, lines))
         return;
     std::vector<SyncAction> all = std::move(plan.actions);
     for (size_t i = 0; i < all.size(); ++i)

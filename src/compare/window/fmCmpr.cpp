@@ -5,6 +5,7 @@
 #include "compare/grid/ResultModel.h"
 #include "compare/grid/RowActions.h"
 #include "compare/grid/vSpr.h"
+#include "compare/window/CmprDialogs.h"
 #include "compare/window/CmprSettings.h"
 #include "compare/window/SyncActions.h"
 #include "compare/window/WinSettings.h"
@@ -232,7 +233,7 @@ void fmCmpr::SaveTool()
 void fmCmpr::mnTool_Click()
 {
     QString cmd = m_actions->Command();
-    if (Usr::Dlg().EditCompareTool(cmd))
+    if (CmprDlg().EditCompareTool(cmd))
         m_actions->SetCommand(cmd.trimmed());
 }
 

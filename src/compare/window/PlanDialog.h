@@ -4,7 +4,7 @@
 // what the ticked lines write on each side against its free space, which
 // follow the boxes as the user ticks them. Nothing is done unless the user
 // confirms; when the ticked lines do not fit, 実行 asks again.
-#include "env/PlanTotals.h"
+#include "compare/act/PlanTotals.h"
 
 #include <QDialog>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "ui/FilterDialog.h"
+#include "compare/window/FilterDialog.h"
 
 #include "compare/engine/WalkFilter.h"
 #include "env/Dialogs.h"

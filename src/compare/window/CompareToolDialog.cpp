@@ -1,4 +1,4 @@
-#include "ui/CompareToolDialog.h"
+#include "compare/window/CompareToolDialog.h"
 
 #include "env/CompareTool.h"
 #include "env/Dialogs.h"

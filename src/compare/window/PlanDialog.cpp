@@ -1,6 +1,7 @@
-#include "ui/PlanDialog.h"
+#include "compare/window/PlanDialog.h"
 
 #include "compare/rows/GridRow.h"
+#include "env/Dialogs.h"
 #include "env/NameBytes.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // bytes of each group, and on each side what the ticked copies and replaces
 // write against the free space there. A replaced file goes to the trash on
 // its own volume, so replacing frees nothing: the whole new file counts.
-#include "env/Dialogs.h"
+#include "compare/act/PlanLine.h"
 
 #include <QHash>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "env/PlanTotals.h"
+#include "compare/act/PlanTotals.h"
 
 #include <QLocale>
 
