@@ -123,11 +123,11 @@ void SetValue(CliOptions& o, const QString& name, const QString& v)
         if (o.rule.tolerance != CmprRule::WholeHours)
             o.rule.tolerance = v == u"2s" ? CmprRule::TwoSeconds : CmprRule::None;
     } else if (name == u"--sync") {
-        if (!PlanOf(v))
+        o.sync = PlanOf(v);
+        if (!o.sync)
             throw UsageError(Bad(QStringLiteral("--sync には update-2、update-1、update-both、mirror-2、mirror-1 の"
                                                 "どれかを指定して下さい"),
                                  v));
-        o.sync = v;
     } else if (name == u"--exclude" || name == u"--include") {
         (name == u"--exclude" ? o.exclude : o.include) << v;
     } else if (name == u"--exclude-from") {
@@ -186,9 +186,9 @@ void Check(const CliOptions& o)
         throw UsageError(QStringLiteral("--header と --bytes は tsv と csv のｵﾌﾟｼｮﾝです"));
     if (o.bom && o.format != OutFormat::Csv)
         throw UsageError(QStringLiteral("--bom は csv のｵﾌﾟｼｮﾝです"));
-    if (o.apply && o.sync.isEmpty())
+    if (o.apply && !o.sync)
         throw UsageError(QStringLiteral("--apply は --sync と一緒に使います"));
-    if (!o.sync.isEmpty() && o.Stores())
+    if (o.sync && o.Stores())
         throw UsageError(
             QStringLiteral("--sync と --store、--db は一緒に使えません(--sync は比較結果ﾌｧｲﾙに書きません)"));
 }

@@ -1,14 +1,15 @@
 #pragma once
 // The command line of fldcmpr-cli: what it asks for, and its help.
+#include "cli/PrintSettings.h"
+#include "compare/act/SyncPlan.h"
 #include "compare/engine/CmprRule.h"
 #include "compare/engine/Walker.h"
 #include "compare/rows/DispMode.h"
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <stdexcept>
-
-enum class OutFormat { Tsv, Csv, Json };
 
 struct CliOptions {
     DispMode mode = DispMode::All;
@@ -25,7 +26,7 @@ struct CliOptions {
     WalkOptions walk;             // readers per side
     QStringList exclude, include; // pattern lists as given
     QStringList excludeFrom;      // files of exclusion patterns, one a line
-    QString sync;                 // a plan to print or carry out (see PlanOf); empty: none
+    std::optional<PlanKind> sync; // a plan to print or carry out; none: the rows
     bool apply = false;           // carry the plan out
     bool Filtered() const { return !exclude.isEmpty() || !include.isEmpty() || !excludeFrom.isEmpty(); }
     QStringList folders;

@@ -29,7 +29,7 @@ void Err(const QString& text) { std::fprintf(stderr, "fldcmpr-cli: %s\n", ShownN
 // program's own store, whose data folder is made when missing.
 QString StorePath(const CliOptions& o)
 {
-    if (!o.Stores() || !o.sync.isEmpty())
+    if (!o.Stores() || o.sync)
         return QString();
     if (!o.db.isEmpty())
         return o.db;
@@ -60,6 +60,37 @@ WalkFilter Filter(const CliOptions& o)
     return WalkFilter(o.exclude, o.include, lines);
 }
 
+// The comparison the options ask for: the CLI's only place that makes one.
+CmprRequest RequestOf(const CliOptions& o)
+{
+    CmprRequest req;
+    req.sFld1 = o.folders[0];
+    req.sFld2 = o.folders[1];
+    req.rule = o.rule;
+    req.walk = o.walk;
+    req.walk.stamps = o.sync.has_value(); // a plan checks each file again against these
+    req.filter = Filter(o);
+    req.fso = &Usr::ChkFso();
+    req.storePath = StorePath(o);
+    return req;
+}
+
+// What the printing of the rows takes from the options.
+PrintSettings PrintOf(const CliOptions& o)
+{
+    PrintSettings s;
+    s.format = o.format;
+    s.mode = o.mode;
+    s.header = o.header;
+    s.bytes = o.bytes;
+    s.bom = o.bom;
+    s.summary = o.summary;
+    s.quiet = o.quiet;
+    s.differ = o.rule.criterion != CmprRule::Time;
+    s.leftOut = o.Filtered();
+    return s;
+}
+
 int PrintThreads() { return int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u)); }
 
 int Status(const CmprCounts& n)
@@ -75,22 +106,13 @@ int Status(const CmprCounts& n)
 // before any row is printed.
 int Run(const CliOptions& o)
 {
-    CmprRequest req;
-    req.sFld1 = o.folders[0];
-    req.sFld2 = o.folders[1];
-    req.rule = o.rule;
-    req.walk = o.walk;
-    req.walk.stamps = !o.sync.isEmpty(); // a plan checks each file again against these
-    req.filter = Filter(o);
-    req.fso = &Usr::ChkFso();
-    req.storePath = StorePath(o);
     CmprObserver quiet;
-    CmprRun run(std::move(req), quiet);
+    CmprRun run(RequestOf(o), quiet);
     const CmprResult& r = run.Compare();
     for (const WalkSkip& s : r.Skipped())
         Err(QStringLiteral("読めないため除きました: ") + s.path + QStringLiteral(" (") + s.reason + QLatin1Char(')'));
-    if (!o.sync.isEmpty())
-        return RunSync(o, r);
+    if (o.sync)
+        return RunSync({*o.sync, o.apply, o.rule.tolerance}, r);
     run.StoreBegin();
     const int status = Status(r.Counts());
     Output out(stdout);
@@ -98,7 +120,7 @@ int Run(const CliOptions& o)
     try {
         // with a store, its thread has the other core; without, the rows
         // are all the work left
-        PrintRows(o, r, out, !o.Stores() && o.walk.readers != 1 ? PrintThreads() : 1);
+        PrintRows(PrintOf(o), r, out, !o.Stores() && o.walk.readers != 1 ? PrintThreads() : 1);
     } catch (const OutputClosed&) {
         // the reader has what it wanted: the status still tells the result
     } catch (...) {
