@@ -9,7 +9,9 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <span>
 #include <stdexcept>
+#include <string>
 
 struct CliOptions {
     DispMode mode = DispMode::All;
@@ -41,6 +43,19 @@ public:
 private:
     QString m_text;
 };
+
+// An option of the command line: its names, its value, what it sets, and
+// its lines in --help.
+struct CliOption {
+    const char* names[2]; // as the help lists them: "-q", "--quiet"; the second may be null
+    const char* value;    // the value's name in the help ("0|1|2"); null for an option without one
+    void (*set)(CliOptions& o, const QString& value); // null for "--", which ends the options
+    const char* help; // lines separated by \n; an empty first line puts the text below the names
+    // "-q, --quiet", "--mode 0|1|2"
+    std::string Label() const;
+};
+// Every option, in the order of --help.
+std::span<const CliOption> CliOptionTable();
 
 // The arguments after the program's name. Throws UsageError.
 CliOptions ParseCli(const QStringList& args);
