@@ -1,14 +1,17 @@
 #pragma once
 // The command line of fldcmpr-cli: what it asks for, and its help.
+#include "cli/PrintSettings.h"
+#include "compare/act/SyncPlan.h"
 #include "compare/engine/CmprRule.h"
 #include "compare/engine/Walker.h"
 #include "compare/rows/DispMode.h"
 
 #include <QString>
 #include <QStringList>
+#include <optional>
+#include <span>
 #include <stdexcept>
-
-enum class OutFormat { Tsv, Csv, Json };
+#include <string>
 
 struct CliOptions {
     DispMode mode = DispMode::All;
@@ -25,7 +28,7 @@ struct CliOptions {
     WalkOptions walk;             // readers per side
     QStringList exclude, include; // pattern lists as given
     QStringList excludeFrom;      // files of exclusion patterns, one a line
-    QString sync;                 // a plan to print or carry out (see PlanOf); empty: none
+    std::optional<PlanKind> sync; // a plan to print or carry out; none: the rows
     bool apply = false;           // carry the plan out
     bool Filtered() const { return !exclude.isEmpty() || !include.isEmpty() || !excludeFrom.isEmpty(); }
     QStringList folders;
@@ -40,6 +43,19 @@ public:
 private:
     QString m_text;
 };
+
+// An option of the command line: its names, its value, what it sets, and
+// its lines in --help.
+struct CliOption {
+    const char* names[2]; // as the help lists them: "-q", "--quiet"; the second may be null
+    const char* value;    // the value's name in the help ("0|1|2"); null for an option without one
+    void (*set)(CliOptions& o, const QString& value); // null for "--", which ends the options
+    const char* help; // lines separated by \n; an empty first line puts the text below the names
+    // "-q, --quiet", "--mode 0|1|2"
+    std::string Label() const;
+};
+// Every option, in the order of --help.
+std::span<const CliOption> CliOptionTable();
 
 // The arguments after the program's name. Throws UsageError.
 CliOptions ParseCli(const QStringList& args);

@@ -80,27 +80,27 @@ QString Absolute(const QString& path) { return QDir::cleanPath(QDir::current().a
 LineStyle StyleOf(OutFormat f) { return f == OutFormat::Csv ? LineStyle::Csv : LineStyle::Tsv; }
 } // namespace
 
-bool PrintSink::Shown(CmprCode code) const { return !m_o.quiet && ShownInMode(m_o.mode, code); }
+bool PrintSink::Shown(CmprCode code) const { return !m_s.quiet && ShownInMode(m_s.mode, code); }
 
 void PrintSink::Begin()
 {
-    if (m_o.quiet)
+    if (m_s.quiet)
         return;
-    if (m_o.bom)
+    if (m_s.bom)
         m_out.Text() += QChar(0xFEFF);
-    if (m_o.header)
-        AppendHeaderLine(m_out.Text(), StyleOf(m_o.format));
+    if (m_s.header)
+        AppendHeaderLine(m_out.Text(), StyleOf(m_s.format));
 }
 
 void PrintSink::Row(const CmprRow& r)
 {
     if (!Shown(r.cd))
         return;
-    if (m_o.format == OutFormat::Json) {
+    if (m_s.format == OutFormat::Json) {
         Json(r);
     } else {
         GridRow g{r.sPh, r.sFL, r.sED(), r.sU1, r.sU2, r.nS1, r.nS2};
-        AppendRowLine(m_out.Text(), g, StyleOf(m_o.format), m_o.bytes ? SizeStyle::Bytes : SizeStyle::Grouped);
+        AppendRowLine(m_out.Text(), g, StyleOf(m_s.format), m_s.bytes ? SizeStyle::Bytes : SizeStyle::Grouped);
     }
     m_out.Spill();
 }
@@ -122,17 +122,16 @@ void PrintSink::Json(const CmprRow& r)
 void PrintSink::End(const QString& sFld1, const QString& sFld2, const CmprCounts& n)
 {
     const QString a1 = Absolute(sFld1), a2 = Absolute(sFld2);
-    if (m_o.summary && m_o.format == OutFormat::Json)
-        m_out.Text() += SummaryJson(a1, a2, n, m_o.rule.criterion != CmprRule::Time, m_o.Filtered());
+    if (m_s.summary && m_s.format == OutFormat::Json)
+        m_out.Text() += SummaryJson(a1, a2, n, m_s.differ, m_s.leftOut);
     m_out.Flush();
-    if (m_o.summary && m_o.format != OutFormat::Json)
-        std::fputs(SummaryText(a1, a2, n, m_o.rule.criterion != CmprRule::Time, m_o.Filtered()).toUtf8().constData(),
-                   stderr);
+    if (m_s.summary && m_s.format != OutFormat::Json)
+        std::fputs(SummaryText(a1, a2, n, m_s.differ, m_s.leftOut).toUtf8().constData(), stderr);
 }
 
-void PrintRows(const CliOptions& o, const CmprResult& r, Output& out, int threads)
+void PrintRows(const PrintSettings& s, const CmprResult& r, Output& out, int threads)
 {
-    PrintSink print(o, out);
+    PrintSink print(s, out);
     if (threads <= 1) {
         r.Emit(print);
         return;
@@ -144,9 +143,9 @@ void PrintRows(const CliOptions& o, const CmprResult& r, Output& out, int thread
     auto start = [&] {
         const size_t from = next;
         next = std::min(n, next + kPlaces);
-        pieces.push_back(std::async(std::launch::async, [&o, &r, from, to = next] {
+        pieces.push_back(std::async(std::launch::async, [&s, &r, from, to = next] {
             Output text(nullptr);
-            PrintSink piece(o, text);
+            PrintSink piece(s, text);
             r.EmitRows(piece, from, to);
             return text.Take();
         }));

@@ -1,13 +1,13 @@
 #pragma once
 // The rows of a display mode written to the output in a format (tab- or
 // comma-separated lines, or a JSON object a line), and the summary of a run.
-#include "cli/CliOptions.h"
 #include "cli/Output.h"
+#include "cli/PrintSettings.h"
 #include "compare/engine/CmprEngine.h"
 
 class PrintSink : public RowSink {
 public:
-    PrintSink(const CliOptions& o, Output& out) : m_o(o), m_out(out) {}
+    PrintSink(const PrintSettings& s, Output& out) : m_s(s), m_out(out) {}
     void Begin() override;
     void Row(const CmprRow& r) override;
     void End(const QString& sFld1, const QString& sFld2, const CmprCounts& n) override;
@@ -15,14 +15,14 @@ public:
 private:
     bool Shown(CmprCode code) const;
     void Json(const CmprRow& r);
-    const CliOptions& m_o;
+    const PrintSettings m_s;
     Output& m_out;
 };
 
 // All of a result printed: header, rows, summary. With more than one
 // thread the rows are formatted a piece at a time on that many threads and
 // written in order, the same text as one thread writes.
-void PrintRows(const CliOptions& o, const CmprResult& r, Output& out, int threads);
+void PrintRows(const PrintSettings& s, const CmprResult& r, Output& out, int threads);
 
 // The summary: the two compared folders, the count of each code, the rows
 // and what could not be read. As "key: value" lines, or as one JSON object

@@ -99,15 +99,15 @@ int Apply(const SyncPlan& plan)
 }
 } // namespace
 
-int RunSync(const CliOptions& o, const CmprResult& r)
+int RunSync(const SyncSettings& s, const CmprResult& r)
 {
-    const SyncPlan plan = MakePlan(r, *PlanOf(o.sync), o.rule.tolerance);
+    const SyncPlan plan = MakePlan(r, s.plan, s.tolerance);
     if (!plan.refused.isEmpty()) {
         Warn(plan.refused + QStringLiteral(": ﾌｫﾙﾀﾞを揃えることはできません"));
         return kTrouble;
     }
     ReportHeld(plan);
-    if (o.apply)
+    if (s.apply)
         return Apply(plan);
     for (const SyncAction& a : plan.actions)
         Put(stdout, Line(a));

@@ -29,7 +29,7 @@ void Err(const QString& text) { std::fprintf(stderr, "fldcmpr-cli: %s\n", ShownN
 // program's own store, whose data folder is made when missing.
 QString StorePath(const CliOptions& o)
 {
-    if (!o.Stores() || !o.sync.isEmpty())
+    if (!o.Stores() || o.sync)
         return QString();
     if (!o.db.isEmpty())
         return o.db;
@@ -60,16 +60,7 @@ WalkFilter Filter(const CliOptions& o)
     return WalkFilter(o.exclude, o.include, lines);
 }
 
-int PrintThreads() { return int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u)); }
-
-int Status(const CmprCounts& n)
-{
-    if (n.skipped > 0)
-        return kTrouble;
-    return n.rows == n.Of(CmprCode::Same) ? kSame : kDiffer;
-}
-
-// The request of the options: this program's one place that makes one.
+// The comparison the options ask for: the CLI's only place that makes one.
 CmprRequest RequestOf(const CliOptions& o)
 {
     CmprRequest req;
@@ -81,6 +72,31 @@ CmprRequest RequestOf(const CliOptions& o)
     req.fso = &Usr::ChkFso();
     req.storePath = StorePath(o);
     return req;
+}
+
+// What the printing of the rows takes from the options.
+PrintSettings PrintOf(const CliOptions& o)
+{
+    PrintSettings s;
+    s.format = o.format;
+    s.mode = o.mode;
+    s.header = o.header;
+    s.bytes = o.bytes;
+    s.bom = o.bom;
+    s.summary = o.summary;
+    s.quiet = o.quiet;
+    s.differ = o.rule.criterion != CmprRule::Time;
+    s.leftOut = o.Filtered();
+    return s;
+}
+
+int PrintThreads() { return int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u)); }
+
+int Status(const CmprCounts& n)
+{
+    if (n.skipped > 0)
+        return kTrouble;
+    return n.rows == n.Of(CmprCode::Same) ? kSame : kDiffer;
 }
 
 void ReportSkipped(const CmprResult& r)
@@ -99,11 +115,11 @@ int Run(const CliOptions& o)
     int status = kTrouble;
     std::exception_ptr printFailed; // the rows are stored all the same
     CmprNeeds needs;
-    needs.stamps = !o.sync.isEmpty(); // a plan checks each file again against these
+    needs.stamps = o.sync.has_value(); // a plan checks each file again against these
     needs.use = [&](const CmprResult& r) {
         ReportSkipped(r);
-        if (!o.sync.isEmpty()) {
-            status = RunSync(o, r);
+        if (o.sync) {
+            status = RunSync({*o.sync, o.apply, o.rule.tolerance}, r);
             return;
         }
         status = Status(r.Counts());
@@ -111,7 +127,7 @@ int Run(const CliOptions& o)
         try {
             // with a store, its thread has the other core; without, the
             // rows are all the work left
-            PrintRows(o, r, out, !o.Stores() && o.walk.readers != 1 ? PrintThreads() : 1);
+            PrintRows(PrintOf(o), r, out, !o.Stores() && o.walk.readers != 1 ? PrintThreads() : 1);
         } catch (const OutputClosed&) {
             // the reader has what it wanted: the status still tells the result
         } catch (...) {

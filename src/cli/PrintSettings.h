@@ -1,0 +1,15 @@
+#pragma once
+// What a printed result is asked for: its format, the rows of a display
+// mode, and what goes before and after them.
+#include "compare/rows/DispMode.h"
+
+enum class OutFormat { Tsv, Csv, Json };
+
+struct PrintSettings {
+    OutFormat format = OutFormat::Tsv;
+    DispMode mode = DispMode::All;
+    bool header = false, bytes = false, bom = false;
+    bool summary = false, quiet = false;
+    bool differ = false;  // the summary counts 1≠2 (a size or content criterion is in use)
+    bool leftOut = false; // the summary counts what the patterns left out
+};
