@@ -30,8 +30,10 @@ Fso& ChkFso()
 
 yIni& Ini()
 {
-    if (!oIni)
+    if (!oIni) {
+        SetIniHost(); // the settings object works with this program's places
         oIni = std::make_unique<yIni>();
+    }
     return *oIni;
 }
 
