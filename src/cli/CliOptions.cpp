@@ -97,6 +97,12 @@ const CliOption kOptions[] = {
      .set = [](CliOptions& o, const QString&) { o.rule.criterion = std::max(o.rule.criterion, CmprRule::Content); },
      .help = "更新日時が同じ(許容差の内)でも内容が違えば 1≠2 とする(ｻｲｽﾞが\n"
              "違えば読まずに 1≠2。同じｻｲｽﾞの組だけ内容を比べます)"},
+    {.names = {"--content-only"},
+     .value = nullptr,
+     .set = [](CliOptions& o, const QString&) { o.rule.criterion = CmprRule::ContentOnly; },
+     .help = "内容だけで比べる: 内容が同じなら更新日時にかかわらず 1=2、違えば\n"
+             "更新日時(ﾅﾉ秒まで。許容差は使い、分までの比較はしません)で 1>2 か\n"
+             "2>1、日時が同じなら 1≠2(ｻｲｽﾞが違えば読みません)"},
     // the tolerances: --ignore-hours, which includes 2 s, wins over --tolerance
     {.names = {"--tolerance"},
      .value = "0|2s",

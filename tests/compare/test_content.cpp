@@ -51,10 +51,11 @@ TEST_F(Content, EachCriterionAndToleranceGivesItsCodes)
     Pair("threehours", "abc", "abc", 0, 3 * 3600); // not a zone shift
     Pair("newer", "abc", "abx", 0, 600);           // differs in time: keeps its code
     Pair("empty", "", "", 0, 0);
+    Pair("fatbytes", "abc", "abd", 0, 2); // other bytes 2 s apart
     using C = CmprRule;
-    const std::map<QString, QString> byTime = {{"size", "1=2"},       {"bytes", "1=2"}, {"same", "1=2"},
-                                               {"fat", "2>1"},        {"hour", "2>1"},  {"twohours", "1>2"},
-                                               {"threehours", "2>1"}, {"newer", "2>1"}, {"empty", "1=2"}};
+    const std::map<QString, QString> byTime = {
+        {"size", "1=2"},     {"bytes", "1=2"},      {"same", "1=2"},  {"fat", "2>1"},   {"hour", "2>1"},
+        {"twohours", "1>2"}, {"threehours", "2>1"}, {"newer", "2>1"}, {"empty", "1=2"}, {"fatbytes", "2>1"}};
     EXPECT_EQ(Codes(CmprRule()), byTime);
     EXPECT_EQ(counts.Of(CmprCode::Differ), 0);
     auto bySize = byTime;
@@ -64,9 +65,10 @@ TEST_F(Content, EachCriterionAndToleranceGivesItsCodes)
     byContent["bytes"] = "1≠2";
     EXPECT_EQ(Codes(Rule(C::Content)), byContent);
     EXPECT_EQ(counts.Of(CmprCode::Differ), 2);
-    EXPECT_EQ(counts.rows, 9);
+    EXPECT_EQ(counts.rows, 10);
     auto twoSec = byContent;
     twoSec["fat"] = "1=2";
+    twoSec["fatbytes"] = "1≠2";
     EXPECT_EQ(Codes(Rule(C::Content, C::TwoSeconds)), twoSec);
     auto hours = twoSec;
     hours["hour"] = "1=2";
@@ -74,8 +76,18 @@ TEST_F(Content, EachCriterionAndToleranceGivesItsCodes)
     EXPECT_EQ(Codes(Rule(C::Content, C::WholeHours)), hours);
     // a tolerance alone never looks at sizes
     auto timeHours = byTime;
-    timeHours["fat"] = timeHours["hour"] = timeHours["twohours"] = "1=2";
+    timeHours["fat"] = timeHours["fatbytes"] = timeHours["hour"] = timeHours["twohours"] = "1=2";
     EXPECT_EQ(Codes(Rule(C::Time, C::WholeHours)), timeHours);
+    // by content alone: equal bytes whatever the times, other bytes by the
+    // full time under the tolerance
+    std::map<QString, QString> only;
+    for (const auto& [name, code] : byTime)
+        only[name] = "1=2";
+    only["size"] = only["bytes"] = "1≠2";
+    only["newer"] = only["fatbytes"] = "2>1";
+    EXPECT_EQ(Codes(Rule(C::ContentOnly)), only);
+    only["fatbytes"] = "1≠2";
+    EXPECT_EQ(Codes(Rule(C::ContentOnly, C::TwoSeconds)), only);
 }
 
 TEST(Tolerance, TwoSecondsAndWholeHoursEitherWay)

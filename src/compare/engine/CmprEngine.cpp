@@ -31,8 +31,11 @@ void ThrowIfStopping(const CmprObserver& obs)
 std::pair<WalkResult, WalkResult> WalkBoth(const CmprInput& in, CmprObserver& obs, CmprProgress& p)
 {
     std::atomic<qint64> seen{0};
+    WalkOptions opt = in.walk;
+    if (in.rule.criterion == CmprRule::ContentOnly)
+        opt.stamps = true; // the full modification times tell other bytes apart
     auto walk = [&](const QString& f) {
-        WalkResult w = WalkFolder(f, seen, &obs.stop, in.walk, &in.filter);
+        WalkResult w = WalkFolder(f, seen, &obs.stop, opt, &in.filter);
         KeyWalk(w); // where the walker has not made the keys, they are made on its thread
         return w;
     };
@@ -69,32 +72,60 @@ CmprCode SetCmprCd(qint64 mtime1, qint64 mtime2)
     return c == 0 ? CmprCode::Same : (c > 0 ? CmprCode::Newer1 : CmprCode::Newer2);
 }
 
-bool WithinTolerance(qint64 t1, qint64 t2, CmprRule::Tolerance tol)
+bool WithinToleranceNs(qint64 ns1, qint64 ns2, CmprRule::Tolerance tol)
 {
     if (tol == CmprRule::None)
         return false;
-    const qint64 d = t1 > t2 ? t1 - t2 : t2 - t1;
-    if (d <= 2)
+    constexpr qint64 s = 1000000000;
+    const qint64 d = ns1 > ns2 ? ns1 - ns2 : ns2 - ns1;
+    if (d <= 2 * s)
         return true;
-    return tol == CmprRule::WholeHours && ((d >= 3598 && d <= 3602) || (d >= 7198 && d <= 7202));
+    return tol == CmprRule::WholeHours && ((d >= 3598 * s && d <= 3602 * s) || (d >= 7198 * s && d <= 7202 * s));
 }
 
+bool WithinTolerance(qint64 t1, qint64 t2, CmprRule::Tolerance tol)
+{
+    constexpr qint64 s = 1000000000;
+    return WithinToleranceNs(t1 * s, t2 * s, tol);
+}
+
+namespace {
+// The code of a pair by its full modification times (ns) under the
+// tolerance; `agree` where they agree.
+CmprCode FullTimeCode(const FileStamp& s1, const FileStamp& s2, CmprRule::Tolerance tol, CmprCode agree)
+{
+    if (s1.mtimeNs == s2.mtimeNs || WithinToleranceNs(s1.mtimeNs, s2.mtimeNs, tol))
+        return agree;
+    return s1.mtimeNs > s2.mtimeNs ? CmprCode::Newer1 : CmprCode::Newer2;
+}
+} // namespace
+
+// By time with the size or content, pairs of the same time whose size or
+// bytes differ become 1≠2. By content alone, equal bytes are 1=2 and other
+// bytes (another size among them) are told apart by the full times. Only
+// pairs of equal size are read.
 void CmprResult::CheckContents(const CmprRule& rule, CmprObserver& obs, CmprProgress& p)
 {
     const auto &w1 = m_1.w, &w2 = m_2.w;
+    const bool only = rule.criterion == CmprRule::ContentOnly;
+    auto byTime = [&](size_t i, CmprCode agree) {
+        return FullTimeCode(w1.stamps[i], w2.stamps[size_t(m_1.partner[i])], rule.tolerance, agree);
+    };
     std::vector<size_t> which;
     std::vector<ContentPair> pairs;
     for (size_t i = 0; i < w1.files.size(); ++i) {
-        if (m_code[i] != CmprCode::Same)
+        if (m_1.partner[i] == kNoMatch || (!only && m_code[i] != CmprCode::Same))
             continue;
         const WalkFile& f = w1.files[i];
         const WalkFile& g = w2.files[size_t(m_1.partner[i])];
         if (f.size != g.size) { // a size difference decides without reading
-            m_code[i] = CmprCode::Differ;
-        } else if (rule.criterion == CmprRule::Content && f.size > 0) {
+            m_code[i] = only ? byTime(i, CmprCode::Differ) : CmprCode::Differ;
+        } else if (rule.criterion >= CmprRule::Content && f.size > 0) {
             which.push_back(i);
             pairs.push_back(
                 {FullPath(m_fld1, w1.Folder(f), w1.Name(f)), FullPath(m_fld2, w2.Folder(g), w2.Name(g)), f.size});
+        } else if (only) {
+            m_code[i] = CmprCode::Same; // both empty
         }
     }
     if (pairs.empty())
@@ -107,9 +138,20 @@ void CmprResult::CheckContents(const CmprRule& rule, CmprObserver& obs, CmprProg
                                     p.bytes = bytes.load();
                                     obs.Progress(p);
                                 });
-    for (size_t k = 0; k < which.size(); ++k)
-        if (out.results[k] == ContentResult::Differ)
-            m_code[which[k]] = CmprCode::Differ;
+    for (size_t k = 0; k < which.size(); ++k) {
+        const size_t i = which[k];
+        switch (out.results[k]) {
+        case ContentResult::Same:
+            if (only)
+                m_code[i] = CmprCode::Same;
+            break;
+        case ContentResult::Differ: m_code[i] = only ? byTime(i, CmprCode::Differ) : CmprCode::Differ; break;
+        case ContentResult::Unreadable: // what the times say; the file is named as unread
+            if (only)
+                m_code[i] = byTime(i, CmprCode::Same);
+            break;
+        }
+    }
     m_contentSkipped = std::move(out.skipped);
 }
 

@@ -1,14 +1,16 @@
 #pragma once
 // How the two copies of a file are compared. The default is the time to the
-// minute the grid shows, sizes not looked at; the others add the size or the
-// content for pairs whose times count as the same, and a tolerance for the
-// clocks of other file systems (FAT keeps times in 2 s steps; a disk that
-// crossed a time zone or a DST change is off by whole hours).
+// minute the grid shows, sizes not looked at; the next two add the size or
+// the content for pairs whose times count as the same; the last looks at the
+// content alone (equal bytes are the same file whatever the times, other
+// bytes are told apart by the full modification time). A tolerance allows
+// for the clocks of other file systems (FAT keeps times in 2 s steps; a disk
+// that crossed a time zone or a DST change is off by whole hours).
 #include <QString>
 #include <array>
 
 struct CmprRule {
-    enum Criterion { Time = 0, TimeSize = 1, Content = 2 };
+    enum Criterion { Time = 0, TimeSize = 1, Content = 2, ContentOnly = 3 };
     enum Tolerance { None = 0, TwoSeconds = 1, WholeHours = 2 }; // WholeHours includes 2 s
     Criterion criterion = Time;
     Tolerance tolerance = None;
@@ -24,10 +26,11 @@ struct CriterionInfo {
     const char16_t* word;  // run log
     const char16_t* shown; // status line; the menu entry adds "で比較"
 };
-inline constexpr std::array<CriterionInfo, 3> kCriteria = {{
+inline constexpr std::array<CriterionInfo, 4> kCriteria = {{
     {CmprRule::Time, u"time", u"更新日時(分まで)"},
     {CmprRule::TimeSize, u"size", u"更新日時とｻｲｽﾞ"},
     {CmprRule::Content, u"content", u"更新日時と内容"},
+    {CmprRule::ContentOnly, u"content-only", u"内容だけ"},
 }};
 
 struct ToleranceInfo {
@@ -47,5 +50,7 @@ QString RuleText(const CmprRule& r);
 
 // Whether two modification times count as the same under the tolerance
 // alone (the same shown minute is decided elsewhere): within 2 s, or within
-// 2 s of a difference of exactly 1 or 2 hours.
+// 2 s of a difference of exactly 1 or 2 hours. In seconds, and in
+// nanoseconds.
 bool WithinTolerance(qint64 t1, qint64 t2, CmprRule::Tolerance tol);
+bool WithinToleranceNs(qint64 ns1, qint64 ns2, CmprRule::Tolerance tol);
