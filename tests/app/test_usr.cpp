@@ -214,6 +214,28 @@ TEST(Usr, UserDataBesideAPortableProgramElseInTheUsersDataFolder)
     Usr::SetProgramFolder(QString());
 }
 
+// The digest cache: beside the program's data in portable use, otherwise in
+// the per-user cache folder, whose name is taken as its bytes.
+TEST(Usr, DigestCacheBesideAPortableProgramElseInTheUsersCacheFolder)
+{
+    TestDir dir;
+    const QByteArray xdg = qgetenv("XDG_CACHE_HOME");
+    const QString bin = dir.createDir("bin") + "/";
+    Usr::SetProgramFolder(bin);
+    EXPECT_EQ(Usr::DigestCacheFile(), bin + "usCache/digests");
+    dir.createFile("share/applications/jp.example.fldcmpr.desktop");   // installed
+    const QByteArray odd = EncodeName(dir.path("c")) + '\xe9' + "che"; // not UTF-8
+    qputenv("XDG_CACHE_HOME", odd);
+    EXPECT_EQ(Usr::DigestCacheFile(), DecodeName(odd + "/FldCmpr/digests"));
+    qputenv("XDG_CACHE_HOME", "relative/cache"); // not a path: left aside
+    EXPECT_EQ(Usr::DigestCacheFile(), HomeFolder() + "/.cache/FldCmpr/digests");
+    qunsetenv("XDG_CACHE_HOME");
+    EXPECT_EQ(Usr::DigestCacheFile(), HomeFolder() + "/.cache/FldCmpr/digests");
+    if (!xdg.isNull())
+        qputenv("XDG_CACHE_HOME", xdg);
+    Usr::SetProgramFolder(QString());
+}
+
 // The window's command line: one or two folders by their exact bytes, made
 // absolute against the current folder; a named folder that is not there
 // is left out and said; what names a file is the launch file.

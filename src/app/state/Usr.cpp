@@ -80,6 +80,21 @@ QString PerUserData()
     return WithTrailingSep(HomeFolder()) + QStringLiteral(".local/share/");
 #endif
 }
+
+// The base of per-user caches: $XDG_CACHE_HOME (its bytes as they are), or
+// ~/.cache.
+QString PerUserCache()
+{
+#ifdef Q_OS_WIN
+    return WithTrailingSep(
+        QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)));
+#else
+    const QByteArray xdg = qgetenv("XDG_CACHE_HOME");
+    if (xdg.startsWith('/'))
+        return WithTrailingSep(DecodeName(xdg));
+    return WithTrailingSep(HomeFolder()) + QStringLiteral(".cache/");
+#endif
+}
 } // namespace
 
 bool PortableUse()
@@ -97,6 +112,14 @@ QString UserDataFolder()
     if (PortableUse())
         return ProgramFolder() + QStringLiteral("usData") + sep; // the data travels with the program
     return PerUserData() + QStringLiteral("FldCmpr") + sep + QStringLiteral("usData") + sep;
+}
+
+QString DigestCacheFile()
+{
+    const QChar sep = PathSep();
+    if (PortableUse())
+        return ProgramFolder() + QStringLiteral("usCache") + sep + QStringLiteral("digests");
+    return PerUserCache() + QStringLiteral("FldCmpr") + sep + QStringLiteral("digests");
 }
 
 QString FirstStartFolder() { return PortableUse() ? QString() : HomeFolder(); }

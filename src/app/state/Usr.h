@@ -42,6 +42,10 @@ QString ProgramFolder();
 QString UserDataFolder();
 // Whether the data is kept beside the program (the rule above).
 bool PortableUse();
+// The file of the content digests kept between runs: usCache/digests beside
+// the program in portable use, otherwise FldCmpr/digests in the per-user
+// cache folder ($XDG_CACHE_HOME, by default ~/.cache).
+QString DigestCacheFile();
 // Where the folder panes open when the settings name no folder: the home
 // folder for an installed program; empty for a portable one, whose panes
 // then open at its data folder.
