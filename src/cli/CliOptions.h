@@ -25,6 +25,7 @@ struct CliOptions {
     bool summary = false, quiet = false;
     bool help = false, version = false;
     CmprRule rule;
+    bool noCache = false;         // contents read whole, the digest cache neither read nor written
     WalkOptions walk;             // readers per side
     QStringList exclude, include; // pattern lists as given
     QStringList excludeFrom;      // files of exclusion patterns, one a line

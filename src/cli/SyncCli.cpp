@@ -101,7 +101,7 @@ int Apply(const SyncPlan& plan)
 
 int RunSync(const SyncSettings& s, const CmprResult& r)
 {
-    const SyncPlan plan = MakePlan(r, s.plan, s.tolerance);
+    const SyncPlan plan = MakePlan(r, s.plan, s.rule);
     if (!plan.refused.isEmpty()) {
         Warn(plan.refused + QStringLiteral(": ﾌｫﾙﾀﾞを揃えることはできません"));
         return kTrouble;

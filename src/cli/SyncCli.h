@@ -6,8 +6,9 @@
 // The plan asked for, and what is done with it.
 struct SyncSettings {
     PlanKind plan;
-    bool apply = false;                             // carry it out; otherwise print it
-    CmprRule::Tolerance tolerance = CmprRule::None; // times that count as the same, as the comparison took them
+    bool apply = false; // carry it out; otherwise print it
+    CmprRule
+        rule; // times that count as the same, and whether equal bytes are the same file, as the comparison took them
 };
 
 // The exit status: 2 where the folders may not be acted on (one inside the

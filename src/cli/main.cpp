@@ -71,6 +71,8 @@ CmprRequest RequestOf(const CliOptions& o)
     req.filter = Filter(o);
     req.fso = &Usr::ChkFso();
     req.storePath = StorePath(o);
+    if (o.rule.criterion >= CmprRule::Content && !o.noCache)
+        req.digestCache = Usr::DigestCacheFile();
     return req;
 }
 
@@ -103,6 +105,8 @@ void ReportSkipped(const CmprResult& r)
 {
     for (const WalkSkip& s : r.Skipped())
         Err(QStringLiteral("読めないため除きました: ") + s.path + QStringLiteral(" (") + s.reason + QLatin1Char(')'));
+    if (!r.CacheNote().isEmpty())
+        Err(r.CacheNote());
 }
 
 // The rows are printed while the store (where one is asked for) is written
@@ -119,7 +123,7 @@ int Run(const CliOptions& o)
     needs.use = [&](const CmprResult& r) {
         ReportSkipped(r);
         if (o.sync) {
-            status = RunSync({*o.sync, o.apply, o.rule.tolerance}, r);
+            status = RunSync({*o.sync, o.apply, o.rule}, r);
             return;
         }
         status = Status(r.Counts());

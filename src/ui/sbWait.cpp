@@ -118,6 +118,7 @@ void sbWait::cMsg(QString& sMsg)
     SSPanel1->setText(sMsg);
     Usr::bTrBusy = true;
     m_started.start();
+    m_contentStarted.invalidate();
     QCoreApplication::instance()->installEventFilter(this);
     try {
         Load();
@@ -147,9 +148,21 @@ void sbWait::cEnd()
 
 void sbWait::ShowCount(qint64 n) { ShowProgress(QLocale(QLocale::C).toString(n) + QStringLiteral(" ﾌｧｲﾙ")); }
 
-void sbWait::ShowBytes(qint64 bytes)
+void sbWait::ShowContent(qint64 files, qint64 filesTotal, qint64 bytes, qint64 bytesTotal)
 {
-    ShowProgress(QStringLiteral("内容 ") + QLocale(QLocale::C).toString(bytes / (1024 * 1024)) + QStringLiteral(" MB"));
+    if (!m_contentStarted.isValid())
+        m_contentStarted.start();
+    const QLocale c(QLocale::C);
+    const qint64 mb = 1024 * 1024;
+    QString t = QStringLiteral("内容 ") + c.toString(files) + QLatin1Char('/') + c.toString(filesTotal) +
+                QStringLiteral(" 件 ") + c.toString(bytes / mb) + QLatin1Char('/') + c.toString(bytesTotal / mb) +
+                QStringLiteral(" MB");
+    const qint64 ms = m_contentStarted.elapsed();
+    if (bytes > 0 && bytesTotal > bytes && ms > 1000)
+        t += QStringLiteral(" 残り約 ") +
+             c.toString(qint64(double(ms) * double(bytesTotal - bytes) / double(bytes)) / 1000 + 1) +
+             QStringLiteral(" 秒");
+    ShowProgress(t);
 }
 
 void sbWait::ShowRows(const QString& what, qint64 rows)

@@ -21,8 +21,10 @@ public:
     // repaints at most every 100 ms. User input meanwhile is dropped, never
     // kept for later, except on the stop button.
     void ShowCount(qint64 n);
-    // The bytes a content compare has read so far, in MB.
-    void ShowBytes(qint64 bytes);
+    // A content compare's pairs and bytes done of their totals, and the
+    // time left as the bytes so far suggest ("内容 120/3,400 件
+    // 35/1,200 MB 残り約 40 秒").
+    void ShowContent(qint64 files, qint64 filesTotal, qint64 bytes, qint64 bytesTotal);
     // Rows done so far by a step named `what` ("保存 1,200 件").
     void ShowRows(const QString& what, qint64 rows);
     // Files done and bytes written so far by a plan ("12 件 340 MB").
@@ -47,6 +49,7 @@ private:
     QPushButton* cmStop = nullptr;
     std::atomic<bool>* m_stop = nullptr;
     QElapsedTimer m_started;
+    QElapsedTimer m_contentStarted; // the first ShowContent since cMsg
     QString m_text;
     bool m_loaded = false;
     QElapsedTimer m_lastPaint;

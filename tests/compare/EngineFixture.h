@@ -40,6 +40,7 @@ protected:
     TestDir dir;
     ResultStore store{dir.path("Cmpr.mdb")};
     CmprOutcome outcome; // of the last run
+    QString digestCache; // the digest cache the runs use; empty: none
 
     QString one() { return dir.path("one"); }
     QString two() { return dir.path("two"); }
@@ -59,6 +60,7 @@ protected:
         req.sFld2 = b;
         req.rule = rule;
         req.storePath = store.Path();
+        req.digestCache = digestCache;
         CmprNeeds needs;
         if (readBack)
             needs.readBack = DispMode::All;

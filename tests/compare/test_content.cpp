@@ -142,3 +142,53 @@ TEST_F(Content, StoppingAContentRunChangesNothing)
     EXPECT_THROW(run(one(), two(), Rule(CmprRule::Content), &stop), FcError);
     EXPECT_EQ(rows().size(), before.size());
 }
+
+namespace {
+// The bytes a content compare read, the most it reported.
+class BytesRead : public CmprObserver {
+public:
+    void Progress(const CmprProgress& p) override
+    {
+        if (p.phase == CmprPhase::Content)
+            bytes = std::max(bytes, p.bytes);
+    }
+    qint64 bytes = 0;
+};
+} // namespace
+
+// A second comparison by content reads no file the cache knows as it was;
+// a file changed since (other bytes, its size and modification time put
+// back: only its change time tells) is read again and found out; a damaged
+// cache is said once and the run reads everything, its rows the same.
+TEST_F(Content, TheDigestCacheSparesReadingButNeverHidesAChange)
+{
+    digestCache = dir.path("cache/digests");
+    const QByteArray big(1 << 20, 'c');
+    for (int i = 0; i < 4; ++i)
+        Pair(QString("f%1").arg(i), big, big, -30 * 86400, -30 * 86400);
+    // a file changed within the file system's clock step before it is read
+    // gets no entry: the files' change times (now) must be older than that
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    for (const CmprRule::Criterion c : {CmprRule::Content, CmprRule::ContentOnly}) {
+        SCOPED_TRACE(int(c));
+        BytesRead first, second;
+        run(one(), two(), Rule(c), &first);
+        EXPECT_EQ(first.bytes, c == CmprRule::Content ? 8 << 20 : 0); // the second criterion finds the first's digests
+        counts = run(one(), two(), Rule(c), &second);
+        EXPECT_EQ(second.bytes, 0);
+        EXPECT_EQ(counts.Of(CmprCode::Same), 4);
+        EXPECT_TRUE(outcome.cacheNote.isEmpty()) << outcome.cacheNote.toStdString();
+    }
+    QByteArray changed = big;
+    changed[100] = 'x';
+    Pair("f2", big, changed, -30 * 86400, -30 * 86400); // same size and time, another change time
+    BytesRead third;
+    EXPECT_EQ(Codes(Rule(CmprRule::ContentOnly))["f2"], "1≠2");
+    run(one(), two(), Rule(CmprRule::ContentOnly), &third);
+    EXPECT_GT(third.bytes, 0);
+    ASSERT_TRUE(WriteBytes(digestCache, "damaged"));
+    EXPECT_EQ(Codes(Rule(CmprRule::Content))["f2"], "1≠2");
+    EXPECT_FALSE(outcome.cacheNote.isEmpty());
+    EXPECT_EQ(Codes(Rule(CmprRule::Content))["f1"], "1=2");
+    EXPECT_TRUE(outcome.cacheNote.isEmpty()); // the damaged file was replaced by a good one
+}

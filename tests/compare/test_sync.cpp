@@ -33,12 +33,12 @@ protected:
         file("two/same", "s");
     }
     void TearDown() override { qputenv("XDG_DATA_HOME", m_was); }
-    CmprResult Compare(const QString& a, const QString& b)
+    CmprResult Compare(const QString& a, const QString& b, CmprRule::Criterion c = CmprRule::TimeSize)
     {
         CmprInput in;
         in.sFld1 = a;
         in.sFld2 = b;
-        in.rule.criterion = CmprRule::TimeSize;
+        in.rule.criterion = c;
         in.walk.stamps = true;
         CmprObserver quiet;
         return CmprEngine::Run(in, quiet);
@@ -380,3 +380,15 @@ TEST_F(Sync, LeftoversAreNeverRowsAndGoWithTheNextPlan)
     EXPECT_EQ(ReadBytes(Trashed(".fldcmpr-AbCd1234.tmp")), "half a copy");
 }
 } // namespace
+// Compared by content alone, a copy made without keeping times (equal
+// bytes, another time) is left alone by every plan; other bytes follow the
+// newer time as before.
+TEST_F(Sync, ByContentAloneEqualBytesAreNeverCopiedAgain)
+{
+    file("two/same", "s", T0.addSecs(3600)); // the same bytes, an hour later
+    const SyncPlan plan = MakePlan(Compare(one(), two(), CmprRule::ContentOnly), PlanKind::Mirror2,
+                                   {CmprRule::ContentOnly, CmprRule::None});
+    EXPECT_EQ(Lines(plan), QStringList({"replace 2 differ", "replace 2 newer2", "copy 2 only1.txt",
+                                        "replace 2 d/newer1", "trash 2 only2.txt"}));
+    EXPECT_TRUE(Lines(MakePlan(Compare(one(), two()), PlanKind::Mirror2)).contains("replace 2 same"));
+}

@@ -33,8 +33,11 @@ enum class Order { Same, Newer1, Newer2, Differ };
 struct Clock {
     qint64 step;
     CmprRule::Tolerance tol;
+    bool byContent; // equal bytes are the same file whatever the times
     Order Of(const Pair& p) const
     {
+        if (byContent && p.cd == CmprCode::Same)
+            return Order::Same;
         const qint64 t1 = MtimeNs(p.stamp1, p.mtime1), t2 = MtimeNs(p.stamp2, p.mtime2);
         if (TimesAgree(t1, t2, step, tol))
             return p.size1 == p.size2 && p.cd != CmprCode::Differ ? Order::Same : Order::Differ;
@@ -322,12 +325,13 @@ std::optional<PlanKind> PlanOf(QStringView name)
     return std::nullopt;
 }
 
-SyncPlan MakePlan(const CmprResult& r, PlanKind kind, CmprRule::Tolerance tol)
+SyncPlan MakePlan(const CmprResult& r, PlanKind kind, const CmprRule& rule)
 {
     Spellings sp;
     SyncPlan plan = Frame(r, sp);
     const Wants w(kind);
-    const Clock clock{std::max(TimeStep(plan.root1), TimeStep(plan.root2)), tol};
+    const Clock clock{std::max(TimeStep(plan.root1), TimeStep(plan.root2)), rule.tolerance,
+                      rule.criterion == CmprRule::ContentOnly};
     for (int to : {2, 1})
         if (w.Copies(to))
             MakeFolders(r, to, sp, plan);

@@ -77,7 +77,9 @@ struct SyncPlan {
 // The plan of a kind over a result (its walks asked for stamps); times that
 // agree under the tolerance or within the coarser step of either volume's
 // clock count as the same.
-SyncPlan MakePlan(const CmprResult& r, PlanKind plan, CmprRule::Tolerance tol = CmprRule::None);
+// Compared by content alone, a pair of equal bytes is left alone whatever
+// its times.
+SyncPlan MakePlan(const CmprResult& r, PlanKind plan, const CmprRule& rule = {});
 
 // Actions on chosen rows: a side's copy to the other side (new, or over
 // the other side's copy), or a side's copy to the trash.

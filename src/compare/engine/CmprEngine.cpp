@@ -32,8 +32,11 @@ std::pair<WalkResult, WalkResult> WalkBoth(const CmprInput& in, CmprObserver& ob
 {
     std::atomic<qint64> seen{0};
     WalkOptions opt = in.walk;
-    if (in.rule.criterion == CmprRule::ContentOnly)
-        opt.stamps = true; // the full modification times tell other bytes apart
+    // the full modification times tell other bytes apart; the cache knows
+    // a file by its identity and times
+    if (in.rule.criterion == CmprRule::ContentOnly ||
+        (in.rule.criterion == CmprRule::Content && !in.digestCache.isEmpty()))
+        opt.stamps = true;
     auto walk = [&](const QString& f) {
         WalkResult w = WalkFolder(f, seen, &obs.stop, opt, &in.filter);
         KeyWalk(w); // where the walker has not made the keys, they are made on its thread
@@ -100,59 +103,125 @@ CmprCode FullTimeCode(const FileStamp& s1, const FileStamp& s2, CmprRule::Tolera
 }
 } // namespace
 
+namespace {
+// The files of a result's two walks, by their indices.
+class WalkFiles : public ContentSource {
+public:
+    WalkFiles(const QString& fld1, const WalkResult& w1, const QString& fld2, const WalkResult& w2)
+            : m_fld{fld1, fld2}, m_w{&w1, &w2}
+    {
+    }
+    QString Path(int side, quint32 file) const override
+    {
+        const WalkResult& w = *m_w[side - 1];
+        const WalkFile& f = w.files[file];
+        return FullPath(m_fld[side - 1], w.Folder(f), w.Name(f));
+    }
+    FileStamp Stamp(int side, quint32 file) const override
+    {
+        const WalkResult& w = *m_w[side - 1];
+        return w.stamps.empty() ? FileStamp{} : w.stamps[file];
+    }
+
+private:
+    QString m_fld[2];
+    const WalkResult* m_w[2];
+};
+
+// The pairs whose two files the cache knows, by Folder 1's file and whether
+// their digests agree; they leave `pairs`.
+std::vector<std::pair<quint32, bool>> ByDigests(DigestCache& cache, const ContentSource& source,
+                                                std::vector<ContentPair>& pairs)
+{
+    std::vector<DigestKey> keys;
+    keys.reserve(2 * pairs.size());
+    for (const ContentPair& c : pairs) {
+        keys.push_back({source.Stamp(1, c.file1), c.size});
+        keys.push_back({source.Stamp(2, c.file2), c.size});
+    }
+    const std::vector<std::optional<Digest>> found = cache.Lookup(keys);
+    std::vector<std::pair<quint32, bool>> known;
+    if (found.size() != keys.size())
+        return known;
+    std::vector<DigestKey>().swap(keys);
+    size_t kept = 0;
+    for (size_t k = 0; k < pairs.size(); ++k) {
+        const std::optional<Digest>&d1 = found[2 * k], &d2 = found[2 * k + 1];
+        if (d1 && d2)
+            known.push_back({pairs[k].file1, *d1 == *d2});
+        else
+            pairs[kept++] = pairs[k];
+    }
+    pairs.resize(kept);
+    return known;
+}
+} // namespace
+
 // By time with the size or content, pairs of the same time whose size or
 // bytes differ become 1≠2. By content alone, equal bytes are 1=2 and other
 // bytes (another size among them) are told apart by the full times. Only
-// pairs of equal size are read.
-void CmprResult::CheckContents(const CmprRule& rule, CmprObserver& obs, CmprProgress& p)
+// pairs of equal size are looked at: by the digests the cache trusts for
+// both files, or else by reading them.
+void CmprResult::CheckContents(const CmprInput& in, CmprObserver& obs, CmprProgress& p)
 {
+    const CmprRule& rule = in.rule;
     const auto &w1 = m_1.w, &w2 = m_2.w;
     const bool only = rule.criterion == CmprRule::ContentOnly;
     auto byTime = [&](size_t i, CmprCode agree) {
         return FullTimeCode(w1.stamps[i], w2.stamps[size_t(m_1.partner[i])], rule.tolerance, agree);
     };
-    std::vector<size_t> which;
+    // the code of a pair whose bytes are known to be equal, or not
+    auto decide = [&](size_t i, bool same) {
+        if (same)
+            m_code[i] = only ? CmprCode::Same : m_code[i];
+        else
+            m_code[i] = only ? byTime(i, CmprCode::Differ) : CmprCode::Differ;
+    };
     std::vector<ContentPair> pairs;
     for (size_t i = 0; i < w1.files.size(); ++i) {
         if (m_1.partner[i] == kNoMatch || (!only && m_code[i] != CmprCode::Same))
             continue;
         const WalkFile& f = w1.files[i];
-        const WalkFile& g = w2.files[size_t(m_1.partner[i])];
-        if (f.size != g.size) { // a size difference decides without reading
-            m_code[i] = only ? byTime(i, CmprCode::Differ) : CmprCode::Differ;
-        } else if (rule.criterion >= CmprRule::Content && f.size > 0) {
-            which.push_back(i);
-            pairs.push_back(
-                {FullPath(m_fld1, w1.Folder(f), w1.Name(f)), FullPath(m_fld2, w2.Folder(g), w2.Name(g)), f.size});
-        } else if (only) {
+        if (f.size != w2.files[size_t(m_1.partner[i])].size) // a size difference decides without reading
+            decide(i, false);
+        else if (rule.criterion >= CmprRule::Content && f.size > 0)
+            pairs.push_back({quint32(i), quint32(m_1.partner[i]), f.size});
+        else if (only)
             m_code[i] = CmprCode::Same; // both empty
-        }
     }
     if (pairs.empty())
         return;
-    std::atomic<qint64> bytes{0};
+    const WalkFiles source(m_fld1, w1, m_fld2, w2);
+    DigestCache cache = in.digestCache.isEmpty() ? DigestCache() : DigestCache(in.digestCache);
     p.phase = CmprPhase::Content;
-    p.bytes = 0;
-    ContentOutcome out = Polled([&] { return CompareContents(pairs, bytes, &obs.stop); },
-                                [&] {
-                                    p.bytes = bytes.load();
-                                    obs.Progress(p);
-                                });
-    for (size_t k = 0; k < which.size(); ++k) {
-        const size_t i = which[k];
-        switch (out.results[k]) {
-        case ContentResult::Same:
-            if (only)
-                m_code[i] = CmprCode::Same;
-            break;
-        case ContentResult::Differ: m_code[i] = only ? byTime(i, CmprCode::Differ) : CmprCode::Differ; break;
-        case ContentResult::Unreadable: // what the times say; the file is named as unread
-            if (only)
-                m_code[i] = byTime(i, CmprCode::Same);
-            break;
-        }
+    if (cache.Enabled())
+        for (auto [i, same] : Polled([&] { return ByDigests(cache, source, pairs); }, [&] { obs.Progress(p); }))
+            decide(i, same);
+    p.files = p.bytes = p.bytesTotal = 0;
+    p.filesTotal = qint64(pairs.size());
+    for (const ContentPair& c : pairs)
+        p.bytesTotal += 2 * c.size;
+    std::atomic<qint64> bytes{0}, files{0};
+    DigestCache* keep = cache.Enabled() ? &cache : nullptr;
+    auto report = [&] {
+        p.bytes = bytes.load();
+        p.files = files.load();
+        obs.Progress(p);
+    };
+    ContentOutcome out = Polled([&] { return CompareContents(pairs, source, bytes, &obs.stop, keep, &files); }, report);
+    report(); // the whole of it
+    for (size_t k = 0; k < pairs.size(); ++k) {
+        const size_t i = pairs[k].file1;
+        if (out.results[k] != ContentResult::Unreadable)
+            decide(i, out.results[k] == ContentResult::Same);
+        else if (only) // what the times say; the file is named as unread
+            m_code[i] = byTime(i, CmprCode::Same);
     }
     m_contentSkipped = std::move(out.skipped);
+    if (keep) {
+        Polled([&] { cache.Save(); }, [&] { obs.Progress(p); });
+        m_cacheNote = cache.Problem();
+    }
 }
 
 void CmprResult::Classify(const CmprRule& rule, const std::atomic<bool>& stop)
@@ -206,7 +275,7 @@ CmprResult CmprEngine::Run(const CmprInput& in, CmprObserver& obs)
     Polled([&] { r.Classify(in.rule, obs.stop); }, [&] { obs.Progress(p); });
     ThrowIfStopping(obs);
     if (in.rule.criterion != CmprRule::Time)
-        r.CheckContents(in.rule, obs, p);
+        r.CheckContents(in, obs, p);
     ThrowIfStopping(obs);
     r.Count();
     return r;

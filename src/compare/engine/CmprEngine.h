@@ -44,6 +44,8 @@ public:
     virtual void End(const QString& sFld1, const QString& sFld2, const CmprCounts& n) = 0;
 };
 
+struct CmprInput;
+
 // Both folders walked and matched, every row's code known: the result of a
 // comparison, whose rows can be handed to sinks in order as often as asked.
 class CmprResult {
@@ -63,6 +65,9 @@ public:
     // The rows of places [from, to), in order, without Begin or End: parts
     // of one run may be handed out on several threads at once.
     void EmitRows(RowSink& sink, size_t from, size_t to) const;
+    // What the digest cache said, once, where it could not be used (read,
+    // or written); empty otherwise.
+    const QString& CacheNote() const { return m_cacheNote; }
     // A row with each side's own spelling, for acting on the files.
     struct Pair {
         CmprCode cd;
@@ -83,7 +88,7 @@ private:
     void Count();
     // Pairs of the same time: other size, or under the content criterion
     // other bytes, make them differ.
-    void CheckContents(const CmprRule& rule, CmprObserver& obs, CmprProgress& p);
+    void CheckContents(const CmprInput& in, CmprObserver& obs, CmprProgress& p);
     struct Side {
         WalkResult w;
         std::vector<int> partner; // the other side's index of each file, or -1
@@ -94,6 +99,7 @@ private:
     CmprCounts m_n;
     std::vector<WalkSkip> m_skipped;
     std::vector<WalkSkip> m_contentSkipped;
+    QString m_cacheNote;
 };
 
 class Fso;
@@ -106,6 +112,9 @@ struct CmprInput {
     WalkFilter filter; // what is left out; empty: nothing
     // The program's file-system service; a plain one where none is given.
     const Fso* fso = nullptr;
+    // The digest cache a comparison by content uses; empty: every pair of
+    // equal size is read.
+    QString digestCache;
 };
 
 class CmprEngine {

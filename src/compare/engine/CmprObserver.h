@@ -13,8 +13,10 @@ enum class CmprPhase { Walk, Match, Content, Store, Read, Act };
 
 struct CmprProgress {
     CmprPhase phase = CmprPhase::Walk;
-    qint64 files = 0;       // files met by the walks; actions done when acting
+    qint64 files = 0;       // files met by the walks; pairs done by the content compare; actions done when acting
     qint64 bytes = 0;       // bytes read by the content compare, or copied
+    qint64 filesTotal = 0;  // the content compare's pairs, and
+    qint64 bytesTotal = 0;  // the bytes it reads at most
     qint64 rowsWritten = 0; // rows written to the store
     qint64 rowsRead = 0;    // rows read back from it
 };

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <vector>
 
+class QFile;
+
 struct WalkFile {
     qint64 size;
     qint64 mtime;   // seconds since the epoch
@@ -25,6 +27,10 @@ struct FileStamp {
     qint64 mtimeNs = 0, ctimeNs = 0;
     bool SameFile(const FileStamp& o) const { return dev == o.dev && ino == o.ino; }
 };
+
+// The stamp of an open file, and its size; zeros where the platform cannot
+// tell.
+FileStamp StampOfOpen(QFile& f, qint64* size);
 
 // A folder or file the walk could not read.
 struct WalkSkip {

@@ -11,6 +11,7 @@
 #include "compare/engine/MatchKey.h"
 #include "compare/engine/WalkFilter.h"
 #include "compare/engine/Walker.h"
+#include <QFile>
 
 #include "env/Aside.h"
 #include "env/Error.h"
@@ -156,6 +157,20 @@ FileStamp StampOf(const struct stat& st)
     return {quint64(st.st_dev), quint64(st.st_ino), Ns(st.st_mtim), Ns(st.st_ctim)};
 }
 
+} // namespace
+
+FileStamp StampOfOpen(QFile& f, qint64* size)
+{
+    struct stat st;
+    if (::fstat(f.handle(), &st) != 0) {
+        *size = -1;
+        return {};
+    }
+    *size = st.st_size;
+    return StampOf(st);
+}
+
+namespace {
 struct RawDir {
     std::string name;
     bool link;

@@ -162,6 +162,12 @@ private:
 };
 } // namespace
 
+FileStamp StampOfOpen(QFile& f, qint64* size)
+{
+    *size = f.size();
+    return StampOf(f.fileName());
+}
+
 // This walker reads on one thread; opt.readers is not used.
 WalkResult WalkFolder(const QString& folder, std::atomic<qint64>& seen, const std::atomic<bool>* stop,
                       const WalkOptions& opt, const WalkFilter* filter)

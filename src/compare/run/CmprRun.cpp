@@ -40,6 +40,7 @@ void CmprRun::Compare()
     m_out.counts = m_result->Counts();
     m_out.skipped = m_result->Skipped();
     m_out.nCnt = m_result->nCnt();
+    m_out.cacheNote = m_result->CacheNote();
     m_p.files = qint64(m_result->Places()); // the files both walks met
 }
 

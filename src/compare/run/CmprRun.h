@@ -46,6 +46,7 @@ struct CmprOutcome {
     qint64 nRun = 0;                      // the run's number in the store's run log; 0 without a store
     qint64 nCnt = 1000;                   // the running number of the last file met
     std::shared_ptr<const RowTable> rows; // read back, where asked
+    QString cacheNote;                    // why the digest cache could not be used; empty: it could
 };
 
 class CmprRun {

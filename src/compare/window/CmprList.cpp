@@ -202,6 +202,8 @@ void CmprList::CmprFld(const CmprSettings& how, const QString& sFld1, const QStr
         CmprNeeds needs;
         needs.readBack = DispMode::All;
         CmprOutcome out = CmprRun::Run(req, needs, progress);
+        if (!out.cacheNote.isEmpty()) // the run read the bytes instead: said on the status line
+            m_done = m_done.isEmpty() ? out.cacheNote : m_done + QStringLiteral("　") + out.cacheNote;
         bCmprd = true;
         nRun = out.nRun;
         m_shown = std::move(req);

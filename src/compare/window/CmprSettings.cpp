@@ -18,6 +18,8 @@ CmprRequest CmprSettings::Request(const QString& sFld1, const QString& sFld2) co
     req.rule = m_rule;
     req.filter = WalkFilter({m_exclude}, {m_include});
     req.fso = &Usr::ChkFso();
+    if (m_rule.criterion >= CmprRule::Content)
+        req.digestCache = Usr::DigestCacheFile();
     return req;
 }
 

@@ -127,8 +127,8 @@ bool SyncActions::Plan(const std::function<SyncPlan(const CmprResult&)>& make, S
 void SyncActions::RunPlan(PlanKind k)
 {
     SyncPlan plan;
-    const auto tol = m_how.Rule().tolerance;
-    if (m_list.Compared() && Plan([&](const CmprResult& r) { return MakePlan(r, k, tol); }, plan))
+    const CmprRule rule = m_how.Rule();
+    if (m_list.Compared() && Plan([&](const CmprResult& r) { return MakePlan(r, k, rule); }, plan))
         Carry(std::move(plan), Title(kPlans[size_t(k)].caption));
 }
 

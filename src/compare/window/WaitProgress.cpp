@@ -13,7 +13,7 @@ void WaitProgress::Progress(const CmprProgress& p)
     switch (p.phase) {
     case CmprPhase::Walk:
     case CmprPhase::Match: m_w.ShowCount(p.files); break;
-    case CmprPhase::Content: m_w.ShowBytes(p.bytes); break;
+    case CmprPhase::Content: m_w.ShowContent(p.files, p.filesTotal, p.bytes, p.bytesTotal); break;
     case CmprPhase::Act: m_w.ShowFiles(p.files, p.bytes); break;
     case CmprPhase::Store: m_w.ShowRows(QStringLiteral("保存"), p.rowsWritten); break;
     case CmprPhase::Read:
