@@ -765,8 +765,10 @@ bool DigestCache::Save(std::optional<qint32> today)
 
     const QByteArray path = EncodeName(m_path);
     const auto [dir, name] = Split(path);
-    if (!MakeFolders(dir))
-        return fail(QStringLiteral("ｷｬｯｼｭのﾌｫﾙﾀﾞを作成できません: ") + ShownName(DecodeName(dir)) + Reason(errno));
+    if (!MakeFolders(dir)) {
+        const int err = errno;
+        return fail(QStringLiteral("ｷｬｯｼｭのﾌｫﾙﾀﾞを作成できません: ") + ShownName(DecodeName(dir)) + Reason(err));
+    }
     const Fd dirfd(::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirfd.get() < 0)
         return fail(Unwritable(m_path, errno));
