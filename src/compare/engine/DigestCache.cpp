@@ -671,26 +671,27 @@ void DigestCache::SetProblem(const QString& text)
 
 std::vector<std::optional<Digest>> DigestCache::Lookup(const std::vector<DigestKey>& keys)
 {
-    std::vector<std::optional<Digest>> out(keys.size());
+    using Found = std::vector<std::optional<Digest>>;
     if (!Enabled() || keys.empty())
-        return out;
+        return Found(keys.size());
     const auto [dir, name] = Split(EncodeName(m_path));
     const Fd dirfd(::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirfd.get() < 0) {
         if (errno != ENOENT && errno != ENOTDIR) // no folder: no file
             SetProblem(Unreadable(m_path, errno));
-        return out;
+        return Found(keys.size());
     }
     Opened file = OpenCache(dirfd.get(), name, m_path);
     if (!file.reader) {
         if (!file.problem.isEmpty())
             SetProblem(file.problem);
         m_damaged = m_damaged || file.damaged;
-        return out;
+        return Found(keys.size());
     }
 
     // the keys by id beside the records by id: one pass
     const std::vector<quint32> order = ByIdOrder(keys);
+    Found out(keys.size()); // made after the sort, whose own memory is then given back
     auto idOf = [&keys](quint32 i) { return Id(keys[i].stamp.dev, keys[i].stamp.ino); };
     std::vector<quint8>& run = m_found.emplace_back();
     Id last;
@@ -715,7 +716,7 @@ std::vector<std::optional<Digest>> DigestCache::Lookup(const std::vector<DigestK
         SetProblem(ReadProblem(rd, m_path));
         m_found.pop_back();
         m_damaged = m_damaged || rd.State() == ReadState::Damaged;
-        return std::vector<std::optional<Digest>>(keys.size());
+        return Found(keys.size());
     }
     if (run.empty())
         m_found.pop_back();
@@ -764,8 +765,10 @@ bool DigestCache::Save(std::optional<qint32> today)
 
     const QByteArray path = EncodeName(m_path);
     const auto [dir, name] = Split(path);
-    if (!MakeFolders(dir))
-        return fail(QStringLiteral("ｷｬｯｼｭのﾌｫﾙﾀﾞを作成できません: ") + ShownName(DecodeName(dir)) + Reason(errno));
+    if (!MakeFolders(dir)) {
+        const int err = errno;
+        return fail(QStringLiteral("ｷｬｯｼｭのﾌｫﾙﾀﾞを作成できません: ") + ShownName(DecodeName(dir)) + Reason(err));
+    }
     const Fd dirfd(::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirfd.get() < 0)
         return fail(Unwritable(m_path, errno));
