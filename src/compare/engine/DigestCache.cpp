@@ -23,6 +23,9 @@ constexpr quint32 kVersion = 1;
 constexpr size_t kHeaderSize = 32, kRecordSize = 60;
 constexpr size_t kBlockRecords = 1 << 14; // about 1 MiB a read or write
 constexpr qint64 kDayNs = 86'400'000'000'000;
+// How old an entry's last-seen day may be before a lookup that finds it
+// renews it (well inside the days an entry is kept).
+constexpr qint64 kRenewDays = 7;
 
 using Entry = DigestCache::Entry;
 using Id = std::pair<quint64, quint64>; // dev, ino
@@ -694,6 +697,9 @@ std::vector<std::optional<Digest>> DigestCache::Lookup(const std::vector<DigestK
     Found out(keys.size()); // made after the sort, whose own memory is then given back
     auto idOf = [&keys](quint32 i) { return Id(keys[i].stamp.dev, keys[i].stamp.ino); };
     std::vector<quint8>& run = m_found.emplace_back();
+    // an entry seen within the last week keeps its day: a run that found
+    // only such entries and added none leaves the file as it is
+    const qint64 renewBefore = qint64(Today()) - kRenewDays;
     Id last;
     size_t k = 0;
     Reader& rd = *file.reader;
@@ -709,7 +715,7 @@ std::vector<std::optional<Digest>> DigestCache::Lookup(const std::vector<DigestK
                 hit = true;
             }
         }
-        if (hit)
+        if (hit && qint64(DayOf(rec)) <= renewBefore)
             PushId(run, last, id);
     }
     if (rd.State() != ReadState::Good) { // what was found before the fault is not to be trusted
