@@ -163,6 +163,8 @@ public:
 TEST_F(Content, TheDigestCacheSparesReadingButNeverHidesAChange)
 {
     digestCache = dir.path("cache/digests");
+    if (!KeepsChangeTimes(dir.path()))
+        GTEST_SKIP() << "the test folder's file system keeps no change times: the cache keeps nothing there";
     const QByteArray big(1 << 20, 'c');
     for (int i = 0; i < 4; ++i)
         Pair(QString("f%1").arg(i), big, big, -30 * 86400, -30 * 86400);

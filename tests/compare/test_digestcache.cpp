@@ -89,6 +89,57 @@ TEST(DigestState, IsXxh3OfTheWholeInAnyPieces)
     EXPECT_EQ(abc[15], quint8(h.low64));
 }
 
+// Two files made to share an unseeded XXH3-128 (a 32-byte pair computed
+// from its public secret) differ under a seed, and a cache keeps its seed.
+TEST(DigestState, ASeedTellsCraftedTwinsApart)
+{
+    const QByteArray a = QByteArray::fromHex("b8fe6c3923a44bbef9bc0d7f3653eb5848454c4c4f2d4121a7885f442929f3f0");
+    const QByteArray b = QByteArray::fromHex("b8fe6c3923a44bbee306db5efb3dfdf14556494c2d2d4221aa7762444b29f2f0");
+    auto digest = [](const QByteArray& bytes, quint64 seed) {
+        DigestState s(seed);
+        s.Update(bytes.constData(), size_t(bytes.size()));
+        return s.Final();
+    };
+    ASSERT_NE(a, b);
+    EXPECT_EQ(digest(a, 0), digest(b, 0));
+    EXPECT_NE(digest(a, 0x5eed), digest(b, 0x5eed));
+    TestDir dir;
+    DigestCache first(dir.path("digests")), second(dir.path("digests")), fresh(dir.path("other"));
+    first.Add(Key(1, 1), D(1), kRead);
+    ASSERT_TRUE(first.Save(kDay));
+    second.Lookup({Key(1, 1)});
+    fresh.Lookup({Key(1, 1)});
+    EXPECT_TRUE(second.SeedKnown() && fresh.SeedKnown());
+    EXPECT_EQ(second.Seed(), first.Seed());
+    EXPECT_NE(fresh.Seed(), first.Seed());
+}
+
+// A cache that another user could have written (the file or its folder
+// writable by others) is not used, and a save does not write into such a
+// folder.
+TEST_F(Cache, OnlyACacheNoOtherUserCanWriteIsUsed)
+{
+    SaveEntries({Key(1, 1)});
+    const struct {
+        mode_t file, folder;
+    } cases[] = {{0666, 0700}, {0620, 0700}, {0600, 0777}, {0600, 0770}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file * 1000 + c.folder);
+        ASSERT_EQ(::chmod(QFile::encodeName(file()).constData(), c.file), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(dir.path("cache")).constData(), c.folder), 0);
+        DigestCache other(file());
+        EXPECT_FALSE(other.Lookup({Key(1, 1)})[0]);
+        EXPECT_TRUE(other.Problem().contains("ほかのﾕｰｻﾞｰ")) << other.Problem().toStdString();
+    }
+    DigestCache writer(file());
+    writer.Add(Key(2, 2), D(2), kRead);
+    EXPECT_FALSE(writer.Save(kDay)); // the folder is still writable by others
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path("cache")).constData(), 0700), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(file()).constData(), 0666), 0);
+    ASSERT_TRUE(writer.Save(kDay)); // the file others could write is replaced, its entries left out
+    EXPECT_EQ(Find({Key(2, 2), Key(1, 1)}), (std::vector<std::optional<Digest>>{D(2), std::nullopt}));
+}
+
 // An entry is found only by a key of the same device, inode, size and both
 // times; among many entries, keys in any order, two keys of one file.
 TEST_F(Cache, AnEntryIsFoundOnlyByAllOfItsStamp)
@@ -188,15 +239,15 @@ TEST_F(Cache, ADamagedFileFindsNothingAndIsReplaced)
     const std::vector<DigestKey> keys = {Key(1, 1), Key(1, 2), Key(2, 1)};
     SaveEntries(keys);
     const QByteArray good = ReadBytes(file());
-    ASSERT_EQ(good.size(), 32 + 3 * 60);
+    ASSERT_EQ(good.size(), 40 + 3 * 60);
     auto flipped = [&](qsizetype at) {
         QByteArray b = good;
         b[at] = char(b[at] ^ 0x10);
         return b;
     };
     QByteArray unordered = good; // the first two records swapped, checksum made to fit
-    std::swap_ranges(unordered.begin() + 32, unordered.begin() + 92, unordered.begin() + 92);
-    const XXH64_hash_t sum = XXH3_64bits(unordered.constData() + 32, 3 * 60);
+    std::swap_ranges(unordered.begin() + 40, unordered.begin() + 100, unordered.begin() + 100);
+    const XXH64_hash_t sum = XXH3_64bits(unordered.constData() + 40, 3 * 60);
     for (int i = 0; i < 8; ++i)
         unordered[24 + i] = char(sum >> (8 * i));
     struct Case {
@@ -206,9 +257,9 @@ TEST_F(Cache, ADamagedFileFindsNothingAndIsReplaced)
     const Case cases[] = {
         {"empty", ""},
         {"truncated", good.chopped(1)},
-        {"header only", good.left(32)},
+        {"header only", good.left(40)},
         {"a byte more", good + "x"},
-        {"flipped in a digest", flipped(32 + 60 + 45)},
+        {"flipped in a digest", flipped(40 + 60 + 45)},
         {"flipped in the count", flipped(16)},
         {"flipped in the version", flipped(8)},
         {"flipped in the checksum", flipped(30)},
@@ -227,7 +278,7 @@ TEST_F(Cache, ADamagedFileFindsNothingAndIsReplaced)
         damaged.Add(Key(3, 3), D(3), kRead);
         ASSERT_TRUE(damaged.Save(kDay));
         EXPECT_EQ(Find({Key(3, 3), Key(1, 1)}), (std::vector<std::optional<Digest>>{D(3), std::nullopt}));
-        EXPECT_EQ(Names(dir.path("cache")), QStringList({"digests", "digests.lock"}));
+        EXPECT_EQ(Names(dir.path("cache")), QStringList({"digests", "digests.lock", "digests.seed"}));
     }
     // damaged, with nothing of its own to add, it is still replaced
     ASSERT_TRUE(WriteBytes(file(), "junk"));
@@ -278,7 +329,7 @@ TEST_F(Cache, ASaveThatCannotWriteSaysWhyAndKeepsItsEntriesForLater)
         const QString said = c.Problem();
         EXPECT_TRUE(said.contains(block == FileInTheWay ? dir.path("blocker/sub") : file())) << said.toStdString();
         EXPECT_EQ(ReadBytes(file()), before);
-        EXPECT_EQ(Names(dir.path("cache")), QStringList({"digests", "digests.lock"}));
+        EXPECT_EQ(Names(dir.path("cache")), QStringList({"digests", "digests.lock", "digests.seed"}));
 
         QFile::remove(dir.path("blocker"));
         ASSERT_TRUE(c.Save(kDay));
@@ -358,10 +409,11 @@ TEST_F(Cache, ASaveKilledMidwayLeavesTheOldFile)
     const auto got = Find(old);
     EXPECT_EQ(std::count(got.begin(), got.end(), std::nullopt), 0);
     for (const QString& n : Names(folder))
-        EXPECT_TRUE(n == "digests" || n == "digests.lock" || Aside::IsAsideName(EncodeName(n).constData()))
+        EXPECT_TRUE(n == "digests" || n == "digests.lock" || n == "digests.seed" ||
+                    Aside::IsAsideName(EncodeName(n).constData()))
             << n.toStdString();
     SaveEntries({Key(6, 6)});
-    EXPECT_EQ(Names(folder), QStringList({"digests", "digests.lock"}));
+    EXPECT_EQ(Names(folder), QStringList({"digests", "digests.lock", "digests.seed"}));
 }
 
 // Entries not seen for the days kept go; those found by lookups are seen
@@ -403,5 +455,5 @@ TEST_F(Cache, EntriesNotSeenForLongGoAndTheCountIsBounded)
         d.Add(Key(1, i), D(i), kRead);
     ASSERT_TRUE(d.Save(kDay + 91));
     EXPECT_EQ(found(), "0000000110");
-    EXPECT_EQ(QFileInfo(file()).size(), 32 + 2 * 60);
+    EXPECT_EQ(QFileInfo(file()).size(), 40 + 2 * 60);
 }

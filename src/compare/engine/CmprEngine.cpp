@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <unordered_map>
 
 namespace {
 
@@ -117,15 +118,31 @@ public:
         const WalkFile& f = w.files[file];
         return FullPath(m_fld[side - 1], w.Folder(f), w.Name(f));
     }
+    // Zeros where the file's file system keeps no change time of its own:
+    // the cache neither trusts nor records such a file.
     FileStamp Stamp(int side, quint32 file) const override
     {
         const WalkResult& w = *m_w[side - 1];
-        return w.stamps.empty() ? FileStamp{} : w.stamps[file];
+        if (w.stamps.empty())
+            return {};
+        const auto it = m_stable.find(w.stamps[file].dev);
+        return it != m_stable.end() && it->second ? w.stamps[file] : FileStamp{};
+    }
+    // Learns, once per device, whether it keeps change times.
+    void LearnDevices(const std::vector<ContentPair>& pairs)
+    {
+        for (const ContentPair& c : pairs)
+            for (const auto& [side, file] : {std::pair{1, c.file1}, std::pair{2, c.file2}}) {
+                const WalkResult& w = *m_w[side - 1];
+                if (!w.stamps.empty() && !m_stable.contains(w.stamps[file].dev))
+                    m_stable[w.stamps[file].dev] = KeepsChangeTimes(Path(side, file));
+            }
     }
 
 private:
     QString m_fld[2];
     const WalkResult* m_w[2];
+    std::unordered_map<quint64, bool> m_stable; // by device
 };
 
 // The pairs whose two files the cache knows, by Folder 1's file and whether
@@ -143,11 +160,10 @@ std::vector<std::pair<quint32, bool>> ByDigests(DigestCache& cache, const Conten
     std::vector<std::pair<quint32, bool>> known;
     if (found.size() != keys.size())
         return known;
-    std::vector<DigestKey>().swap(keys);
     size_t kept = 0;
     for (size_t k = 0; k < pairs.size(); ++k) {
         const std::optional<Digest>&d1 = found[2 * k], &d2 = found[2 * k + 1];
-        if (d1 && d2)
+        if (d1 && d2 && keys[2 * k].stamp.ino != 0 && keys[2 * k + 1].stamp.ino != 0)
             known.push_back({pairs[k].file1, *d1 == *d2});
         else
             pairs[kept++] = pairs[k];
@@ -191,9 +207,11 @@ void CmprResult::CheckContents(const CmprInput& in, CmprObserver& obs, CmprProgr
     }
     if (pairs.empty())
         return;
-    const WalkFiles source(m_fld1, w1, m_fld2, w2);
+    WalkFiles source(m_fld1, w1, m_fld2, w2);
     DigestCache cache = in.digestCache.isEmpty() ? DigestCache() : DigestCache(in.digestCache);
     p.phase = CmprPhase::Content;
+    if (cache.Enabled())
+        source.LearnDevices(pairs);
     if (cache.Enabled())
         for (auto [i, same] : Polled([&] { return ByDigests(cache, source, pairs); }, [&] { obs.Progress(p); }))
             decide(i, same);
@@ -202,7 +220,8 @@ void CmprResult::CheckContents(const CmprInput& in, CmprObserver& obs, CmprProgr
     for (const ContentPair& c : pairs)
         p.bytesTotal += 2 * c.size;
     std::atomic<qint64> bytes{0}, files{0};
-    DigestCache* keep = cache.Enabled() ? &cache : nullptr;
+    // digests are made with the cache's seed, known once it was looked up
+    DigestCache* keep = cache.Enabled() && cache.SeedKnown() ? &cache : nullptr;
     auto report = [&] {
         p.bytes = bytes.load();
         p.files = files.load();

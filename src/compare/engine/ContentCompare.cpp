@@ -66,7 +66,7 @@ private:
         const FileStamp s1 = m_source.Stamp(1, p.file1), s2 = m_source.Stamp(2, p.file2);
         const qint64 started = DigestCache::NowNs();
         const bool steady1 = Steady(f1, s1, p.size), steady2 = Steady(f2, s2, p.size);
-        DigestState digest;
+        DigestState digest(m_keep->Seed());
         const ContentResult r = Bytes(p, f1, path1, f2, path2, a, b, &digest);
         if (r != ContentResult::Same || (!steady1 && !steady2))
             return r;

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <map>
 #include <numeric>
+#include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,8 +20,8 @@
 
 namespace {
 constexpr char kMagic[8] = {'F', 'C', 'D', 'I', 'G', 'E', 'S', 'T'};
-constexpr quint32 kVersion = 1;
-constexpr size_t kHeaderSize = 32, kRecordSize = 60;
+constexpr quint32 kVersion = 2;
+constexpr size_t kHeaderSize = 40, kRecordSize = 60;
 constexpr size_t kBlockRecords = 1 << 14; // about 1 MiB a read or write
 constexpr qint64 kDayNs = 86'400'000'000'000;
 // How old an entry's last-seen day may be before a lookup that finds it
@@ -178,6 +179,7 @@ public:
             return false;
         m_count = U64(h + 16);
         m_expected = U64(h + 24);
+        m_seed = U64(h + 32);
         if (std::memcmp(h, kMagic, sizeof kMagic) != 0 || qFromLittleEndian<quint32>(h + 8) != kVersion ||
             qFromLittleEndian<quint32>(h + 12) != kRecordSize ||
             m_count > quint64(m_size - qint64(kHeaderSize)) / kRecordSize ||
@@ -196,6 +198,8 @@ public:
         m_ended = false;
     }
     quint64 Count() const { return m_count; }
+    // The seed of the file's digests.
+    quint64 Seed() const { return m_seed; }
     ReadState State() const { return m_state; }
     int Error() const { return m_err; }
 
@@ -258,7 +262,7 @@ private:
     int m_fd;
     qint64 m_size;
     Xxh3 m_sum;
-    quint64 m_count = 0, m_expected = 0, m_read = 0;
+    quint64 m_count = 0, m_expected = 0, m_read = 0, m_seed = 0;
     std::vector<uchar> m_buf;
     size_t m_pos = 0, m_len = 0;
     std::optional<Id> m_last;
@@ -271,7 +275,10 @@ private:
 // header (with the count and checksum) last.
 class Writer {
 public:
-    explicit Writer(int fd) : m_fd(fd), m_sum(NewXxh3()), m_buf(kBlockRecords * kRecordSize) { Reset(); }
+    Writer(int fd, quint64 seed) : m_fd(fd), m_seed(seed), m_sum(NewXxh3()), m_buf(kBlockRecords * kRecordSize)
+    {
+        Reset();
+    }
 
     bool Put(const Entry& e, quint32 day)
     {
@@ -298,6 +305,7 @@ public:
         qToLittleEndian<quint32>(quint32(kRecordSize), h + 12);
         qToLittleEndian<quint64>(m_count, h + 16);
         qToLittleEndian<quint64>(XXH3_64bits_digest(m_sum.get()), h + 24);
+        qToLittleEndian<quint64>(m_seed, h + 32);
         m_off = 0;
         return WriteAll(h, kHeaderSize);
     }
@@ -347,6 +355,7 @@ private:
     }
 
     int m_fd;
+    quint64 m_seed;
     Xxh3 m_sum;
     std::vector<uchar> m_buf;
     size_t m_pos = 0;
@@ -537,6 +546,18 @@ QString Unreadable(const QString& path, int err)
 {
     return QStringLiteral("ｷｬｯｼｭﾌｧｲﾙを読めません: ") + ShownName(path) + Reason(err);
 }
+QString Foreign(const QString& path)
+{
+    return QStringLiteral("ｷｬｯｼｭを使いません: ") + ShownName(path) + QStringLiteral(" (ほかのﾕｰｻﾞｰが書き換えられます)");
+}
+// Whether only this user can have written an entry: owned by the user and
+// not writable by the group or others. A cache that anyone else may write
+// could make two different files look the same.
+bool OwnOnly(int fd)
+{
+    struct stat st;
+    return ::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
 QString NotAFile(const QString& path)
 {
     return QStringLiteral("ｷｬｯｼｭﾌｧｲﾙを読めません: ") + ShownName(path) + QStringLiteral(" (通常のﾌｧｲﾙではありません)");
@@ -572,6 +593,10 @@ Opened OpenCache(int dirfd, const QByteArray& name, const QString& path)
     }
     if (!S_ISREG(st.st_mode)) {
         o.problem = NotAFile(path);
+        return o;
+    }
+    if (!OwnOnly(o.fd->get())) {
+        o.problem = Foreign(path);
         return o;
     }
     o.reader = std::make_unique<Reader>(o.fd->get(), qint64(st.st_size));
@@ -632,7 +657,10 @@ private:
 
 void DigestState::Free::operator()(XXH3_state_s* s) const { XXH3_freeState(s); }
 
-DigestState::DigestState() : m_state(NewXxh3().release()) { XXH3_128bits_reset(m_state.get()); }
+DigestState::DigestState(quint64 seed) : m_state(NewXxh3().release())
+{
+    XXH3_128bits_reset_withSeed(m_state.get(), seed);
+}
 
 void DigestState::Update(const void* data, size_t n) { XXH3_128bits_update(m_state.get(), data, n); }
 
@@ -649,6 +677,41 @@ Digest DigestState::Final()
 // --- DigestCache ---
 
 DigestCache::DigestCache(QString path, DigestCacheBounds bounds) : m_path(std::move(path)), m_bounds(bounds) {}
+
+bool DigestCache::LoadSeed(int dirfd, const QByteArray& name)
+{
+    if (m_seedKnown)
+        return true;
+    const QByteArray seedName = name + ".seed";
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const Fd fd(::openat(dirfd, seedName.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        if (fd.get() >= 0) {
+            uchar b[8];
+            if (!OwnOnly(fd.get()) || ::read(fd.get(), b, sizeof b) != ssize_t(sizeof b))
+                return false;
+            m_seed = qFromLittleEndian<quint64>(b);
+            return m_seedKnown = true;
+        }
+        if (errno != ENOENT)
+            return false;
+        // made aside and placed without replacing: whichever program comes
+        // first gives every program its seed
+        QByteArray tmp;
+        const Fd made(Aside::Create(dirfd, tmp, 0600));
+        if (made.get() < 0)
+            return false;
+        std::random_device random; // unknown to anyone who might craft two files alike
+        uchar b[8];
+        qToLittleEndian<quint64>((quint64(random()) << 32) ^ quint64(random()), b);
+        const bool written = ::write(made.get(), b, sizeof b) == ssize_t(sizeof b) && ::fsync(made.get()) == 0;
+        const Aside::Place placed = written ? Aside::PlaceNew(dirfd, tmp, seedName) : Aside::Place::Failed;
+        if (placed != Aside::Place::Done)
+            ::unlinkat(dirfd, tmp.constData(), 0);
+        if (placed == Aside::Place::Failed)
+            return false;
+    }
+    return false;
+}
 
 qint64 DigestCache::NowNs()
 {
@@ -678,13 +741,23 @@ std::vector<std::optional<Digest>> DigestCache::Lookup(const std::vector<DigestK
     if (!Enabled() || keys.empty())
         return Found(keys.size());
     const auto [dir, name] = Split(EncodeName(m_path));
+    MakeFolders(dir); // the seed is made before anything is hashed
     const Fd dirfd(::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirfd.get() < 0) {
-        if (errno != ENOENT && errno != ENOTDIR) // no folder: no file
-            SetProblem(Unreadable(m_path, errno));
+        SetProblem(Unreadable(m_path, errno));
+        return Found(keys.size());
+    }
+    if (!OwnOnly(dirfd.get())) {
+        SetProblem(Foreign(DecodeName(dir)));
+        return Found(keys.size());
+    }
+    if (!LoadSeed(dirfd.get(), name)) {
+        SetProblem(Unreadable(m_path + QStringLiteral(".seed"), errno));
         return Found(keys.size());
     }
     Opened file = OpenCache(dirfd.get(), name, m_path);
+    if (file.reader && file.reader->Seed() != m_seed)
+        return Found(keys.size()); // of another seed: left out, replaced at the save
     if (!file.reader) {
         if (!file.problem.isEmpty())
             SetProblem(file.problem);
@@ -778,6 +851,10 @@ bool DigestCache::Save(std::optional<qint32> today)
     const Fd dirfd(::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirfd.get() < 0)
         return fail(Unwritable(m_path, errno));
+    if (!OwnOnly(dirfd.get()))
+        return fail(Foreign(DecodeName(dir)));
+    if (!LoadSeed(dirfd.get(), name))
+        return fail(Unwritable(m_path + QStringLiteral(".seed"), errno));
     const Fd lockFd(
         ::openat(dirfd.get(), (name + ".lock").constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (lockFd.get() < 0)
@@ -789,10 +866,12 @@ bool DigestCache::Save(std::optional<qint32> today)
     Opened file = OpenCache(dirfd.get(), name, m_path);
     if (!file.problem.isEmpty())
         SetProblem(file.problem); // written anew without it
+    if (file.reader && file.reader->Seed() != m_seed)
+        file.reader.reset(); // made anew by another program meanwhile: its digests and this run's differ
     Temporary tmp(dirfd.get());
     if (tmp.get() < 0)
         return fail(Unwritable(m_path, errno));
-    Writer out(tmp.get());
+    Writer out(tmp.get(), m_seed);
     Keep keep;
     keep.today = today ? *today : Today();
     keep.keepDays = m_bounds.keepDays;

@@ -10,8 +10,9 @@
 // memory only the keys, what was found and what was added.
 //
 // The file (all numbers little-endian):
-//   header, 32 bytes: "FCDIGEST", version (u32, 1), record size (u32, 60),
-//                     record count (u64), XXH3-64 of all the records (u64)
+//   header, 40 bytes: "FCDIGEST", version (u32, 2), record size (u32, 60),
+//                     record count (u64), XXH3-64 of all the records (u64),
+//                     the seed of the digests (u64)
 //   records, 60 bytes each, by (dev, ino) ascending, no two alike:
 //                     dev, ino (u64), size, mtimeNs, ctimeNs (i64),
 //                     digest (16 bytes), last day seen (u32, days since
@@ -35,9 +36,11 @@ struct XXH3_state_s;
 using Digest = std::array<quint8, 16>;
 
 // XXH3-128 over data handed in pieces (a file's blocks as they are read).
+// With a seed of its own per cache, two files cannot be made to look
+// alike by someone who does not know it (the hash is fast, not secret).
 class DigestState {
 public:
-    DigestState();
+    explicit DigestState(quint64 seed = 0);
     void Update(const void* data, size_t n);
     // The digest of everything handed in so far.
     Digest Final();
@@ -77,6 +80,10 @@ public:
     DigestCache& operator=(const DigestCache&) = delete;
 
     bool Enabled() const { return !m_path.isEmpty(); }
+    // The seed this cache's digests are made with, kept in `path`.seed
+    // (made at random by the first lookup or save); known after a lookup.
+    quint64 Seed() const { return m_seed; }
+    bool SeedKnown() const { return m_seedKnown; }
     const QString& Path() const { return m_path; }
 
     // For each key the digest of the entry of the same dev, ino, size,
@@ -121,9 +128,15 @@ public:
 
 private:
     void SetProblem(const QString& text);
+    // Reads the seed beside the cache in the folder `dirfd`, making it
+    // where there is none; false where it cannot be had (or another user
+    // could have written it).
+    bool LoadSeed(int dirfd, const QByteArray& name);
 
     QString m_path;
     DigestCacheBounds m_bounds;
+    quint64 m_seed = 0;
+    bool m_seedKnown = false;
     mutable std::mutex m_lock; // m_added and m_problem, which reading threads reach
     std::deque<Entry> m_added; // from Add, in no order (no copy of all as it grows)
     QString m_problem;

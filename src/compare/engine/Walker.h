@@ -31,6 +31,12 @@ struct FileStamp {
 // The stamp of an open file, and its size; zeros where the platform cannot
 // tell.
 FileStamp StampOfOpen(QFile& f, qint64* size);
+// Whether the file system holding `path` keeps a change time of its own,
+// set by every write and every change of times (ext4, xfs, btrfs, tmpfs and
+// the like). FAT, exFAT, ISO images, squashfs and network or FUSE file
+// systems give the modification time or keep none, so a file rewritten
+// with its old size and time would look as it was.
+bool KeepsChangeTimes(const QString& path);
 
 // A folder or file the walk could not read.
 struct WalkSkip {

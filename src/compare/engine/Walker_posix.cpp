@@ -31,6 +31,7 @@
 #include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <thread>
 #include <unistd.h>
 #include <unordered_set>
@@ -168,6 +169,29 @@ FileStamp StampOfOpen(QFile& f, qint64* size)
     }
     *size = st.st_size;
     return StampOf(st);
+}
+
+bool KeepsChangeTimes(const QString& path)
+{
+    struct statfs fs;
+    if (::statfs(EncodeName(path).constData(), &fs) != 0)
+        return false;
+    // local file systems with a change time of their own (linux/magic.h)
+    static constexpr unsigned long kKeep[] = {
+        0xEF53,     // ext2, ext3, ext4
+        0x58465342, // xfs
+        0x9123683E, // btrfs
+        0x01021994, // tmpfs
+        0xF2F52010, // f2fs
+        0x2FC12FC1, // zfs
+        0x794C7630, // overlayfs
+        0xCA451A4E, // bcachefs
+        0x3153464A, // jfs
+        0x52654973, // reiserfs
+        0x3434,     // nilfs
+    };
+    const auto type = static_cast<unsigned long>(fs.f_type);
+    return std::find(std::begin(kKeep), std::end(kKeep), type) != std::end(kKeep);
 }
 
 namespace {
