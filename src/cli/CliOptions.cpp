@@ -103,11 +103,17 @@ const CliOption kOptions[] = {
      .help = "内容だけで比べる: 内容が同じなら更新日時にかかわらず 1=2、違えば\n"
              "更新日時(ﾅﾉ秒まで。許容差は使い、分までの比較はしません)で 1>2 か\n"
              "2>1、日時が同じなら 1≠2(ｻｲｽﾞが違えば読みません)"},
+    {.names = {"--moves"},
+     .value = nullptr,
+     .set = [](CliOptions& o, const QString&) { o.rule.moves = true; },
+     .help = "片側にだけあるﾌｧｲﾙを、もう片側にだけある同じｻｲｽﾞ・同じ内容のﾌｧｲﾙと\n"
+             "組にして 1↔2 の1行にする(移動・名前の変更。ﾌｫﾙﾀﾞ2の場所を tsv、csv\n"
+             "では最後の項目に、json では folder2、name2 に書きます)"},
     {.names = {"--no-cache"},
      .value = nullptr,
      .set = [](CliOptions& o, const QString&) { o.noCache = true; },
-     .help = "--content、--content-only で、ﾀﾞｲｼﾞｪｽﾄのｷｬｯｼｭを使わず、同じｻｲｽﾞの組を\n"
-             "すべて読む(ｷｬｯｼｭにも書きません)"},
+     .help = "--content、--content-only、--moves で、ﾀﾞｲｼﾞｪｽﾄのｷｬｯｼｭを使わず、\n"
+             "読むべきﾌｧｲﾙをすべて読む(ｷｬｯｼｭにも書きません)"},
     // the tolerances: --ignore-hours, which includes 2 s, wins over --tolerance
     {.names = {"--tolerance"},
      .value = "0|2s",

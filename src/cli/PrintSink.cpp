@@ -89,7 +89,7 @@ void PrintSink::Begin()
     if (m_s.bom)
         m_out.Text() += QChar(0xFEFF);
     if (m_s.header)
-        AppendHeaderLine(m_out.Text(), StyleOf(m_s.format));
+        AppendHeaderLine(m_out.Text(), StyleOf(m_s.format), m_s.moves);
 }
 
 void PrintSink::Row(const CmprRow& r)
@@ -99,8 +99,9 @@ void PrintSink::Row(const CmprRow& r)
     if (m_s.format == OutFormat::Json) {
         Json(r);
     } else {
-        GridRow g{r.sPh, r.sFL, r.sED(), r.sU1, r.sU2, r.nS1, r.nS2};
-        AppendRowLine(m_out.Text(), g, StyleOf(m_s.format), m_s.bytes ? SizeStyle::Bytes : SizeStyle::Grouped);
+        GridRow g{r.sPh, r.sFL, r.sED(), r.sU1, r.sU2, r.nS1, r.nS2, r.sPh2 ? *r.sPh2 : QString(), r.sFL2};
+        AppendRowLine(m_out.Text(), g, StyleOf(m_s.format), m_s.bytes ? SizeStyle::Bytes : SizeStyle::Grouped,
+                      m_s.moves);
     }
     m_out.Spill();
 }
@@ -116,6 +117,12 @@ void PrintSink::Json(const CmprRow& r)
     out += QLatin1String(",\"code\":\"") + r.sED() + QLatin1Char('"');
     AppendSide(out, '1', code.side1, r.nS1, r.nT1);
     AppendSide(out, '2', code.side2, r.nS2, r.nT2);
+    if (r.sPh2) { // a moved file: its place on side 2
+        out += QLatin1Char(',');
+        AppendNameMember(out, "folder2", *r.sPh2);
+        out += QLatin1Char(',');
+        AppendNameMember(out, "name2", r.sFL2);
+    }
     out += QLatin1String("}\n");
 }
 
@@ -123,10 +130,10 @@ void PrintSink::End(const QString& sFld1, const QString& sFld2, const CmprCounts
 {
     const QString a1 = Absolute(sFld1), a2 = Absolute(sFld2);
     if (m_s.summary && m_s.format == OutFormat::Json)
-        m_out.Text() += SummaryJson(a1, a2, n, m_s.differ, m_s.leftOut);
+        m_out.Text() += SummaryJson(a1, a2, n, m_s.differ, m_s.leftOut, m_s.moves);
     m_out.Flush();
     if (m_s.summary && m_s.format != OutFormat::Json)
-        std::fputs(SummaryText(a1, a2, n, m_s.differ, m_s.leftOut).toUtf8().constData(), stderr);
+        std::fputs(SummaryText(a1, a2, n, m_s.differ, m_s.leftOut, m_s.moves).toUtf8().constData(), stderr);
 }
 
 void PrintRows(const PrintSettings& s, const CmprResult& r, Output& out, int threads)
@@ -169,22 +176,24 @@ struct CodeCount {
     qint64 n;
 };
 // The codes of a summary: 1≠2 only where a size or content criterion is
-// in use, so the default summary is as it always was.
-std::vector<CodeCount> CodeCounts(const CmprCounts& n, bool withDiffer)
+// in use, 1↔2 where moves are looked for, so the default summary is as it
+// always was.
+std::vector<CodeCount> CodeCounts(const CmprCounts& n, bool withDiffer, bool withMoves)
 {
     std::vector<CodeCount> c;
     for (const CmprCodeInfo& i : kCmprCodes)
-        if (i.code != CmprCode::Differ || withDiffer)
+        if (!i.onlyWhenMet || (i.code == CmprCode::Differ ? withDiffer : withMoves))
             c.push_back({CodeText(i.code), n.Of(i.code)});
     return c;
 }
 } // namespace
 
-QString SummaryText(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer, bool withLeftOut)
+QString SummaryText(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer, bool withLeftOut,
+                    bool withMoves)
 {
     QString t = QStringLiteral("ﾌｫﾙﾀﾞ1: ") + ShownName(sFld1) + QStringLiteral("\nﾌｫﾙﾀﾞ2: ") + ShownName(sFld2) +
                 QLatin1Char('\n');
-    for (const CodeCount& c : CodeCounts(n, withDiffer))
+    for (const CodeCount& c : CodeCounts(n, withDiffer, withMoves))
         t += c.code + QStringLiteral(": ") + QString::number(c.n) + QLatin1Char('\n');
     t += QStringLiteral("行数: ") + QString::number(n.rows) + QLatin1Char('\n');
     t += QStringLiteral("読めなかったﾌｫﾙﾀﾞとﾌｧｲﾙ: ") + QString::number(n.skipped) + QLatin1Char('\n');
@@ -194,7 +203,8 @@ QString SummaryText(const QString& sFld1, const QString& sFld2, const CmprCounts
     return t;
 }
 
-QString SummaryJson(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer, bool withLeftOut)
+QString SummaryJson(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer, bool withLeftOut,
+                    bool withMoves)
 {
     QString t = QStringLiteral("{\"summary\":{");
     AppendNameMember(t, "folder1", sFld1);
@@ -202,7 +212,7 @@ QString SummaryJson(const QString& sFld1, const QString& sFld2, const CmprCounts
     AppendNameMember(t, "folder2", sFld2);
     t += QStringLiteral(",\"codes\":{");
     bool first = true;
-    for (const CodeCount& c : CodeCounts(n, withDiffer)) {
+    for (const CodeCount& c : CodeCounts(n, withDiffer, withMoves)) {
         t += (first ? QString() : QStringLiteral(",")) + QLatin1Char('"') + c.code + QStringLiteral("\":") +
              QString::number(c.n);
         first = false;

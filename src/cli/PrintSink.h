@@ -28,8 +28,8 @@ void PrintRows(const PrintSettings& s, const CmprResult& r, Output& out, int thr
 // and what could not be read. As "key: value" lines, or as one JSON object
 // {"summary": {...}} on a line.
 // 1≠2 is counted `withDiffer`, the folders and files a filter left out
-// `withLeftOut`.
+// `withLeftOut`, 1↔2 `withMoves`.
 QString SummaryText(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer,
-                    bool withLeftOut = false);
+                    bool withLeftOut = false, bool withMoves = false);
 QString SummaryJson(const QString& sFld1, const QString& sFld2, const CmprCounts& n, bool withDiffer,
-                    bool withLeftOut = false);
+                    bool withLeftOut = false, bool withMoves = false);

@@ -10,13 +10,18 @@
 namespace {
 constexpr int kTrouble = 2;
 
-// A line of the plan: copy|replace|trash|mkdir|trash-folder|conflict, the
-// side, the path, the bytes.
+// A line of the plan: copy|replace|trash|mkdir|trash-folder|conflict|move,
+// the side, the path, the bytes; a move adds the path it leaves.
 QString Line(const SyncAction& a)
 {
     QString t = ActionWord(a.kind) + QLatin1Char('\t') + QString::number(a.side) + QLatin1Char('\t');
     AppendTsvText(t, a.Path());
-    return t + QLatin1Char('\t') + QString::number(a.bytes) + QLatin1Char('\n');
+    t += QLatin1Char('\t') + QString::number(a.bytes);
+    if (a.kind == SyncAction::Move) {
+        t += QLatin1Char('\t');
+        AppendTsvText(t, a.SrcPath());
+    }
+    return t + QLatin1Char('\n');
 }
 
 void Put(std::FILE* to, const QString& text) { std::fputs(text.toUtf8().constData(), to); }

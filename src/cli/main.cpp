@@ -71,7 +71,7 @@ CmprRequest RequestOf(const CliOptions& o)
     req.filter = Filter(o);
     req.fso = &Usr::ChkFso();
     req.storePath = StorePath(o);
-    if (o.rule.criterion >= CmprRule::Content && !o.noCache)
+    if (o.rule.ReadsContents() && !o.noCache)
         req.digestCache = Usr::DigestCacheFile();
     return req;
 }
@@ -88,6 +88,7 @@ PrintSettings PrintOf(const CliOptions& o)
     s.summary = o.summary;
     s.quiet = o.quiet;
     s.differ = o.rule.criterion != CmprRule::Time;
+    s.moves = o.rule.moves;
     s.leftOut = o.Filtered();
     return s;
 }

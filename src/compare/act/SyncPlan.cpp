@@ -115,10 +115,33 @@ struct Wants {
     int Mirrored() const { return plan.mirror ? plan.to : 0; }
 };
 
+// A moved file renamed on `side` to the other side's place.
+SyncAction MoveOn(int side, const Pair& p, const Spellings& sp)
+{
+    const bool on2 = side == 2;
+    SyncAction a = NewAction(SyncAction::Move, side, sp.On(side, on2 ? p.folder1 : p.folder2), on2 ? p.name1 : p.name2);
+    a.srcFolder = on2 ? p.folder2 : p.folder1;
+    a.srcName = on2 ? p.name2 : p.name1;
+    a.srcSize = on2 ? p.size2 : p.size1;
+    a.src = on2 ? p.stamp2 : p.stamp1;
+    return a;
+}
+
+// The side a plan moves a moved file on: the side it changes, or for both
+// sides the one whose file changed (a rename changes it) longer ago.
+int MovedSide(const Pair& p, const Wants& w)
+{
+    if (w.plan.to != 0)
+        return w.plan.to;
+    return p.stamp2.ctimeNs > p.stamp1.ctimeNs ? 1 : 2;
+}
+
 // The action a plan takes on one pair, if any.
 std::optional<SyncAction> ActionFor(const Pair& p, const Wants& w, const Clock& clock, const Spellings& sp)
 {
     using A = SyncAction;
+    if (p.cd == CmprCode::Moved)
+        return MoveOn(MovedSide(p, w), p, sp);
     const bool has1 = !p.name1.isEmpty(), has2 = !p.name2.isEmpty();
     if (!has2)
         return w.Copies(2) ? Act(A::Copy, 2, p, sp) : w.Mirrored() == 1 ? Act(A::Trash, 1, p, sp) : std::optional<A>();
@@ -207,8 +230,8 @@ SyncPlan Frame(const CmprResult& r, Spellings& sp)
     return plan;
 }
 
-// Actions that would trash or replace something below a path the other
-// side could not read are held back.
+// Actions that would trash, replace or move away something below a path
+// the other side could not read are held back.
 void HoldUnread(SyncPlan& plan)
 {
     if (plan.unread.empty())
@@ -219,6 +242,9 @@ void HoldUnread(SyncPlan& plan)
         if (a.kind == SyncAction::Replace || a.kind == SyncAction::Trash || a.kind == SyncAction::TrashFolder)
             for (const auto& [side, path] : plan.unread)
                 held = held || (side == Other(a.side) && AtOrBelow(a.Path(), path));
+        if (a.kind == SyncAction::Move) // its old place goes: the other side may have it there, unread
+            for (const auto& [side, path] : plan.unread)
+                held = held || (side == Other(a.side) && (AtOrBelow(a.SrcPath(), path) || AtOrBelow(a.Path(), path)));
         (held ? plan.held : kept).push_back(std::move(a));
     }
     plan.actions = std::move(kept);

@@ -46,15 +46,19 @@ struct SeenEntry {
 
 struct SyncAction {
     // Conflict: a pair whose times agree but whose size or content differ,
-    // listed and reported, never carried out.
-    enum Kind { Copy, Replace, Trash, MakeFolder, TrashFolder, Conflict };
+    // listed and reported, never carried out. Move: a moved file renamed on
+    // the changed side from its place there (src*) to the other side's
+    // place, never over anything.
+    enum Kind { Copy, Replace, Trash, MakeFolder, TrashFolder, Conflict, Move };
     Kind kind;
     int side;                   // the side changed: 1 or 2
     QString folder, name;       // the entry changed, from its compared folder
-    QString srcFolder, srcName; // the other side's file a copy comes from
+    QString srcFolder, srcName; // the other side's file a copy comes from; the same side's for a move
     qint64 bytes = 0;           // copied, or moved to the trash
     qint64 srcSize = 0, dstSize = 0;
     FileStamp src{}, dst{};       // as the comparison saw them (dst: Replace, Trash, TrashFolder)
+    // The path of the source from its compared folder (a move's old place).
+    QString SrcPath() const { return srcFolder.isEmpty() ? srcName : srcFolder + QLatin1Char('/') + srcName; }
     bool olderOverNewer = false;  // a Replace that puts an older file over a newer one
     std::vector<SeenEntry> below; // TrashFolder: what the comparison saw in it
     // The path from the compared folder, folders separated by "/".
@@ -78,7 +82,9 @@ struct SyncPlan {
 // agree under the tolerance or within the coarser step of either volume's
 // clock count as the same.
 // Compared by content alone, a pair of equal bytes is left alone whatever
-// its times.
+// its times. A moved file is renamed on the side the plan changes to the
+// other side's place (for both sides: the side whose file changed longer
+// ago follows the other).
 SyncPlan MakePlan(const CmprResult& r, PlanKind plan, const CmprRule& rule = {});
 
 // Actions on chosen rows: a side's copy to the other side (new, or over
@@ -113,13 +119,14 @@ struct ActionInfo {
     const char16_t* word;
     const char16_t* group;
 };
-inline constexpr std::array<ActionInfo, 6> kActionKinds = {{
+inline constexpr std::array<ActionInfo, 7> kActionKinds = {{
     {SyncAction::Copy, u"copy", u"ｺﾋﾟｰ"},
     {SyncAction::Replace, u"replace", u"置き換え(古いﾌｧｲﾙはごみ箱へ)"},
     {SyncAction::Trash, u"trash", u"ごみ箱へ"},
     {SyncAction::MakeFolder, u"mkdir", u"ﾌｫﾙﾀﾞを作る"},
     {SyncAction::TrashFolder, u"trash-folder", u"ﾌｫﾙﾀﾞをごみ箱へ"},
     {SyncAction::Conflict, u"conflict", u"日時が同じで内容が違う(行わない)"},
+    {SyncAction::Move, u"move", u"移動・名前の変更"},
 }};
 // The word for an action from kActionKinds.
 QString ActionWord(SyncAction::Kind k);

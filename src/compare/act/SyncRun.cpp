@@ -36,8 +36,10 @@ SyncOutcome::State StateOf(StepEnd e)
 // An action prepared in a batch, waiting for the flush to be done.
 struct Pending {
     size_t i;
-    AsideCopy copy;
+    AsideCopy copy; // for a move, its new place (dir, name)
     Trash trash;
+    int from = -1; // a move's folder, and its name there
+    QByteArray fromName = {};
 };
 
 class Runner {
@@ -60,6 +62,10 @@ private:
     {
         qint64 batchBytes = 0;
         for (; i < m_plan.actions.size() && m_pending.size() < kBatchFiles && batchBytes < kBatchBytes; ++i) {
+            // a folder goes to the trash only as it is once the actions
+            // before it are done (a file moved out of it among them)
+            if (m_plan.actions[i].kind == A::TrashFolder && !m_pending.empty())
+                break;
             if (m_obs.Stopping()) {
                 m_stopped = true;
                 break;
@@ -104,6 +110,8 @@ private:
         }
         if (a.kind == A::MakeFolder)
             return Folder(a.side, a.Path(), true, dir, err);
+        if (a.kind == A::Move)
+            return PrepareMove(i, err);
         StepEnd e = Folder(a.side, a.folder, a.kind == A::Copy, dir, err);
         if (e != StepEnd::Done)
             return e;
@@ -122,6 +130,54 @@ private:
         m_folders.MarkWritten(a.side, a.folder, dir);
         m_pending.push_back(std::move(p));
         return StepEnd::Done;
+    }
+
+    // A move's file must still be as compared, its new place free.
+    StepEnd PrepareMove(size_t i, QString& err)
+    {
+        const A& a = m_plan.actions[i];
+        Pending p{i, {}, {}};
+        StepEnd e = Folder(a.side, a.folder, true, p.copy.dir, err);
+        if (e != StepEnd::Done || (e = Folder(a.side, a.srcFolder, false, p.from, err)) != StepEnd::Done)
+            return e;
+        p.copy.name = EncodeName(a.name);
+        p.fromName = EncodeName(a.srcName);
+        if ((e = MoveStillPossible(a, p, err)) != StepEnd::Done)
+            return e;
+        m_folders.MarkWritten(a.side, a.folder, p.copy.dir);
+        m_folders.MarkWritten(a.side, a.srcFolder, p.from);
+        m_pending.push_back(std::move(p));
+        return StepEnd::Done;
+    }
+
+    static StepEnd MoveStillPossible(const A& a, const Pending& p, QString& err)
+    {
+        struct stat st;
+        if (!EntryAsSeen(p.from, p.fromName.constData(), a.src, a.srcSize, st)) {
+            err = QStringLiteral("比較の後に変わりました");
+            return StepEnd::Conflict;
+        }
+        if (::fstatat(p.copy.dir, p.copy.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            err = QStringLiteral("移動先にﾌｧｲﾙがあります");
+            return StepEnd::Conflict;
+        }
+        if (errno == ENOENT)
+            return StepEnd::Done;
+        err = ErrNo();
+        return StepEnd::Failed;
+    }
+
+    // A moved file renamed once checked again, never over an entry.
+    static StepEnd MoveEntry(const A& a, const Pending& p, QString& err)
+    {
+        const StepEnd e = MoveStillPossible(a, p, err);
+        if (e != StepEnd::Done)
+            return e;
+        switch (Aside::RenameNoReplace(p.from, p.fromName.constData(), p.copy.dir, p.copy.name.constData())) {
+        case Aside::Place::Done: return StepEnd::Done;
+        case Aside::Place::Exists: err = QStringLiteral("移動先にﾌｧｲﾙがあります"); return StepEnd::Conflict;
+        default: err = ErrNo(); return StepEnd::Failed;
+        }
     }
 
     // Whether the entry to be replaced or removed is still as compared;
@@ -186,6 +242,7 @@ private:
         switch (a.kind) {
         case A::Copy: return PlaceNew(p.copy, err);
         case A::Replace: return PlaceOver(p.copy, a.dst, a.dstSize, Absolute(a), p.trash, err);
+        case A::Move: return MoveEntry(a, p, err);
         default: return TrashEntry(a, p, err);
         }
     }

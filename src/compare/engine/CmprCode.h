@@ -7,23 +7,27 @@
 #include <array>
 #include <optional>
 
-enum class CmprCode : quint8 { Only1, Only2, Same, Newer1, Newer2, Differ };
+enum class CmprCode : quint8 { Only1, Only2, Same, Newer1, Newer2, Differ, Moved };
 
 struct CmprCodeInfo {
     CmprCode code;
     const char16_t* text;
     bool side1, side2; // which sides hold the file
+    bool sameBytes;    // the two files hold the same bytes
+    bool onlyWhenMet;  // counted in summaries only where a rule can give it
 };
 
 // Every code, in the order counts of them are shown.
-inline constexpr std::array<CmprCodeInfo, 6> kCmprCodes = {{
-    {CmprCode::Only1, u"1-*", true, false},
-    {CmprCode::Only2, u"2-*", false, true},
-    {CmprCode::Same, u"1=2", true, true},
-    {CmprCode::Newer1, u"1>2", true, true},
-    {CmprCode::Newer2, u"2>1", true, true},
+inline constexpr std::array<CmprCodeInfo, 7> kCmprCodes = {{
+    {CmprCode::Only1, u"1-*", true, false, false, false},
+    {CmprCode::Only2, u"2-*", false, true, false, false},
+    {CmprCode::Same, u"1=2", true, true, false, false},
+    {CmprCode::Newer1, u"1>2", true, true, false, false},
+    {CmprCode::Newer2, u"2>1", true, true, false, false},
     // on both sides, the same time (under the tolerance), another size or content
-    {CmprCode::Differ, u"1≠2", true, true},
+    {CmprCode::Differ, u"1≠2", true, true, false, true},
+    // the same bytes at another place on each side: a file moved or renamed
+    {CmprCode::Moved, u"1↔2", true, true, true, true},
 }};
 
 // The code's text; one shared string per code.

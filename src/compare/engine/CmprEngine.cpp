@@ -35,8 +35,7 @@ std::pair<WalkResult, WalkResult> WalkBoth(const CmprInput& in, CmprObserver& ob
     WalkOptions opt = in.walk;
     // the full modification times tell other bytes apart; the cache knows
     // a file by its identity and times
-    if (in.rule.criterion == CmprRule::ContentOnly ||
-        (in.rule.criterion == CmprRule::Content && !in.digestCache.isEmpty()))
+    if (in.rule.criterion == CmprRule::ContentOnly || (in.rule.ReadsContents() && !in.digestCache.isEmpty()))
         opt.stamps = true;
     auto walk = [&](const QString& f) {
         WalkResult w = WalkFolder(f, seen, &obs.stop, opt, &in.filter);
@@ -63,10 +62,6 @@ CmprCode TimeCode(LocalTime& local, qint64 t1, qint64 t2, CmprRule::Tolerance to
     return c > 0 ? CmprCode::Newer1 : CmprCode::Newer2;
 }
 
-QString FullPath(const QString& root, const QString& folder, const QString& name)
-{
-    return JoinPath(folder.isEmpty() ? root : JoinPath(root, folder), name);
-}
 
 } // namespace
 
@@ -105,46 +100,6 @@ CmprCode FullTimeCode(const FileStamp& s1, const FileStamp& s2, CmprRule::Tolera
 } // namespace
 
 namespace {
-// The files of a result's two walks, by their indices.
-class WalkFiles : public ContentSource {
-public:
-    WalkFiles(const QString& fld1, const WalkResult& w1, const QString& fld2, const WalkResult& w2)
-            : m_fld{fld1, fld2}, m_w{&w1, &w2}
-    {
-    }
-    QString Path(int side, quint32 file) const override
-    {
-        const WalkResult& w = *m_w[side - 1];
-        const WalkFile& f = w.files[file];
-        return FullPath(m_fld[side - 1], w.Folder(f), w.Name(f));
-    }
-    // Zeros where the file's file system keeps no change time of its own:
-    // the cache neither trusts nor records such a file.
-    FileStamp Stamp(int side, quint32 file) const override
-    {
-        const WalkResult& w = *m_w[side - 1];
-        if (w.stamps.empty())
-            return {};
-        const auto it = m_stable.find(w.stamps[file].dev);
-        return it != m_stable.end() && it->second ? w.stamps[file] : FileStamp{};
-    }
-    // Learns, once per device, whether it keeps change times.
-    void LearnDevices(const std::vector<ContentPair>& pairs)
-    {
-        for (const ContentPair& c : pairs)
-            for (const auto& [side, file] : {std::pair{1, c.file1}, std::pair{2, c.file2}}) {
-                const WalkResult& w = *m_w[side - 1];
-                if (!w.stamps.empty() && !m_stable.contains(w.stamps[file].dev))
-                    m_stable[w.stamps[file].dev] = KeepsChangeTimes(Path(side, file));
-            }
-    }
-
-private:
-    QString m_fld[2];
-    const WalkResult* m_w[2];
-    std::unordered_map<quint64, bool> m_stable; // by device
-};
-
 // The pairs whose two files the cache knows, by Folder 1's file and whether
 // their digests agree; they leave `pairs`.
 std::vector<std::pair<quint32, bool>> ByDigests(DigestCache& cache, const ContentSource& source,
@@ -178,7 +133,8 @@ std::vector<std::pair<quint32, bool>> ByDigests(DigestCache& cache, const Conten
 // bytes (another size among them) are told apart by the full times. Only
 // pairs of equal size are looked at: by the digests the cache trusts for
 // both files, or else by reading them.
-void CmprResult::CheckContents(const CmprInput& in, CmprObserver& obs, CmprProgress& p)
+void CmprResult::CheckContents(const CmprInput& in, WalkFiles& source, DigestCache& cache, CmprObserver& obs,
+                               CmprProgress& p)
 {
     const CmprRule& rule = in.rule;
     const auto &w1 = m_1.w, &w2 = m_2.w;
@@ -207,14 +163,15 @@ void CmprResult::CheckContents(const CmprInput& in, CmprObserver& obs, CmprProgr
     }
     if (pairs.empty())
         return;
-    WalkFiles source(m_fld1, w1, m_fld2, w2);
-    DigestCache cache = in.digestCache.isEmpty() ? DigestCache() : DigestCache(in.digestCache);
     p.phase = CmprPhase::Content;
-    if (cache.Enabled())
-        source.LearnDevices(pairs);
-    if (cache.Enabled())
+    if (cache.Enabled()) {
+        for (const ContentPair& c : pairs) {
+            source.Learn(1, c.file1);
+            source.Learn(2, c.file2);
+        }
         for (auto [i, same] : Polled([&] { return ByDigests(cache, source, pairs); }, [&] { obs.Progress(p); }))
             decide(i, same);
+    }
     p.files = p.bytes = p.bytesTotal = 0;
     p.filesTotal = qint64(pairs.size());
     for (const ContentPair& c : pairs)
@@ -237,10 +194,6 @@ void CmprResult::CheckContents(const CmprInput& in, CmprObserver& obs, CmprProgr
             m_code[i] = byTime(i, CmprCode::Same);
     }
     m_contentSkipped = std::move(out.skipped);
-    if (keep) {
-        Polled([&] { cache.Save(); }, [&] { obs.Progress(p); });
-        m_cacheNote = cache.Problem();
-    }
 }
 
 void CmprResult::Classify(const CmprRule& rule, const std::atomic<bool>& stop)
@@ -293,9 +246,17 @@ CmprResult CmprEngine::Run(const CmprInput& in, CmprObserver& obs)
     p.phase = CmprPhase::Match;
     Polled([&] { r.Classify(in.rule, obs.stop); }, [&] { obs.Progress(p); });
     ThrowIfStopping(obs);
+    WalkFiles source(r.m_fld1, r.m_1.w, r.m_fld2, r.m_2.w);
+    DigestCache cache = in.digestCache.isEmpty() ? DigestCache() : DigestCache(in.digestCache);
     if (in.rule.criterion != CmprRule::Time)
-        r.CheckContents(in, obs, p);
+        r.CheckContents(in, source, cache, obs, p);
     ThrowIfStopping(obs);
+    if (in.rule.moves)
+        r.FindMoves(source, cache, obs, p);
+    ThrowIfStopping(obs);
+    if (cache.SeedKnown()) // what this run learnt goes in one write
+        Polled([&] { cache.Save(); }, [&] { obs.Progress(p); });
+    r.m_cacheNote = cache.Problem();
     r.Count();
     return r;
 }
@@ -325,8 +286,9 @@ void CmprResult::EmitRows(RowSink& sink, size_t from, size_t to) const
             continue;
         }
         const WalkFile& g = w2.files[size_t(j)];
+        const bool moved = m_code[i] == CmprCode::Moved;
         sink.Row({nNo, sPh, w1.Name(f), local.Text(f.mtime), local.Text(g.mtime), f.size, g.size, m_code[i], f.mtime,
-                  g.mtime});
+                  g.mtime, moved ? &w2.Folder(g) : nullptr, moved ? w2.Name(g) : QString()});
     }
     for (size_t j = std::max(from, n1) - n1; j + n1 < to; ++j) {
         if (m_2.partner[j] != kNoMatch)

@@ -22,6 +22,9 @@ struct CmprRow {
     qint64 nS1, nS2;
     CmprCode cd;
     qint64 nT1, nT2;
+    // A moved file's place on side 2; null for every other row.
+    const QString* sPh2 = nullptr;
+    QString sFL2 = {};
     const QString& sED() const { return CodeText(cd); }
 };
 
@@ -45,6 +48,8 @@ public:
 };
 
 struct CmprInput;
+class DigestCache;
+class WalkFiles;
 
 // Both folders walked and matched, every row's code known: the result of a
 // comparison, whose rows can be handed to sinks in order as often as asked.
@@ -88,7 +93,11 @@ private:
     void Count();
     // Pairs of the same time: other size, or under the content criterion
     // other bytes, make them differ.
-    void CheckContents(const CmprInput& in, CmprObserver& obs, CmprProgress& p);
+    void CheckContents(const CmprInput& in, WalkFiles& source, DigestCache& cache, CmprObserver& obs,
+                       CmprProgress& p);
+    // Files on one side only paired with files on the other side only of
+    // the same bytes: moved.
+    void FindMoves(WalkFiles& source, DigestCache& cache, CmprObserver& obs, CmprProgress& p);
     struct Side {
         WalkResult w;
         std::vector<int> partner; // the other side's index of each file, or -1

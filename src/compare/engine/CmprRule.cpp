@@ -6,5 +6,7 @@ QString RuleText(const CmprRule& r)
     const char16_t* tol = kTolerances[size_t(r.tolerance)].shown;
     if (*tol)
         t += QStringLiteral("、") + QString::fromUtf16(tol);
+    if (r.moves)
+        t += QStringLiteral("、") + QString::fromUtf16(kMovesShown);
     return t;
 }

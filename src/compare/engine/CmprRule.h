@@ -5,7 +5,9 @@
 // content alone (equal bytes are the same file whatever the times, other
 // bytes are told apart by the full modification time). A tolerance allows
 // for the clocks of other file systems (FAT keeps times in 2 s steps; a disk
-// that crossed a time zone or a DST change is off by whole hours).
+// that crossed a time zone or a DST change is off by whole hours). Moves
+// pair the files found on one side only with those on the other side only
+// that hold the same bytes: a file moved or renamed is one row.
 #include <QString>
 #include <array>
 
@@ -14,7 +16,10 @@ struct CmprRule {
     enum Tolerance { None = 0, TwoSeconds = 1, WholeHours = 2 }; // WholeHours includes 2 s
     Criterion criterion = Time;
     Tolerance tolerance = None;
-    bool IsDefault() const { return criterion == Time && tolerance == None; }
+    bool moves = false;
+    bool IsDefault() const { return criterion == Time && tolerance == None && !moves; }
+    // Whether file digests are of use: contents compared, or moves looked for.
+    bool ReadsContents() const { return criterion >= Content || moves; }
     bool operator==(const CmprRule&) const = default;
 };
 
@@ -45,7 +50,13 @@ inline constexpr std::array<ToleranceInfo, 3> kTolerances = {{
     {CmprRule::WholeHours, u"hours", u"2秒と、ちょうど1･2時間の違いは同じとみなす", u"許容差 2秒と1･2時間"},
 }};
 
-// The rule as the status line names it: "更新日時と内容、許容差 2秒".
+// The option of moves: the run log's word, the status line's text and the
+// menu entry.
+inline constexpr const char16_t* kMovesWord = u"moves";
+inline constexpr const char16_t* kMovesShown = u"移動を探す";
+inline constexpr const char16_t* kMovesMenu = u"移動・名前の変更を見つける";
+
+// The rule as the status line names it: "更新日時と内容、許容差 2秒、移動を探す".
 QString RuleText(const CmprRule& r);
 
 // Whether two modification times count as the same under the tolerance

@@ -1,6 +1,7 @@
 #include "compare/engine/ContentCompare.h"
 
 #include "env/DirList.h"
+#include "env/PathRules.h"
 
 #include <QFile>
 #include <algorithm>
@@ -19,6 +20,34 @@ bool Steady(QFile& f, const FileStamp& seen, qint64 size)
     const FileStamp s = StampOfOpen(f, &now);
     return seen.ino != 0 && s.SameFile(seen) && s.mtimeNs == seen.mtimeNs && s.ctimeNs == seen.ctimeNs && now == size;
 }
+
+// Runs `work` on reader threads until each returns: more readers than
+// cores, as a cold disk serves several requests at once.
+template <class Work>
+void OnReaders(Work work)
+{
+    const unsigned n = std::clamp(std::thread::hardware_concurrency() * 2, 2u, 8u);
+    std::vector<std::thread> workers;
+    for (unsigned i = 0; i < n; ++i)
+        workers.emplace_back(work);
+    for (std::thread& t : workers)
+        t.join();
+}
+
+// What could not be read, gathered from the reader threads.
+class Skips {
+public:
+    void Add(const QString& path, const QString& why)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_skipped.push_back({path, why});
+    }
+    std::vector<WalkSkip> Take() { return std::move(m_skipped); }
+
+private:
+    std::mutex m_lock;
+    std::vector<WalkSkip> m_skipped;
+};
 
 class Job {
 public:
@@ -41,13 +70,16 @@ public:
         }
     }
     bool Stopped() const { return m_stop && m_stop->load(std::memory_order_relaxed); }
-    ContentOutcome Take() { return std::move(m_out); }
+    ContentOutcome Take()
+    {
+        m_out.skipped = m_skips.Take();
+        return std::move(m_out);
+    }
 
 private:
     ContentResult Fail(const QString& path, const QString& why)
     {
-        std::lock_guard<std::mutex> lock(m_lock);
-        m_out.skipped.push_back({path, why});
+        m_skips.Add(path, why);
         return ContentResult::Unreadable;
     }
     ContentResult Fail(const QString& path, const QFile& f) { return Fail(path, f.errorString()); }
@@ -112,23 +144,129 @@ private:
     DigestCache* m_keep;
     std::atomic<qint64>* m_files;
     std::atomic<size_t> m_next{0};
-    std::mutex m_lock;
+    Skips m_skips;
     ContentOutcome m_out;
 };
+
+// Files read whole and hashed, several at once.
+class HashJob {
+public:
+    HashJob(const std::vector<DigestFile>& files, const ContentSource& source, quint64 seed,
+            std::atomic<qint64>& bytes, const std::atomic<bool>* stop, DigestCache* keep, std::atomic<qint64>* done)
+            : m_files(files), m_source(source), m_seed(seed), m_bytes(bytes), m_stop(stop), m_keep(keep), m_done(done)
+    {
+        m_out.digests.resize(files.size());
+    }
+    void Work()
+    {
+        std::vector<char> buf(kBlock);
+        for (size_t i = m_next++; i < m_files.size(); i = m_next++) {
+            if (Stopped())
+                return;
+            m_out.digests[i] = One(m_files[i], buf.data());
+            if (m_done)
+                m_done->fetch_add(1, std::memory_order_relaxed);
+        }
+    }
+    bool Stopped() const { return m_stop && m_stop->load(std::memory_order_relaxed); }
+    DigestOutcome Take()
+    {
+        m_out.skipped = m_skips.Take();
+        return std::move(m_out);
+    }
+
+private:
+    std::optional<Digest> One(const DigestFile& d, char* buf)
+    {
+        const QString path = m_source.Path(d.side, d.file);
+        QFile f;
+        QString err;
+        if (!DirList::Open(f, path, QIODevice::ReadOnly | QIODevice::Unbuffered, err)) {
+            m_skips.Add(path, err);
+            return std::nullopt;
+        }
+        const FileStamp seen = m_source.Stamp(d.side, d.file);
+        const qint64 started = DigestCache::NowNs();
+        const bool steady = Steady(f, seen, d.size);
+        DigestState digest(m_seed);
+        qint64 done = 0;
+        for (qint64 n = 0; (n = f.read(buf, kBlock)) != 0; done += n) {
+            if (n < 0) {
+                m_skips.Add(path, f.errorString());
+                return std::nullopt;
+            }
+            if (Stopped())
+                return std::nullopt;
+            m_bytes.fetch_add(n, std::memory_order_relaxed);
+            digest.Update(buf, size_t(n));
+        }
+        if (done != d.size)
+            return std::nullopt; // changed since the walk: no partner found by it
+        const Digest out = digest.Final();
+        if (m_keep && steady && Steady(f, seen, d.size))
+            m_keep->Add({seen, d.size}, out, started);
+        return out;
+    }
+
+    const std::vector<DigestFile>& m_files;
+    const ContentSource& m_source;
+    quint64 m_seed;
+    std::atomic<qint64>& m_bytes;
+    const std::atomic<bool>* m_stop;
+    DigestCache* m_keep;
+    std::atomic<qint64>* m_done;
+    std::atomic<size_t> m_next{0};
+    Skips m_skips;
+    DigestOutcome m_out;
+};
 } // namespace
+
+WalkFiles::WalkFiles(const QString& fld1, const WalkResult& w1, const QString& fld2, const WalkResult& w2)
+        : m_fld{fld1, fld2}, m_w{&w1, &w2}
+{
+}
+
+QString WalkFiles::Path(int side, quint32 file) const
+{
+    const WalkResult& w = *m_w[side - 1];
+    const WalkFile& f = w.files[file];
+    const QString& root = m_fld[side - 1];
+    return JoinPath(w.Folder(f).isEmpty() ? root : JoinPath(root, w.Folder(f)), w.Name(f));
+}
+
+FileStamp WalkFiles::Stamp(int side, quint32 file) const
+{
+    const WalkResult& w = *m_w[side - 1];
+    if (w.stamps.empty())
+        return {};
+    const auto it = m_stable.find(w.stamps[file].dev);
+    return it != m_stable.end() && it->second ? w.stamps[file] : FileStamp{};
+}
+
+void WalkFiles::Learn(int side, quint32 file)
+{
+    const WalkResult& w = *m_w[side - 1];
+    if (!w.stamps.empty() && !m_stable.contains(w.stamps[file].dev))
+        m_stable[w.stamps[file].dev] = KeepsChangeTimes(Path(side, file));
+}
+
+DigestOutcome DigestFiles(const std::vector<DigestFile>& files, const ContentSource& source, quint64 seed,
+                          std::atomic<qint64>& bytes, const std::atomic<bool>* stop, DigestCache* keep,
+                          std::atomic<qint64>* done)
+{
+    HashJob job(files, source, seed, bytes, stop, keep, done);
+    OnReaders([&job] { job.Work(); });
+    if (job.Stopped())
+        ThrowStopped();
+    return job.Take();
+}
 
 ContentOutcome CompareContents(const std::vector<ContentPair>& pairs, const ContentSource& source,
                                std::atomic<qint64>& bytes, const std::atomic<bool>* stop, DigestCache* keep,
                                std::atomic<qint64>* files)
 {
     Job job(pairs, source, bytes, stop, keep, files);
-    // more readers than cores: a cold disk serves several requests at once
-    const unsigned n = std::clamp(std::thread::hardware_concurrency() * 2, 2u, 8u);
-    std::vector<std::thread> workers;
-    for (unsigned i = 0; i < n; ++i)
-        workers.emplace_back([&job] { job.Work(); });
-    for (std::thread& t : workers)
-        t.join();
+    OnReaders([&job] { job.Work(); });
     if (job.Stopped())
         ThrowStopped();
     return job.Take();

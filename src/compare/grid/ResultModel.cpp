@@ -26,7 +26,11 @@ QString ResultModel::CellText(int row, int col) const
     if (!IsGridCol(col))
         return QString();
     std::array<QString, 2> sizes;
-    const QString cell = RowCells(Row(row), sizes)[size_t(col)].toString();
+    const GridRow r = Row(row);
+    QString cell = RowCells(r, sizes)[size_t(col)].toString();
+    if (r.Moved()) // a moved file's folder and name: side 1's, then side 2's where it differs
+        if (const QString& other = col == ColPh ? r.sPh2 : r.sFL2; (col == ColPh || col == ColName) && other != cell)
+            cell = (col == ColName ? r.sFL : cell) + QStringLiteral(" → ") + other;
     return ColumnOf(col).name ? ShownName(cell) : cell;
 }
 

@@ -23,7 +23,7 @@ bool Shows(DispMode m, const CmprCodeInfo& i)
 {
     switch (m) {
     case DispMode::Differences: return i.code != CmprCode::Same;
-    case DispMode::Changed: return i.side1 && i.side2 && i.code != CmprCode::Same;
+    case DispMode::Changed: return i.side1 && i.side2 && i.code != CmprCode::Same && !i.sameBytes;
     default: return true;
     }
 }

@@ -8,7 +8,7 @@
 enum class DispMode : int {
     All = 0,         // every row
     Differences = 1, // all but the same files
-    Changed = 2,     // files on both sides that are not the same
+    Changed = 2,     // files on both sides that are not the same (a moved file is the same)
 };
 inline constexpr int kDispModes = 3;
 

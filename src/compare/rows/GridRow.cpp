@@ -1,5 +1,12 @@
 #include "compare/rows/GridRow.h"
 
+QString MovedPlace(const GridRow& r)
+{
+    if (!r.Moved() || r.sPh2.isEmpty())
+        return r.sFL2;
+    return r.sPh2 + QLatin1Char('/') + r.sFL2;
+}
+
 NameExtView SplitNameView(QStringView sFL)
 {
     qsizetype p = sFL.lastIndexOf(QLatin1Char('.'));

@@ -6,7 +6,12 @@
 struct GridRow {
     QString sPh, sFL, sED, sU1, sU2;
     qint64 nS1 = 0, nS2 = 0;
+    QString sPh2 = {}, sFL2 = {}; // a moved file's place on side 2; empty for other rows
+    bool Moved() const { return !sFL2.isEmpty(); }
 };
+// A moved file's place on side 2 as one path ("folder/name"); empty for
+// other rows.
+QString MovedPlace(const GridRow& r);
 
 // The file name split at its last "." into name and extension.
 struct NameExt {

@@ -107,19 +107,27 @@ void AppendLine(QString& out, const Cells& cells, LineStyle style)
 
 void AppendTsvText(QString& out, QStringView text) { AppendTsvCell(out, text); }
 
-void AppendRowLine(QString& out, const GridRow& r, LineStyle style, SizeStyle sizeStyle)
+void AppendRowLine(QString& out, const GridRow& r, LineStyle style, SizeStyle sizeStyle, bool moved)
 {
     std::array<QString, 2> sizes; // views otherwise: this runs for every row
-    AppendLine(out, RowCells(r, sizes, sizeStyle), style);
+    if (!moved) {
+        AppendLine(out, RowCells(r, sizes, sizeStyle), style);
+        return;
+    }
+    const auto cells = RowCells(r, sizes, sizeStyle);
+    const QString place = MovedPlace(r);
+    std::array<QStringView, kGridCols + 1> all;
+    std::copy(cells.begin(), cells.end(), all.begin());
+    all[kGridCols] = place;
+    AppendLine(out, all, style);
 }
 
-void AppendHeaderLine(QString& out, LineStyle style)
+void AppendHeaderLine(QString& out, LineStyle style, bool moved)
 {
-    std::array<QString, kGridCols> texts;
-    std::array<QStringView, kGridCols> cells;
-    for (int i = 0; i < kGridCols; ++i) {
+    std::array<QString, kGridCols + 1> texts;
+    for (int i = 0; i < kGridCols; ++i)
         texts[size_t(i)] = HeaderText(kGridColumns[size_t(i)]);
-        cells[size_t(i)] = texts[size_t(i)];
-    }
+    texts[kGridCols] = QString::fromUtf16(kMovedHeader);
+    std::vector<QStringView> cells(texts.begin(), texts.begin() + kGridCols + (moved ? 1 : 0));
     AppendLine(out, cells, style);
 }

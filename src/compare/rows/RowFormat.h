@@ -12,9 +12,12 @@
 enum class LineStyle { Clipboard, Tsv, Csv };
 // Appends the eight cells of a row and the line end. A byte of a name that
 // is not valid UTF-8 is written as \xHH in every style.
+// With `moved`, a ninth cell: a moved file's place on side 2.
 void AppendRowLine(QString& out, const GridRow& r, LineStyle style = LineStyle::Clipboard,
-                   SizeStyle sizes = SizeStyle::Grouped);
+                   SizeStyle sizes = SizeStyle::Grouped, bool moved = false);
 // Appends a text as a cell of a Tsv line is written (\\, \t, \n, \r, \xHH).
 void AppendTsvText(QString& out, QStringView text);
 // Appends the eight column headers as one line of the style.
-void AppendHeaderLine(QString& out, LineStyle style);
+void AppendHeaderLine(QString& out, LineStyle style, bool moved = false);
+// The header of the ninth cell.
+inline constexpr const char16_t* kMovedHeader = u"移動先";

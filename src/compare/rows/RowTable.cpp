@@ -15,6 +15,7 @@ void RowTable::Clear()
     m_folders.clear();
     m_codes.clear();
     m_folderIndex.clear();
+    m_moved.clear();
     m_blocks.clear();
     m_room = m_blockSize = 0;
 }
@@ -94,6 +95,14 @@ void RowTable::Add(const GridRow& r)
     const Date d1 = Pack(r.sU1), d2 = Pack(r.sU2);
     const QChar* text = Store(r, d1, d2);
     m_rows.push_back({r.nS1, r.nS2, text, FolderOf(r.sPh), quint32(r.sFL.size()), CodeOf(r.sED), d1, d2});
+    if (r.Moved())
+        m_moved.emplace(m_rows.size() - 1, std::pair{r.sPh2, r.sFL2});
+}
+
+const std::pair<QString, QString>* RowTable::Moved(size_t i) const
+{
+    const auto it = m_moved.find(i);
+    return it == m_moved.end() ? nullptr : &it->second;
 }
 
 GridRow RowTable::At(size_t i) const
@@ -108,5 +117,9 @@ GridRow RowTable::At(size_t i) const
     r.sU2 = Unpack(p.d2, dates);
     r.nS1 = p.s1;
     r.nS2 = p.s2;
+    if (const auto* m = Moved(i)) {
+        r.sPh2 = m->first;
+        r.sFL2 = m->second;
+    }
     return r;
 }

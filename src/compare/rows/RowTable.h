@@ -10,6 +10,7 @@
 #include <array>
 #include <deque>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class RowTable {
@@ -31,6 +32,8 @@ public:
     size_t CodeNumber(size_t i) const { return m_rows[i].code; }
     const QString& Folder(size_t i) const { return m_folders[m_rows[i].folder]; }
     QStringView Name(size_t i) const { return {m_rows[i].text, qsizetype(m_rows[i].nameLen)}; }
+    // A moved file's place on side 2 (folder, name); none for other rows.
+    const std::pair<QString, QString>* Moved(size_t i) const;
 
 private:
     // A date: {yy, MM, dd, hh, mm}; kNone for an empty text, kText for
@@ -54,6 +57,7 @@ private:
     std::deque<Packed> m_rows;
     std::vector<QString> m_folders, m_codes;
     QHash<QString, quint32> m_folderIndex;
+    std::unordered_map<size_t, std::pair<QString, QString>> m_moved; // by row: few rows have one
     std::vector<std::unique_ptr<QChar[]>> m_blocks;
     qsizetype m_room = 0, m_blockSize = 0; // characters left in the last block, and its size
 };

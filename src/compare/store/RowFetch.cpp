@@ -2,9 +2,12 @@
 
 #include "compare/store/SqlDb.h"
 
-QString ModeQuery(DispMode nDisp)
+#include <QHash>
+
+QString ModeQuery(DispMode nDisp, bool withNo)
 {
-    QString q = QStringLiteral("Select sPh, sFL, sED, nS1,sU1, nS2, sU2 From tbCmpr");
+    QString q = QStringLiteral("Select sPh, sFL, sED, nS1,sU1, nS2, sU2") +
+                (withNo ? QStringLiteral(", nNo") : QString()) + QStringLiteral(" From tbCmpr");
     if (const QString where = ModeCondition(nDisp); !where.isEmpty())
         q += QStringLiteral(" Where ") + where;
     return q + QStringLiteral(" Order By nNo");
@@ -20,13 +23,27 @@ QString KnownCode(QByteArrayView bytes)
             return CodeText(c.code);
     return QString();
 }
+
+// The places on side 2 of the moved files, by row number; empty where the
+// store has none (or no table for them).
+QHash<qint64, std::pair<QString, QString>> MovedPlaces(SqlDb& db)
+{
+    QHash<qint64, std::pair<QString, QString>> out;
+    if (!db.Prepare(QStringLiteral("Select 1 From sqlite_master Where type='table' And name='tbMove'")).Step())
+        return out;
+    SqlStmt st = db.Prepare(QStringLiteral("Select nNo, sPh2, sFL2 From tbMove"));
+    while (st.Step())
+        out.insert(st.Int(0), {st.Text(1), st.Text(2)});
+    return out;
+}
 } // namespace
 
 void FetchRows(SqlDb& db, DispMode nDisp, int chunk, const std::function<void(std::vector<GridRow>&)>& take)
 {
     // A forward scan reads each page once: little needs keeping.
     SmallCache cache(db);
-    SqlStmt st = db.Prepare(ModeQuery(nDisp));
+    const QHash<qint64, std::pair<QString, QString>> moved = MovedPlaces(db);
+    SqlStmt st = db.Prepare(ModeQuery(nDisp, !moved.isEmpty()));
     std::vector<GridRow> rows;
     rows.reserve(size_t(chunk));
     QByteArray lastPhBytes;
@@ -48,6 +65,11 @@ void FetchRows(SqlDb& db, DispMode nDisp, int chunk, const std::function<void(st
         r.sU1 = st.Text(4);
         r.nS2 = st.Int(5);
         r.sU2 = st.Text(6);
+        if (!moved.isEmpty())
+            if (const auto it = moved.constFind(st.Int(7)); it != moved.constEnd()) {
+                r.sPh2 = it->first;
+                r.sFL2 = it->second;
+            }
         rows.push_back(std::move(r));
         if (int(rows.size()) == chunk) {
             take(rows); // may move the rows away

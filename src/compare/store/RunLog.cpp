@@ -9,12 +9,13 @@
 namespace RunLog {
 namespace {
 // The column of each code's count, in the order of kCmprCodes.
-constexpr std::array<const char*, kCmprCodes.size()> kCountColumns = {"n1Only", "n2Only", "nSame",
-                                                                      "nNew1",  "nNew2",  "nDiffer"};
+constexpr std::array<const char*, kCmprCodes.size()> kCountColumns = {"n1Only", "n2Only",  "nSame", "nNew1",
+                                                                      "nNew2",  "nDiffer", "nMoved"};
 
 // Columns added after the first version of the table, each with its type.
 constexpr std::pair<const char*, const char*> kAdded[] = {
-    {"sExcl", "TEXT"}, {"sIncl", "TEXT"}, {"nDiffer", "INTEGER"}, {"sCrit", "TEXT"}, {"sTol", "TEXT"}};
+    {"sExcl", "TEXT"}, {"sIncl", "TEXT"},   {"nDiffer", "INTEGER"}, {"sCrit", "TEXT"},
+    {"sTol", "TEXT"},  {"sMoves", "TEXT"}, {"nMoved", "INTEGER"}};
 
 bool HasColumn(SqlDb& db, const char* name)
 {
@@ -42,16 +43,17 @@ qint64 Record(SqlDb& db, const QString& sFld1, const QString& sFld2, const CmprC
                        QString::number(QCoreApplication::applicationPid());
     const QString crit = QString::fromUtf16(kCriteria[size_t(how.rule.criterion)].word);
     const QString tol = QString::fromUtf16(kTolerances[size_t(how.rule.tolerance)].word);
-    QString cols = QStringLiteral("sFld1, sFld2, dRun, nRows, nSkip, sPrg, sExcl, sIncl, sCrit, sTol");
-    QString marks = QStringLiteral("?,?,?,?,?,?,?,?,?,?");
+    const QString moves = how.rule.moves ? QString::fromUtf16(kMovesWord) : QString();
+    QString cols = QStringLiteral("sFld1, sFld2, dRun, nRows, nSkip, sPrg, sExcl, sIncl, sCrit, sTol, sMoves");
+    QString marks = QStringLiteral("?,?,?,?,?,?,?,?,?,?,?");
     for (const char* c : kCountColumns) {
         cols += QStringLiteral(", ") + QLatin1String(c);
         marks += QStringLiteral(",?");
     }
     SqlStmt ins = db.Prepare(QStringLiteral("Insert Into tbRun (%1) Values (%2)").arg(cols, marks));
-    SqlPrm(ins, {sFld1, sFld2, when, n.rows, n.skipped, by, how.sExcl, how.sIncl, crit, tol});
+    SqlPrm(ins, {sFld1, sFld2, when, n.rows, n.skipped, by, how.sExcl, how.sIncl, crit, tol, moves});
     for (size_t i = 0; i < kCountColumns.size(); ++i)
-        ins.Bind(11 + int(i), n.byCode[i]);
+        ins.Bind(12 + int(i), n.byCode[i]);
     ins.Step();
     const qint64 run = db.LastInsertId();
     SqlStmt old = db.Prepare(QStringLiteral("Delete From tbRun Where nRun <= ?"));

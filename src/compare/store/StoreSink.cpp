@@ -26,6 +26,9 @@ void StoreSink::Begin()
     // first (some builds of SQLite do so by default): that writes every page
     // of the previous result once more.
     m_db.Exec(QStringLiteral("PRAGMA secure_delete=0; DROP INDEX IF EXISTS ixPhFL; Delete From tbCmpr"));
+    if (m_db.Prepare(QStringLiteral("Select 1 From sqlite_master Where type='table' And name='tbMove'")).Step())
+        m_db.Exec(QStringLiteral("Delete From tbMove"));
+    m_moves.clear();
     m_ins = Statement(kBatch);
     m_pending.reserve(kBatch);
 }
@@ -45,6 +48,8 @@ void StoreSink::Row(const CmprRow& r)
         m_phBytes = EncodeName(m_ph);
     }
     m_pending.push_back({r.nNo, r.nS1, r.nS2, m_phBytes, r.sFL, r.sU1, r.sU2, r.sED()});
+    if (r.sPh2)
+        m_moves.push_back({r.nNo, EncodeName(*r.sPh2), r.sFL2});
     if (int(m_pending.size()) == kBatch)
         Insert(*m_ins, kBatch);
 }
@@ -76,7 +81,24 @@ void StoreSink::End(const QString& sFld1, const QString& sFld2, const CmprCounts
     m_ins.reset();
     if (!m_pending.empty())
         Insert(*Statement(int(m_pending.size())), int(m_pending.size()));
+    InsertMoves();
     m_nRun = RunLog::Record(m_db, sFld1, sFld2, n, m_how);
+}
+
+void StoreSink::InsertMoves()
+{
+    if (m_moves.empty())
+        return;
+    m_db.Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS tbMove (nNo INTEGER PRIMARY KEY, sPh2 TEXT, sFL2 TEXT)"));
+    SqlStmt st = m_db.Prepare(QStringLiteral("Insert Into tbMove (nNo, sPh2, sFL2) Values (?,?,?)"));
+    for (const Move& m : m_moves) {
+        st.Bind(1, m.nNo);
+        st.BindBytes(2, m.ph2);
+        st.Bind(3, m.fl2);
+        st.Step();
+        st.Reset();
+    }
+    m_moves.clear();
 }
 
 void StoreSink::Commit()

@@ -1,6 +1,7 @@
 #pragma once
 // The result store as a sink of the engine: the rows of one run replace
-// tbCmpr in one transaction, with the run recorded in the run log at End
+// tbCmpr (and the moved files' places on side 2, tbMove, made once there
+// are any) in one transaction, with the run recorded in the run log at End
 // and committed by Commit. A run that fails or is stopped before Commit is
 // rolled back, so the store keeps the previous complete result.
 #include "compare/engine/CmprEngine.h"
@@ -49,6 +50,13 @@ private:
     std::optional<SmallCache> m_cache;
     std::unique_ptr<SqlStmt> m_ins; // kBatch rows
     std::vector<Pending> m_pending;
+    struct Move {
+        qint64 nNo;
+        QByteArray ph2;
+        QString fl2;
+    };
+    std::vector<Move> m_moves; // the moved files' places on side 2, written at End
+    void InsertMoves();
     QString m_ph;         // the folder of the last row
     QByteArray m_phBytes; // and its stored form
     RunLog::MadeWith m_how;

@@ -172,7 +172,7 @@ QString CmprList::StatusText(const QString& cur1, const QString& cur2, const Cmp
     const auto n = m_grid.Model().CodeCounts();
     for (size_t i = 0; i < n.size(); ++i) {
         const CmprCode c = kCmprCodes[i].code;
-        if (c != CmprCode::Differ || n[i] > 0) // the code of other sizes or contents only where there are such rows
+        if (!kCmprCodes[i].onlyWhenMet || n[i] > 0) // 1≠2 and 1↔2 only where there are such rows
             t += (i ? QStringLiteral(", ") : QString()) + CodeText(c) + QLatin1Char(' ') + QString::number(n[i]);
     }
     t += QLatin1Char(')');

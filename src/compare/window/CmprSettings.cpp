@@ -18,7 +18,7 @@ CmprRequest CmprSettings::Request(const QString& sFld1, const QString& sFld2) co
     req.rule = m_rule;
     req.filter = WalkFilter({m_exclude}, {m_include});
     req.fso = &Usr::ChkFso();
-    if (m_rule.criterion >= CmprRule::Content)
+    if (m_rule.ReadsContents())
         req.digestCache = Usr::DigestCacheFile();
     return req;
 }
@@ -35,6 +35,13 @@ void CmprSettings::BuildMenus(QMenu* parent, QObject* owner)
         });
         m_crit[size_t(c.criterion)] = a;
     }
+    how->addSeparator();
+    m_moves = how->addAction(QString::fromUtf16(kMovesMenu));
+    m_moves->setCheckable(true);
+    QObject::connect(m_moves, &QAction::triggered, owner, [this](bool on) {
+        m_rule.moves = on;
+        Changed(Change::Rule);
+    });
     QMenu* tol = parent->addMenu(QStringLiteral("更新日時の許容差"));
     for (const ToleranceInfo& t : kTolerances) {
         QAction* a = tol->addAction(QString::fromUtf16(t.menu));
@@ -58,6 +65,8 @@ void CmprSettings::Check()
     for (size_t i = 0; i < m_tol.size(); ++i)
         if (m_tol[i])
             m_tol[i]->setChecked(size_t(m_rule.tolerance) == i);
+    if (m_moves)
+        m_moves->setChecked(m_rule.moves);
 }
 
 void CmprSettings::Changed(Change c)
@@ -84,6 +93,7 @@ void CmprSettings::Load(yIni& ini)
     LoadSection(ini, kRuleSection, false, s);
     m_rule.criterion = CmprRule::Criterion(std::clamp(s.criterion, 0, int(kCriteria.size()) - 1));
     m_rule.tolerance = CmprRule::Tolerance(std::clamp(s.tolerance, 0, int(kTolerances.size()) - 1));
+    m_rule.moves = s.moves != 0;
     LoadSection(ini, kFilterSection, false, s);
     m_exclude = s.exclude;
     m_include = s.include;
@@ -100,6 +110,7 @@ void CmprSettings::Save(yIni& ini) const
     if (!ini.Section().isEmpty() || !m_rule.IsDefault()) {
         s.criterion = int(m_rule.criterion);
         s.tolerance = int(m_rule.tolerance);
+        s.moves = m_rule.moves ? 1 : 0;
         SaveSection(ini, kRuleSection, false, s);
     }
     ini.GetGtx(kFilterSection);

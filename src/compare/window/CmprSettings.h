@@ -1,5 +1,5 @@
 #pragma once
-// How the window compares: the rule (criterion and tolerance) and the
+// How the window compares: the rule (criterion, tolerance, moves) and the
 // patterns of what a comparison leaves out. It makes their menu entries
 // from the tables of criteria and tolerances, keeps them in sections of the
 // settings file of their own (written only once the user has chosen them),
@@ -35,6 +35,7 @@ public:
     void BuildMenus(QMenu* parent, QObject* owner);
     QAction* CriterionAction(CmprRule::Criterion c) const { return m_crit[size_t(c)]; }
     QAction* ToleranceAction(CmprRule::Tolerance t) const { return m_tol[size_t(t)]; }
+    QAction* MovesAction() const { return m_moves; }
     QAction* FilterAction() const { return m_filter; }
 
     void Load(yIni& ini);
@@ -50,6 +51,7 @@ private:
     bool m_filterSet = false; // the user set the patterns in this session
     std::array<QAction*, kCriteria.size()> m_crit{};
     std::array<QAction*, kTolerances.size()> m_tol{};
+    QAction* m_moves = nullptr;
     QAction* m_filter = nullptr;
     std::function<void(Change)> m_changed;
 };

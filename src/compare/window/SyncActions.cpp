@@ -26,7 +26,12 @@ QString GroupOf(const SyncAction& a)
     return QString::fromUtf16(kActionKinds[size_t(a.kind)].group);
 }
 
-QString PathOf(const SyncAction& a) { return QStringLiteral("ﾌｫﾙﾀﾞ%1: ").arg(a.side) + a.Path(); }
+QString PathOf(const SyncAction& a)
+{
+    const QString to = QStringLiteral("ﾌｫﾙﾀﾞ%1: ").arg(a.side) + a.Path();
+    return a.kind == SyncAction::Move ? QStringLiteral("ﾌｫﾙﾀﾞ%1: ").arg(a.side) + a.SrcPath() + QStringLiteral(" → ") + a.Path()
+                                      : to;
+}
 
 // An action as its preview lists it; a conflict is shown, never carried out.
 PlanLine LineOf(const SyncAction& a)

@@ -43,6 +43,7 @@ const Key kKeys[] = {
     {kLayoutSection, "DISP", Use::Always, &WinSettings::disp},
     {kRuleSection, "CRITERION", Use::Always, &WinSettings::criterion},
     {kRuleSection, "TOLERANCE", Use::Always, &WinSettings::tolerance},
+    {kRuleSection, "MOVES", Use::Always, &WinSettings::moves},
     {kToolSection, "CMD", Use::Always, &WinSettings::cmd},
     {kFilterSection, "EXCLUDE", Use::Always, &WinSettings::exclude},
     {kFilterSection, "INCLUDE", Use::Always, &WinSettings::include},

@@ -12,7 +12,7 @@ struct WinSettings {
     qint32 paneW = 0, paneH = 0; // the Folder 1 pane, twips
     QString colWidths;           // the grid's column widths, comma-separated
     qint32 disp = 0;             // the display mode
-    qint32 criterion = 0, tolerance = 0;
+    qint32 criterion = 0, tolerance = 0, moves = 0;
     QString cmd;              // the external compare command; empty: the automatic choice
     QString exclude, include; // the patterns of what a comparison leaves out
 };
