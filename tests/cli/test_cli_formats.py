@@ -227,6 +227,24 @@ class Criteria(Trees):
         two = run('--no-store', '--mode', '2', '--content', self.one, self.two).stdout.decode()
         self.assertEqual(sorted(line.split('\t')[1] for line in two.splitlines()), ['bytes', 'fat', 'size', 'zone'])
 
+    def test_moves_name_both_places_only_when_asked(self):
+        make(os.path.join(self.one, b'a', b'\xff odd.jpg'), b'photo')
+        make(os.path.join(self.two, b'b', b'renamed, "it".jpg'), b'photo')
+        plain = run('--no-store', '--format', 'csv', '--header', self.one, self.two).stdout.decode()
+        self.assertEqual([len(r) for r in csv.reader(io.StringIO(plain))], [8, 8, 8])
+        moved = run('--no-store', '--moves', '--format', 'csv', '--header', self.one, self.two)
+        rows = list(csv.reader(io.StringIO(moved.stdout.decode())))
+        self.assertEqual(rows[0][8], '移動先')
+        self.assertEqual([r[3] for r in rows[1:]], ['1↔2'])
+        self.assertEqual(rows[1][8], 'b/renamed, "it".jpg')
+        tsv = run('--no-store', '--moves', self.one, self.two).stdout.decode().rstrip('\n').split('\t')
+        self.assertEqual(tsv[1], '\\xFF odd')
+        j = json.loads(run('--no-store', '--moves', '--format', 'json', self.one, self.two).stdout)
+        self.assertEqual((j['folder'], j['name_bytes'], j['folder2'], j['name2']),
+                         ('a', 'ff206f64642e6a7067', 'b', 'renamed, "it".jpg'))
+        self.assertIn('1↔2: 1', run('--no-store', '--moves', '--summary', '-q', self.one, self.two).stderr.decode())
+        self.assertNotIn('1↔2', run('--no-store', '--summary', '-q', self.one, self.two).stderr.decode())
+
 
 class Manual(unittest.TestCase):
     def test_the_manual_page_names_every_option_of_the_help(self):

@@ -680,3 +680,30 @@ TEST_F(List, PlansAndRowActionsAreShownFirstAndDoneSafely)
     Close();
     qputenv("XDG_DATA_HOME", was);
 }
+
+// Moves from the menu: a moved file is one row naming both places, counted
+// in the status line, not among the changed files; the option is kept with
+// the rule.
+TEST_F(List, MovesFromTheMenuShowBothPlacesInOneRow)
+{
+    dir.createFile("one/a/x.jpg", "photo", T);
+    dir.createFile("two/b/y.jpg", "photo", T);
+    fmCmpr& w = Open();
+    w.uTrD1->SetRoot(dir.path("one"));
+    w.uTrD2->SetRoot(dir.path("two"));
+    EXPECT_EQ(w.Settings().MovesAction()->text(), "移動・名前の変更を見つける");
+    EXPECT_FALSE(w.Settings().MovesAction()->isChecked());
+    w.Settings().MovesAction()->trigger();
+    w.mnCmpr[0]->trigger();
+    const ResultModel& m = w.Spr->Model();
+    ASSERT_EQ(m.rowCount(), 1);
+    EXPECT_EQ(QStringList({m.CellText(0, ColPh), m.CellText(0, ColName), m.CellText(0, ColCode)}),
+              QStringList({"a → b", "x.jpg → y.jpg", "1↔2"}));
+    EXPECT_TRUE(w.StatusLine()->text().contains("1↔2 1")) << w.StatusLine()->text().toStdString();
+    EXPECT_TRUE(w.StatusLine()->text().contains("方法: 更新日時(分まで)、移動を探す"));
+    w.mnDisp[2]->trigger();
+    EXPECT_EQ(m.rowCount(), 0);
+    Close();
+    EXPECT_TRUE(ReadUtf8(Xml()).contains("<MOVES>1</MOVES>"));
+    EXPECT_TRUE(Open().Settings().MovesAction()->isChecked());
+}

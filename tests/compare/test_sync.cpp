@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QUrl>
 #include <csignal>
+#include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,12 +34,14 @@ protected:
         file("two/same", "s");
     }
     void TearDown() override { qputenv("XDG_DATA_HOME", m_was); }
-    CmprResult Compare(const QString& a, const QString& b, CmprRule::Criterion c = CmprRule::TimeSize)
+    CmprResult Compare(const QString& a, const QString& b, CmprRule::Criterion c = CmprRule::TimeSize,
+                       bool moves = false)
     {
         CmprInput in;
         in.sFld1 = a;
         in.sFld2 = b;
         in.rule.criterion = c;
+        in.rule.moves = moves;
         in.walk.stamps = true;
         CmprObserver quiet;
         return CmprEngine::Run(in, quiet);
@@ -391,4 +394,57 @@ TEST_F(Sync, ByContentAloneEqualBytesAreNeverCopiedAgain)
     EXPECT_EQ(Lines(plan), QStringList({"replace 2 differ", "replace 2 newer2", "copy 2 only1.txt",
                                         "replace 2 d/newer1", "trash 2 only2.txt"}));
     EXPECT_TRUE(Lines(MakePlan(Compare(one(), two()), PlanKind::Mirror2)).contains("replace 2 same"));
+}
+
+// Moves: each plan renames a moved file on the side it changes (for both
+// sides, the side whose file changed longer ago follows), making the
+// folders it needs; a mirror then trashes the emptied old folder. Checked
+// again right before: a file put at the new place meanwhile, or a moved
+// file changed meanwhile, is a conflict and nothing is renamed or lost.
+TEST_F(Sync, MovesAreRenamesCheckedAgainAndNeverOverAnything)
+{
+    file("one/new/place.txt", "moved bytes");
+    file("two/old/place.txt", "moved bytes");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    QFile::setPermissions(dir.path("two/old/place.txt"), QFile::permissions(dir.path("two/old/place.txt"))); // changed last
+    auto moves = [&](PlanKind k) {
+        QStringList out;
+        for (const QString& l : Lines(MakePlan(Compare(one(), two(), CmprRule::TimeSize, true), k)))
+            if (l.startsWith("move") || l.startsWith("mkdir") || l.startsWith("trash-folder"))
+                out << l;
+        return out;
+    };
+    EXPECT_EQ(moves(PlanKind::Update2), QStringList({"mkdir 2 new", "move 2 new/place.txt"}));
+    EXPECT_EQ(moves(PlanKind::Update1), QStringList({"mkdir 1 old", "move 1 old/place.txt"}));
+    EXPECT_EQ(moves(PlanKind::UpdateBoth), QStringList({"mkdir 2 new", "mkdir 1 old", "move 1 old/place.txt"}));
+    EXPECT_EQ(moves(PlanKind::Mirror2), QStringList({"mkdir 2 new", "move 2 new/place.txt", "trash-folder 2 old"}));
+    EXPECT_TRUE(Lines(Plan(PlanKind::Mirror2)).contains("copy 2 new/place.txt")); // without the option: as ever
+
+    const SyncPlan plan = MakePlan(Compare(one(), two(), CmprRule::TimeSize, true), PlanKind::Mirror2);
+    file("two/new/place.txt", "put there meanwhile");
+    auto state = [&](const std::vector<SyncOutcome>& out, const QString& path) {
+        for (size_t i = 0; i < plan.actions.size(); ++i)
+            if (plan.actions[i].Path() == path)
+                return out[i].state;
+        return SyncOutcome::NotDone;
+    };
+    auto out = Apply(plan);
+    EXPECT_EQ(state(out, "new/place.txt"), SyncOutcome::Conflict);
+    EXPECT_EQ(ReadBytes(dir.path("two/new/place.txt")), "put there meanwhile");
+    EXPECT_EQ(ReadBytes(dir.path("two/old/place.txt")), "moved bytes"); // and its folder kept with it
+    QFile::remove(dir.path("two/new/place.txt"));
+
+    const SyncPlan again = MakePlan(Compare(one(), two(), CmprRule::TimeSize, true), PlanKind::Mirror2);
+    file("two/old/place.txt", "moved bytes, then changed");
+    out = Apply(again);
+    EXPECT_FALSE(QFileInfo::exists(dir.path("two/new/place.txt")));
+    EXPECT_EQ(ReadBytes(dir.path("two/old/place.txt")), "moved bytes, then changed");
+
+    out = Apply(MakePlan(Compare(one(), two(), CmprRule::TimeSize, true), PlanKind::Mirror1));
+    for (const SyncOutcome& o : out)
+        EXPECT_EQ(o.state, SyncOutcome::Done) << o.reason.toStdString();
+    EXPECT_EQ(ReadBytes(dir.path("one/old/place.txt")), "moved bytes, then changed"); // other bytes: no move
+    out = Apply(MakePlan(Compare(one(), two(), CmprRule::TimeSize, true), PlanKind::Mirror2));
+    const CmprResult after = Compare(one(), two(), CmprRule::TimeSize, true);
+    EXPECT_EQ(after.Counts().rows, after.Counts().Of(CmprCode::Same));
 }
