@@ -107,7 +107,7 @@ const CliOption kOptions[] = {
      .value = nullptr,
      .set = [](CliOptions& o, const QString&) { o.rule.moves = true; },
      .help = "片側にだけあるﾌｧｲﾙを、もう片側にだけある同じｻｲｽﾞ・同じ内容のﾌｧｲﾙと\n"
-             "組にして 1↔2 の1行にする(移動・名前の変更。ﾌｫﾙﾀﾞ2の場所を tsv、csv\n"
+             "組にして 1↔2 の1行にする(移動･名前の変更。ﾌｫﾙﾀﾞ2の場所を tsv、csv\n"
              "では最後の項目に、json では folder2、name2 に書きます)"},
     {.names = {"--no-cache"},
      .value = nullptr,

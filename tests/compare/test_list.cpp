@@ -688,18 +688,22 @@ TEST_F(List, MovesFromTheMenuShowBothPlacesInOneRow)
 {
     dir.createFile("one/a/x.jpg", "photo", T);
     dir.createFile("two/b/y.jpg", "photo", T);
+    dir.createFile("one/a/z.png", "image", T);
+    dir.createFile("two/c/z.png", "image", T);
     fmCmpr& w = Open();
     w.uTrD1->SetRoot(dir.path("one"));
     w.uTrD2->SetRoot(dir.path("two"));
-    EXPECT_EQ(w.Settings().MovesAction()->text(), "移動・名前の変更を見つける");
+    EXPECT_EQ(w.Settings().MovesAction()->text(), "移動･名前の変更を見つける");
     EXPECT_FALSE(w.Settings().MovesAction()->isChecked());
     w.Settings().MovesAction()->trigger();
     w.mnCmpr[0]->trigger();
     const ResultModel& m = w.Spr->Model();
-    ASSERT_EQ(m.rowCount(), 1);
+    ASSERT_EQ(m.rowCount(), 2);
     EXPECT_EQ(QStringList({m.CellText(0, ColPh), m.CellText(0, ColName), m.CellText(0, ColCode)}),
               QStringList({"a → b", "x.jpg → y.jpg", "1↔2"}));
-    EXPECT_TRUE(w.StatusLine()->text().contains("1↔2 1")) << w.StatusLine()->text().toStdString();
+    EXPECT_EQ(QStringList({m.CellText(1, ColPh), m.CellText(1, ColName)}), QStringList({"a → c", "z"}));
+    EXPECT_EQ(m.data(m.index(1, ColName), Qt::ToolTipRole).toString(), "ﾌｫﾙﾀﾞ1: a/z.png\nﾌｫﾙﾀﾞ2: c/z.png");
+    EXPECT_TRUE(w.StatusLine()->text().contains("1↔2 2")) << w.StatusLine()->text().toStdString();
     EXPECT_TRUE(w.StatusLine()->text().contains("方法: 更新日時(分まで)、移動を探す"));
     w.mnDisp[2]->trigger();
     EXPECT_EQ(m.rowCount(), 0);

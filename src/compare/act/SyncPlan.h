@@ -126,7 +126,7 @@ inline constexpr std::array<ActionInfo, 7> kActionKinds = {{
     {SyncAction::MakeFolder, u"mkdir", u"ﾌｫﾙﾀﾞを作る"},
     {SyncAction::TrashFolder, u"trash-folder", u"ﾌｫﾙﾀﾞをごみ箱へ"},
     {SyncAction::Conflict, u"conflict", u"日時が同じで内容が違う(行わない)"},
-    {SyncAction::Move, u"move", u"移動・名前の変更"},
+    {SyncAction::Move, u"move", u"移動･名前の変更"},
 }};
 // The word for an action from kActionKinds.
 QString ActionWord(SyncAction::Kind k);

@@ -54,7 +54,7 @@ inline constexpr std::array<ToleranceInfo, 3> kTolerances = {{
 // menu entry.
 inline constexpr const char16_t* kMovesWord = u"moves";
 inline constexpr const char16_t* kMovesShown = u"移動を探す";
-inline constexpr const char16_t* kMovesMenu = u"移動・名前の変更を見つける";
+inline constexpr const char16_t* kMovesMenu = u"移動･名前の変更を見つける";
 
 // The rule as the status line names it: "更新日時と内容、許容差 2秒、移動を探す".
 QString RuleText(const CmprRule& r);

@@ -28,10 +28,25 @@ QString ResultModel::CellText(int row, int col) const
     std::array<QString, 2> sizes;
     const GridRow r = Row(row);
     QString cell = RowCells(r, sizes)[size_t(col)].toString();
-    if (r.Moved()) // a moved file's folder and name: side 1's, then side 2's where it differs
-        if (const QString& other = col == ColPh ? r.sPh2 : r.sFL2; (col == ColPh || col == ColName) && other != cell)
-            cell = (col == ColName ? r.sFL : cell) + QStringLiteral(" → ") + other;
+    if (r.Moved() && (col == ColPh || col == ColName)) { // side 1's place, then side 2's where it differs
+        const QString& one = col == ColPh ? r.sPh : r.sFL;
+        const QString& two = col == ColPh ? r.sPh2 : r.sFL2;
+        if (one != two)
+            cell = one + QStringLiteral(" → ") + two;
+    }
     return ColumnOf(col).name ? ShownName(cell) : cell;
+}
+
+// A moved file's two places in full, for the cells that may cut them short.
+QVariant ResultModel::MovedTip(int row) const
+{
+    if (!m_filled || row < 0 || row >= rowCount())
+        return {};
+    const GridRow r = Row(row);
+    if (!r.Moved())
+        return {};
+    const QString one = r.sPh.isEmpty() ? r.sFL : r.sPh + QLatin1Char('/') + r.sFL;
+    return QStringLiteral("ﾌｫﾙﾀﾞ1: ") + ShownName(one) + QStringLiteral("\nﾌｫﾙﾀﾞ2: ") + ShownName(MovedPlace(r));
 }
 
 QVariant ResultModel::data(const QModelIndex& idx, int role) const
@@ -40,6 +55,7 @@ QVariant ResultModel::data(const QModelIndex& idx, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole: return CellText(idx.row(), idx.column());
+    case Qt::ToolTipRole: return MovedTip(idx.row());
     case Qt::ForegroundRole: return TextColour(idx.column());
     case Qt::BackgroundRole: return BackColour(idx.column());
     case Qt::TextAlignmentRole:

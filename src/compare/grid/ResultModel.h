@@ -66,6 +66,7 @@ public:
 
 private:
     int Source(int row) const { return m_everyRow ? row : m_order[size_t(row)]; }
+    QVariant MovedTip(int row) const;
     // The shown rows in the order of the column sorted by, or in running order.
     std::vector<int> Ordered() const;
     void ApplyOrder(std::vector<int>&& order);
