@@ -204,25 +204,30 @@ TEST_F(Content, TheDigestCacheSparesReadingButNeverHidesAChange)
 TEST_F(Content, MovesPairTheNearestTwinsAndNothingElse)
 {
     const QByteArray a(3000, 'a'), b(3000, 'b'), c(3000, 'c');
-    const std::map<QString, QByteArray> files = {
-        {"one/photos/a.jpg", a}, {"two/trip/a.jpg", a},        {"one/x/IMG.jpg", b},   {"two/x/renamed.jpg", b},
-        {"two/y/IMG.jpg", b},    {"one/t1/dup", c},            {"one/t2/dup", c},      {"two/t2/dupe", c},
-        {"one/d", "1234"},       {"two/e", "5678"},            {"one/empty", ""},      {"two/void", ""}};
+    const std::map<QString, QByteArray> files = {{"one/photos/a.jpg", a},  {"two/trip/a.jpg", a}, {"one/x/IMG.jpg", b},
+                                                 {"two/x/renamed.jpg", b}, {"two/y/IMG.jpg", b},  {"one/t1/dup", c},
+                                                 {"one/t2/dup", c},        {"two/t2/dupe", c},    {"one/d", "1234"},
+                                                 {"two/e", "5678"},        {"one/empty", ""},     {"two/void", ""}};
     for (const auto& [path, data] : files)
         file(path, data, T0.addSecs(-86400));
-    const std::map<QString, QString> want = {
-        {"photos/a.jpg", "1↔2 trip/a.jpg"}, {"x/IMG.jpg", "1↔2 y/IMG.jpg"}, {"x/renamed.jpg", "2-* "},
-        {"t1/dup", "1-* "},                 {"t2/dup", "1↔2 t2/dupe"},     {"d", "1-* "},
-        {"e", "2-* "},                      {"empty", "1-* "},             {"void", "2-* "}};
+    const std::map<QString, QString> want = {{"photos/a.jpg", "1↔2 trip/a.jpg"},
+                                             {"x/IMG.jpg", "1↔2 y/IMG.jpg"},
+                                             {"x/renamed.jpg", "2-* "},
+                                             {"t1/dup", "1-* "},
+                                             {"t2/dup", "1↔2 t2/dupe"},
+                                             {"d", "1-* "},
+                                             {"e", "2-* "},
+                                             {"empty", "1-* "},
+                                             {"void", "2-* "}};
     auto placed = [&] {
         std::map<QString, QString> out;
         store.OpnDb();
-        const bool table =
-            store.Db().Prepare("Select 1 From sqlite_master Where name='tbMove'").Step();
+        const bool table = store.Db().Prepare("Select 1 From sqlite_master Where name='tbMove'").Step();
         {
             SqlStmt st = store.Db().Prepare(
-                table ? "Select sPh, sFL, sED, Coalesce(sPh2 || '/' || sFL2, '') From tbCmpr Left Join tbMove Using (nNo)"
-                      : "Select sPh, sFL, sED, '' From tbCmpr");
+                table
+                    ? "Select sPh, sFL, sED, Coalesce(sPh2 || '/' || sFL2, '') From tbCmpr Left Join tbMove Using (nNo)"
+                    : "Select sPh, sFL, sED, '' From tbCmpr");
             while (st.Step())
                 out[st.Text(0).isEmpty() ? st.Text(1) : st.Text(0) + "/" + st.Text(1)] = st.Text(2) + " " + st.Text(3);
         }

@@ -11,8 +11,8 @@
 #include <QDir>
 #include <QUrl>
 #include <csignal>
-#include <thread>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -406,7 +406,8 @@ TEST_F(Sync, MovesAreRenamesCheckedAgainAndNeverOverAnything)
     file("one/new/place.txt", "moved bytes");
     file("two/old/place.txt", "moved bytes");
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    QFile::setPermissions(dir.path("two/old/place.txt"), QFile::permissions(dir.path("two/old/place.txt"))); // changed last
+    QFile::setPermissions(dir.path("two/old/place.txt"),
+                          QFile::permissions(dir.path("two/old/place.txt"))); // changed last
     auto moves = [&](PlanKind k) {
         QStringList out;
         for (const QString& l : Lines(MakePlan(Compare(one(), two(), CmprRule::TimeSize, true), k)))

@@ -56,7 +56,7 @@ struct SyncAction {
     QString srcFolder, srcName; // the other side's file a copy comes from; the same side's for a move
     qint64 bytes = 0;           // copied, or moved to the trash
     qint64 srcSize = 0, dstSize = 0;
-    FileStamp src{}, dst{};       // as the comparison saw them (dst: Replace, Trash, TrashFolder)
+    FileStamp src{}, dst{}; // as the comparison saw them (dst: Replace, Trash, TrashFolder)
     // The path of the source from its compared folder (a move's old place).
     QString SrcPath() const { return srcFolder.isEmpty() ? srcName : srcFolder + QLatin1Char('/') + srcName; }
     bool olderOverNewer = false;  // a Replace that puts an older file over a newer one

@@ -62,7 +62,6 @@ CmprCode TimeCode(LocalTime& local, qint64 t1, qint64 t2, CmprRule::Tolerance to
     return c > 0 ? CmprCode::Newer1 : CmprCode::Newer2;
 }
 
-
 } // namespace
 
 CmprCode SetCmprCd(qint64 mtime1, qint64 mtime2)

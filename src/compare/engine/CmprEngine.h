@@ -93,8 +93,7 @@ private:
     void Count();
     // Pairs of the same time: other size, or under the content criterion
     // other bytes, make them differ.
-    void CheckContents(const CmprInput& in, WalkFiles& source, DigestCache& cache, CmprObserver& obs,
-                       CmprProgress& p);
+    void CheckContents(const CmprInput& in, WalkFiles& source, DigestCache& cache, CmprObserver& obs, CmprProgress& p);
     // Files on one side only paired with files on the other side only of
     // the same bytes: moved.
     void FindMoves(WalkFiles& source, DigestCache& cache, CmprObserver& obs, CmprProgress& p);

@@ -49,11 +49,43 @@ private:
     std::vector<WalkSkip> m_skipped;
 };
 
-class Job {
+// What the reading jobs share: items taken one at a time by each reader
+// thread until none are left or a stop is asked, a count of those done,
+// and what could not be read.
+class ReadJob {
+public:
+    ReadJob(size_t items, const std::atomic<bool>* stop, std::atomic<qint64>* done)
+            : m_items(items), m_stop(stop), m_done(done)
+    {
+    }
+    bool Stopped() const { return m_stop && m_stop->load(std::memory_order_relaxed); }
+
+protected:
+    template <class One>
+    void Drain(One one)
+    {
+        for (size_t i = m_next++; i < m_items; i = m_next++) {
+            if (Stopped())
+                return;
+            one(i);
+            if (m_done)
+                m_done->fetch_add(1, std::memory_order_relaxed);
+        }
+    }
+    Skips m_skips;
+
+private:
+    size_t m_items;
+    const std::atomic<bool>* m_stop;
+    std::atomic<qint64>* m_done;
+    std::atomic<size_t> m_next{0};
+};
+
+class Job : public ReadJob {
 public:
     Job(const std::vector<ContentPair>& pairs, const ContentSource& source, std::atomic<qint64>& bytes,
         const std::atomic<bool>* stop, DigestCache* keep, std::atomic<qint64>* files)
-            : m_pairs(pairs), m_source(source), m_bytes(bytes), m_stop(stop), m_keep(keep), m_files(files)
+            : ReadJob(pairs.size(), stop, files), m_pairs(pairs), m_source(source), m_bytes(bytes), m_keep(keep)
     {
         m_out.results.assign(pairs.size(), ContentResult::Same);
     }
@@ -61,15 +93,8 @@ public:
     void Work()
     {
         std::vector<char> a(kBlock), b(kBlock);
-        for (size_t i = m_next++; i < m_pairs.size(); i = m_next++) {
-            if (Stopped())
-                return;
-            m_out.results[i] = One(m_pairs[i], a.data(), b.data());
-            if (m_files)
-                m_files->fetch_add(1, std::memory_order_relaxed);
-        }
+        Drain([&](size_t i) { m_out.results[i] = One(m_pairs[i], a.data(), b.data()); });
     }
-    bool Stopped() const { return m_stop && m_stop->load(std::memory_order_relaxed); }
     ContentOutcome Take()
     {
         m_out.skipped = m_skips.Take();
@@ -140,35 +165,25 @@ private:
     const std::vector<ContentPair>& m_pairs;
     const ContentSource& m_source;
     std::atomic<qint64>& m_bytes;
-    const std::atomic<bool>* m_stop;
     DigestCache* m_keep;
-    std::atomic<qint64>* m_files;
-    std::atomic<size_t> m_next{0};
-    Skips m_skips;
     ContentOutcome m_out;
 };
 
 // Files read whole and hashed, several at once.
-class HashJob {
+class HashJob : public ReadJob {
 public:
-    HashJob(const std::vector<DigestFile>& files, const ContentSource& source, quint64 seed,
-            std::atomic<qint64>& bytes, const std::atomic<bool>* stop, DigestCache* keep, std::atomic<qint64>* done)
-            : m_files(files), m_source(source), m_seed(seed), m_bytes(bytes), m_stop(stop), m_keep(keep), m_done(done)
+    HashJob(const std::vector<DigestFile>& files, const ContentSource& source, quint64 seed, std::atomic<qint64>& bytes,
+            const std::atomic<bool>* stop, DigestCache* keep, std::atomic<qint64>* done)
+            : ReadJob(files.size(), stop, done), m_files(files), m_source(source), m_seed(seed), m_bytes(bytes),
+              m_keep(keep)
     {
         m_out.digests.resize(files.size());
     }
     void Work()
     {
         std::vector<char> buf(kBlock);
-        for (size_t i = m_next++; i < m_files.size(); i = m_next++) {
-            if (Stopped())
-                return;
-            m_out.digests[i] = One(m_files[i], buf.data());
-            if (m_done)
-                m_done->fetch_add(1, std::memory_order_relaxed);
-        }
+        Drain([&](size_t i) { m_out.digests[i] = One(m_files[i], buf.data()); });
     }
-    bool Stopped() const { return m_stop && m_stop->load(std::memory_order_relaxed); }
     DigestOutcome Take()
     {
         m_out.skipped = m_skips.Take();
@@ -212,11 +227,7 @@ private:
     const ContentSource& m_source;
     quint64 m_seed;
     std::atomic<qint64>& m_bytes;
-    const std::atomic<bool>* m_stop;
     DigestCache* m_keep;
-    std::atomic<qint64>* m_done;
-    std::atomic<size_t> m_next{0};
-    Skips m_skips;
     DigestOutcome m_out;
 };
 } // namespace

@@ -36,8 +36,9 @@ std::vector<DigestFile> Unpaired(const WalkResult& w1, const std::vector<int>& p
             if (partner[i] == kNoMatch && w.files[i].size > 0)
                 all.push_back({side, quint32(i), w.files[i].size});
     }
-    std::sort(all.begin(), all.end(),
-              [](const DigestFile& a, const DigestFile& b) { return std::tie(a.size, a.side) < std::tie(b.size, b.side); });
+    std::sort(all.begin(), all.end(), [](const DigestFile& a, const DigestFile& b) {
+        return std::tie(a.size, a.side) < std::tie(b.size, b.side);
+    });
     std::vector<DigestFile> out;
     for (size_t a = 0, b = 0; a < all.size(); a = b) {
         bool sides[3] = {};
@@ -102,8 +103,7 @@ std::vector<std::pair<quint32, quint32>> PairNearest(const WalkResult& w1, const
             if (!weigh && options.size() > kWeighedPairs)
                 break; // enough of a pathological group for one pass
         }
-    std::stable_sort(options.begin(), options.end(),
-                     [](const Option& x, const Option& y) { return x.near < y.near; });
+    std::stable_sort(options.begin(), options.end(), [](const Option& x, const Option& y) { return x.near < y.near; });
     std::vector<bool> used1(a.size()), used2(b.size());
     std::vector<std::pair<quint32, quint32>> out;
     for (const Option& o : options)

@@ -14,7 +14,7 @@ constexpr std::array<const char*, kCmprCodes.size()> kCountColumns = {"n1Only", 
 
 // Columns added after the first version of the table, each with its type.
 constexpr std::pair<const char*, const char*> kAdded[] = {
-    {"sExcl", "TEXT"}, {"sIncl", "TEXT"},   {"nDiffer", "INTEGER"}, {"sCrit", "TEXT"},
+    {"sExcl", "TEXT"}, {"sIncl", "TEXT"},  {"nDiffer", "INTEGER"}, {"sCrit", "TEXT"},
     {"sTol", "TEXT"},  {"sMoves", "TEXT"}, {"nMoved", "INTEGER"}};
 
 bool HasColumn(SqlDb& db, const char* name)

@@ -29,8 +29,9 @@ QString GroupOf(const SyncAction& a)
 QString PathOf(const SyncAction& a)
 {
     const QString to = QStringLiteral("ﾌｫﾙﾀﾞ%1: ").arg(a.side) + a.Path();
-    return a.kind == SyncAction::Move ? QStringLiteral("ﾌｫﾙﾀﾞ%1: ").arg(a.side) + a.SrcPath() + QStringLiteral(" → ") + a.Path()
-                                      : to;
+    return a.kind == SyncAction::Move
+               ? QStringLiteral("ﾌｫﾙﾀﾞ%1: ").arg(a.side) + a.SrcPath() + QStringLiteral(" → ") + a.Path()
+               : to;
 }
 
 // An action as its preview lists it; a conflict is shown, never carried out.
