@@ -249,6 +249,7 @@ TEST_F(Content, MovesPairTheNearestTwinsAndNothingElse)
     EXPECT_EQ(first.bytes, 8 * 3000 + 2 * 4); // only files whose size the other side also has
     run(one(), two(), moves, &second);
     EXPECT_EQ(placed(), want);
-    if (KeepsChangeTimes(dir.path()))
+    if (KeepsChangeTimes(dir.path())) {
         EXPECT_EQ(second.bytes, 0);
+    }
 }
