@@ -705,6 +705,8 @@ TEST_F(List, MovesFromTheMenuShowBothPlacesInOneRow)
     EXPECT_EQ(m.data(m.index(1, ColName), Qt::ToolTipRole).toString(), "ﾌｫﾙﾀﾞ1: a/z.png\nﾌｫﾙﾀﾞ2: c/z.png");
     EXPECT_TRUE(w.StatusLine()->text().contains("1↔2 2")) << w.StatusLine()->text().toStdString();
     EXPECT_TRUE(w.StatusLine()->text().contains("方法: 更新日時(分まで)、移動を探す"));
+    EXPECT_TRUE(m.ClipboardText().startsWith("a\tx\tjpg\t1↔2\t5\t21/04/05 06:07\t5\t21/04/05 06:07\tb/y.jpg\n"))
+        << m.ClipboardText().toStdString();
     w.mnDisp[2]->trigger();
     EXPECT_EQ(m.rowCount(), 0);
     Close();

@@ -18,7 +18,7 @@ QByteArray ListFileBytes(const ResultModel& m, ListFormat f)
     QString text;
     if (f == ListFormat::Csv)
         text += QChar(0xFEFF);
-    AppendHeaderLine(text, style);
+    AppendHeaderLine(text, style, m.HasMoves());
     std::vector<int> rows(m.Filled() ? size_t(m.DataRows()) : 0);
     std::iota(rows.begin(), rows.end(), 0);
     text += m.RowsText(rows, style);

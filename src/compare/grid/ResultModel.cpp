@@ -128,7 +128,7 @@ QString ResultModel::ClipboardText() const
 {
     QString out;
     for (int i = 0; m_filled && i < rowCount(); ++i)
-        AppendRowLine(out, Row(i));
+        AppendRowLine(out, Row(i), LineStyle::Clipboard, SizeStyle::Grouped, HasMoves());
     return out;
 }
 
@@ -137,7 +137,7 @@ QString ResultModel::RowsText(const std::vector<int>& rows, LineStyle style, Siz
     QString out;
     for (int i : rows)
         if (m_filled && i >= 0 && i < rowCount())
-            AppendRowLine(out, Row(i), style, sizes);
+            AppendRowLine(out, Row(i), style, sizes, HasMoves());
     return out;
 }
 

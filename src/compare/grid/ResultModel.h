@@ -40,6 +40,8 @@ public:
     QString CellText(int row, int col) const;
     GridRow Row(int row) const { return m_rows->At(SourceOf(row)); }
     const RowTable& Table() const { return *m_rows; }
+    // Whether the rows hold moved files: their lines get a ninth cell.
+    bool HasMoves() const { return m_rows->HasMoves(); }
     // The rows as shown, as lines of tab-separated cells.
     QString ClipboardText() const;
     // Some shown rows (in the order given) as lines of a style.

@@ -34,6 +34,7 @@ public:
     QStringView Name(size_t i) const { return {m_rows[i].text, qsizetype(m_rows[i].nameLen)}; }
     // A moved file's place on side 2 (folder, name); none for other rows.
     const std::pair<QString, QString>* Moved(size_t i) const;
+    bool HasMoves() const { return !m_moved.empty(); }
 
 private:
     // A date: {yy, MM, dd, hh, mm}; kNone for an empty text, kText for
