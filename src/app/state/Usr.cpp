@@ -67,34 +67,26 @@ bool WritableFolder(const QString& path)
     return f.isDir() && f.isWritable();
 }
 
-// The base of per-user data: $XDG_DATA_HOME, or ~/.local/share.
-QString PerUserData()
+// A per-user base folder: the XDG variable's folder (its bytes as they
+// are) where it is absolute, else the default below the home folder.
+QString PerUserBase([[maybe_unused]] QStandardPaths::StandardLocation where, [[maybe_unused]] const char* variable,
+                    [[maybe_unused]] const char* belowHome)
 {
 #ifdef Q_OS_WIN
-    return WithTrailingSep(
-        QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)));
+    return WithTrailingSep(QDir::toNativeSeparators(QStandardPaths::writableLocation(where)));
 #else
-    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
-    if (xdg.startsWith(QLatin1Char('/')))
-        return WithTrailingSep(xdg);
-    return WithTrailingSep(HomeFolder()) + QStringLiteral(".local/share/");
+    const QByteArray xdg = qgetenv(variable);
+    if (xdg.startsWith('/'))
+        return WithTrailingSep(DecodeName(xdg));
+    return WithTrailingSep(HomeFolder()) + QLatin1String(belowHome);
 #endif
 }
 
-// The base of per-user caches: $XDG_CACHE_HOME (its bytes as they are), or
-// ~/.cache.
-QString PerUserCache()
-{
-#ifdef Q_OS_WIN
-    return WithTrailingSep(
-        QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)));
-#else
-    const QByteArray xdg = qgetenv("XDG_CACHE_HOME");
-    if (xdg.startsWith('/'))
-        return WithTrailingSep(DecodeName(xdg));
-    return WithTrailingSep(HomeFolder()) + QStringLiteral(".cache/");
-#endif
-}
+// The base of per-user data: $XDG_DATA_HOME, or ~/.local/share.
+QString PerUserData() { return PerUserBase(QStandardPaths::GenericDataLocation, "XDG_DATA_HOME", ".local/share/"); }
+
+// The base of per-user caches: $XDG_CACHE_HOME, or ~/.cache.
+QString PerUserCache() { return PerUserBase(QStandardPaths::GenericCacheLocation, "XDG_CACHE_HOME", ".cache/"); }
 } // namespace
 
 bool PortableUse()
