@@ -41,6 +41,11 @@ bool Exchange(int dirfd, const QByteArray& a, const QByteArray& b);
 // them to the trash); without it they are removed, links as links.
 void CleanUp(int dirfd, const std::function<void(const char*)>& dispose = {}, int minAge = 60);
 
+// Makes the folder and each missing one above it, from the top down, 0700
+// (a trash or a cache is the user's alone); an existing folder is taken as
+// it is. False with errno set where one cannot be made.
+bool MakeFolders(const QByteArray& path);
+
 // Flushes a folder, so the renames in it last; by its path where it is not
 // open.
 bool SyncFolder(int dirfd);

@@ -182,4 +182,22 @@ void SyncFolderAt(const QByteArray& path)
         ::close(fd);
     }
 }
+bool MakeFolders(const QByteArray& path)
+{
+    for (qsizetype at = path.indexOf('/', 1);; at = path.indexOf('/', at + 1)) {
+        const QByteArray part = at < 0 ? path : path.left(at);
+        struct stat st;
+        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST) {
+            // an existing folder may answer EACCES or EROFS rather than EEXIST
+            const int why = errno;
+            if (::stat(part.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+                errno = why;
+                return false;
+            }
+        }
+        if (at < 0)
+            return true;
+    }
+}
+
 } // namespace Aside

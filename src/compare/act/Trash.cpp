@@ -26,26 +26,6 @@ QString Failure(const char16_t* what, const QByteArray& path)
            QLatin1Char(')');
 }
 
-// Makes the folder and each missing one above it, from the top down, 0700:
-// a trash is the user's alone.
-bool MakeFolders(const QByteArray& path)
-{
-    for (qsizetype at = path.indexOf('/', 1);; at = path.indexOf('/', at + 1)) {
-        const QByteArray part = at < 0 ? path : path.left(at);
-        struct stat st;
-        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST) {
-            // an existing folder may answer EACCES or EROFS rather than EEXIST
-            const int why = errno;
-            if (::stat(part.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-                errno = why;
-                return false;
-            }
-        }
-        if (at < 0)
-            return true;
-    }
-}
-
 // The device of path, or of its nearest existing folder up.
 dev_t DeviceOf(QByteArray path)
 {
@@ -140,7 +120,7 @@ bool Trash::Prepare(const QByteArray& absPath, const struct stat& st, QString& e
     const QString home = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     m_trash = home.isEmpty() ? QByteArray() : EncodeName(home + QStringLiteral("/Trash"));
     if (!m_trash.isEmpty() && DeviceOf(m_trash) == st.st_dev) {
-        if (!MakeFolders(m_trash)) {
+        if (!Aside::MakeFolders(m_trash)) {
             err = Failure(u"ごみ箱を作れません", m_trash);
             return false;
         }

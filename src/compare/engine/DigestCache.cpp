@@ -509,19 +509,6 @@ std::vector<quint32> ByIdOrder(const std::vector<DigestKey>& keys)
     return order;
 }
 
-// Makes the folder and those above it that are missing, each 0700.
-bool MakeFolders(const QByteArray& dir)
-{
-    if (dir.isEmpty() || ::mkdir(dir.constData(), 0700) == 0 || errno == EEXIST)
-        return true;
-    if (errno != ENOENT)
-        return false;
-    const qsizetype cut = dir.lastIndexOf('/');
-    if (cut <= 0 || !MakeFolders(dir.left(cut)))
-        return false;
-    return ::mkdir(dir.constData(), 0700) == 0 || errno == EEXIST;
-}
-
 // An exclusive flock, waiting for it at most `ms`.
 bool LockWithin(int fd, int ms)
 {
@@ -741,7 +728,7 @@ std::vector<std::optional<Digest>> DigestCache::Lookup(const std::vector<DigestK
     if (!Enabled() || keys.empty())
         return Found(keys.size());
     const auto [dir, name] = Split(EncodeName(m_path));
-    MakeFolders(dir); // the seed is made before anything is hashed
+    Aside::MakeFolders(dir); // the seed is made before anything is hashed
     const Fd dirfd(::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirfd.get() < 0) {
         SetProblem(Unreadable(m_path, errno));
@@ -844,7 +831,7 @@ bool DigestCache::Save(std::optional<qint32> today)
 
     const QByteArray path = EncodeName(m_path);
     const auto [dir, name] = Split(path);
-    if (!MakeFolders(dir)) {
+    if (!Aside::MakeFolders(dir)) {
         const int err = errno;
         return fail(QStringLiteral("ｷｬｯｼｭのﾌｫﾙﾀﾞを作成できません: ") + ShownName(DecodeName(dir)) + Reason(err));
     }
