@@ -99,31 +99,28 @@ CmprCode FullTimeCode(const FileStamp& s1, const FileStamp& s2, CmprRule::Tolera
 } // namespace
 
 namespace {
-// The pairs whose two files the cache knows, by Folder 1's file and whether
-// their digests agree; they leave `pairs`.
-std::vector<std::pair<quint32, bool>> ByDigests(DigestCache& cache, const ContentSource& source,
-                                                std::vector<ContentPair>& pairs)
+// The pairs whose two files the cache knows are decided by whether their
+// digests agree, and leave `pairs`.
+template <class Decide>
+void ByDigests(DigestCache& cache, const ContentSource& source, std::vector<ContentPair>& pairs, Decide decide)
 {
-    std::vector<DigestKey> keys;
-    keys.reserve(2 * pairs.size());
-    for (const ContentPair& c : pairs) {
-        keys.push_back({source.Stamp(1, c.file1), c.size});
-        keys.push_back({source.Stamp(2, c.file2), c.size});
-    }
-    const std::vector<std::optional<Digest>> found = cache.Lookup(keys);
-    std::vector<std::pair<quint32, bool>> known;
-    if (found.size() != keys.size())
-        return known;
     size_t kept = 0;
-    for (size_t k = 0; k < pairs.size(); ++k) {
-        const std::optional<Digest>&d1 = found[2 * k], &d2 = found[2 * k + 1];
-        if (d1 && d2 && keys[2 * k].stamp.ino != 0 && keys[2 * k + 1].stamp.ino != 0)
-            known.push_back({pairs[k].file1, *d1 == *d2});
-        else
-            pairs[kept++] = pairs[k];
-    }
+    auto keyOf = [&](size_t k) {
+        const ContentPair& c = pairs[k / 2];
+        return k % 2 == 0 ? DigestKey{source.Stamp(1, c.file1), c.size} : DigestKey{source.Stamp(2, c.file2), c.size};
+    };
+    // each part is taken before the next is made: pairs are only ever
+    // moved to places already read
+    LookupInParts(cache, 2 * pairs.size(), keyOf, [&](size_t from, const std::vector<std::optional<Digest>>& found) {
+        for (size_t k = 0; k + 1 < found.size(); k += 2) {
+            const ContentPair& c = pairs[(from + k) / 2];
+            if (found[k] && found[k + 1])
+                decide(c.file1, *found[k] == *found[k + 1]);
+            else
+                pairs[kept++] = c;
+        }
+    });
     pairs.resize(kept);
-    return known;
 }
 } // namespace
 
@@ -168,8 +165,7 @@ void CmprResult::CheckContents(const CmprInput& in, WalkFiles& source, DigestCac
             source.Learn(1, c.file1);
             source.Learn(2, c.file2);
         }
-        for (auto [i, same] : Polled([&] { return ByDigests(cache, source, pairs); }, [&] { obs.Progress(p); }))
-            decide(i, same);
+        Polled([&] { ByDigests(cache, source, pairs, decide); }, [&] { obs.Progress(p); });
     }
     p.files = p.bytes = p.bytesTotal = 0;
     p.filesTotal = qint64(pairs.size());

@@ -123,20 +123,36 @@ private:
         const FileStamp s1 = m_source.Stamp(1, p.file1), s2 = m_source.Stamp(2, p.file2);
         const qint64 started = DigestCache::NowNs();
         const bool steady1 = Steady(f1, s1, p.size), steady2 = Steady(f2, s2, p.size);
-        DigestState digest(m_keep->Seed());
-        const ContentResult r = Bytes(p, f1, path1, f2, path2, a, b, &digest);
-        if (r != ContentResult::Same || (!steady1 && !steady2))
+        Digests d{DigestState(m_keep->Seed()), std::nullopt};
+        const ContentResult r = Bytes(p, f1, path1, f2, path2, a, b, &d);
+        if (r == ContentResult::Unreadable || (r == ContentResult::Differ && !d.other))
             return r;
-        const Digest d = digest.Final();
+        const Digest d1 = d.one.Final(), d2 = d.other ? d.other->Final() : d1;
         if (steady1 && Steady(f1, s1, p.size))
-            m_keep->Add({s1, p.size}, d, started);
+            m_keep->Add({s1, p.size}, d1, started);
         if (steady2 && Steady(f2, s2, p.size))
-            m_keep->Add({s2, p.size}, d, started);
+            m_keep->Add({s2, p.size}, d2, started);
         return r;
     }
 
+    // The digest of the bytes both files share so far; where they differ
+    // and both were read whole, side 2's own.
+    struct Digests {
+        DigestState one;
+        std::optional<DigestState> other;
+    };
+
+    // Whether a file has nothing after what was read.
+    static bool AtEnd(QFile& f)
+    {
+        char c;
+        return f.read(&c, 1) == 0;
+    }
+
+    // Reads to the first difference. A pair that differs only in the
+    // last block has been read whole: each side gets its digest.
     ContentResult Bytes(const ContentPair& p, QFile& f1, const QString& path1, QFile& f2, const QString& path2, char* a,
-                        char* b, DigestState* digest)
+                        char* b, Digests* digest)
     {
         for (qint64 done = 0; done < p.size;) {
             if (Stopped())
@@ -149,12 +165,18 @@ private:
             if (n2 < 0)
                 return Fail(path2, f2);
             m_bytes.fetch_add(n1 + n2, std::memory_order_relaxed);
-            if (n1 != n2 || std::memcmp(a, b, size_t(n1)) != 0)
+            if (n1 != n2 || std::memcmp(a, b, size_t(n1)) != 0) {
+                if (digest && n1 == n2 && done + n1 == p.size && AtEnd(f1) && AtEnd(f2)) {
+                    digest->other.emplace(digest->one);
+                    digest->one.Update(a, size_t(n1));
+                    digest->other->Update(b, size_t(n2));
+                }
                 return ContentResult::Differ;
+            }
             if (n1 == 0)
                 return ContentResult::Differ; // shorter than its size: changed meanwhile
             if (digest)
-                digest->Update(a, size_t(n1));
+                digest->one.Update(a, size_t(n1));
             done += n1;
         }
         // grown since the walk: the rest decides too
@@ -259,6 +281,25 @@ void WalkFiles::Learn(int side, quint32 file)
     const WalkResult& w = *m_w[side - 1];
     if (!w.stamps.empty() && !m_stable.contains(w.stamps[file].dev))
         m_stable[w.stamps[file].dev] = KeepsChangeTimes(Path(side, file));
+}
+
+void LookupInParts(DigestCache& cache, size_t n, const std::function<DigestKey(size_t)>& keyOf,
+                   const std::function<void(size_t, const std::vector<std::optional<Digest>>&)>& take)
+{
+    constexpr size_t kPart = size_t(1) << 18;
+    std::vector<DigestKey> keys;
+    keys.reserve(std::min(n, kPart));
+    for (size_t from = 0; from < n; from += kPart) {
+        keys.clear();
+        for (size_t i = from; i < std::min(n, from + kPart); ++i)
+            keys.push_back(keyOf(i));
+        std::vector<std::optional<Digest>> found = cache.Lookup(keys);
+        found.resize(keys.size());
+        for (size_t k = 0; k < keys.size(); ++k)
+            if (keys[k].stamp.ino == 0)
+                found[k].reset();
+        take(from, found);
+    }
 }
 
 DigestOutcome DigestFiles(const std::vector<DigestFile>& files, const ContentSource& source, quint64 seed,

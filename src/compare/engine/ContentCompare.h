@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -58,6 +59,15 @@ struct ContentOutcome {
 ContentOutcome CompareContents(const std::vector<ContentPair>& pairs, const ContentSource& source,
                                std::atomic<qint64>& bytes, const std::atomic<bool>* stop, DigestCache* keep = nullptr,
                                std::atomic<qint64>* files = nullptr);
+
+// Digests the cache holds for `n` keys (`keyOf(i)`), looked up a part at a
+// time so that a lookup's memory stays the same whatever the number of
+// files; each part's are handed to `take` (the index of its first key,
+// then a digest or none per key). A key without an inode (a file system
+// the cache does not trust) is never found. Parts hold an even number of
+// keys.
+void LookupInParts(DigestCache& cache, size_t n, const std::function<DigestKey(size_t)>& keyOf,
+                   const std::function<void(size_t, const std::vector<std::optional<Digest>>&)>& take);
 
 // A file whose digest is wanted: its side and index in that side's walk.
 struct DigestFile {

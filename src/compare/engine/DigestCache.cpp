@@ -649,6 +649,11 @@ DigestState::DigestState(quint64 seed) : m_state(NewXxh3().release())
     XXH3_128bits_reset_withSeed(m_state.get(), seed);
 }
 
+DigestState::DigestState(const DigestState& other) : m_state(NewXxh3().release())
+{
+    XXH3_copyState(m_state.get(), other.m_state.get());
+}
+
 void DigestState::Update(const void* data, size_t n) { XXH3_128bits_update(m_state.get(), data, n); }
 
 Digest DigestState::Final()

@@ -41,6 +41,9 @@ using Digest = std::array<quint8, 16>;
 class DigestState {
 public:
     explicit DigestState(quint64 seed = 0);
+    // The state so far, to go on from with other data.
+    DigestState(const DigestState& other);
+    DigestState& operator=(const DigestState&) = delete;
     void Update(const void* data, size_t n);
     // The digest of everything handed in so far.
     Digest Final();
