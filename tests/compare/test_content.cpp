@@ -255,3 +255,34 @@ TEST_F(Content, MovesPairTheNearestTwinsAndNothingElse)
         EXPECT_EQ(second.bytes, 0);
     }
 }
+
+// A group of twins too large to weigh still pairs every file with its
+// namesake in the folder walked alike, in linear time; a link to a file is
+// never paired (renamed elsewhere, a relative link leads elsewhere), the
+// file it leads to is.
+TEST_F(Content, MovesOfManyTwinsPairByNameAndNeverALink)
+{
+    std::map<QString, QString> want;
+    for (int d = 0; d < 64; ++d)
+        for (int f = 0; f < 17; ++f) { // 64 namesakes of each name a side: over the weighing limit
+            const QString rel = QStringLiteral("d%1/f%2").arg(d).arg(f);
+            file("one/new/" + rel, "x");
+            file("two/old/" + rel, "x");
+            want["new/" + rel] = "old/" + rel;
+        }
+    file("one/l/a.txt", "linked");
+    file("two/data/real", "linked");
+    ASSERT_TRUE(QFile::link("data/real", dir.path("two/link")));
+    want["l/a.txt"] = "data/real";
+    CmprInput in;
+    in.sFld1 = one();
+    in.sFld2 = two();
+    in.rule.moves = true;
+    CmprObserver quiet;
+    std::map<QString, QString> moved;
+    for (const CmprResult::Pair& p : CmprEngine::Run(in, quiet).Pairs()) {
+        if (p.cd == CmprCode::Moved)
+            moved[p.folder1 + "/" + p.name1] = p.folder2 + "/" + p.name2;
+    }
+    EXPECT_EQ(moved, want);
+}

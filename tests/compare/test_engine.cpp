@@ -623,3 +623,22 @@ TEST(DateText, APassGivesTheSystemsTextsInEveryZone)
     EXPECT_EQ(pass.Text(std::numeric_limits<qint64>::max()), "--/--/-- --:--");
     EXPECT_EQ(pass.CompareMinutes(std::numeric_limits<qint64>::min(), 0), -1);
 }
+
+// A store an earlier version wrote to last keeps the moves of the run
+// before: a row read back takes no place from them.
+TEST_F(Engine, MovesLeftInTheStoreByAnEarlierRunAreNotARowsPlace)
+{
+    file("one/a/x", "moved");
+    file("two/b/x", "moved");
+    CmprRule moves;
+    moves.moves = true;
+    run(one(), two(), moves);
+    store.OpnDb();
+    store.Db().Exec("Update tbCmpr Set sED = '1-*'"); // rows anew, tbMove left as it was
+    std::vector<GridRow> got;
+    FetchRows(store.Db(), DispMode::All, 10,
+              [&](std::vector<GridRow>& c) { got.insert(got.end(), c.begin(), c.end()); });
+    store.ClsDb();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_FALSE(got[0].Moved());
+}

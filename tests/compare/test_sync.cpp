@@ -449,3 +449,16 @@ TEST_F(Sync, MovesAreRenamesCheckedAgainAndNeverOverAnything)
     const CmprResult after = Compare(one(), two(), CmprRule::TimeSize, true);
     EXPECT_EQ(after.Counts().rows, after.Counts().Of(CmprCode::Same));
 }
+
+// For both sides, a folder renamed on one side is followed on the other,
+// however much later the other side's copies of its files were made.
+TEST_F(Sync, BothSidesFollowAFolderRenamedOnOneSide)
+{
+    file("one/old/f.txt", "renamed with its folder");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    file("two/old/f.txt", "renamed with its folder"); // a copy made later
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(QDir().rename(dir.path("one/old"), dir.path("one/new")));
+    const QStringList lines = Lines(MakePlan(Compare(one(), two(), CmprRule::TimeSize, true), PlanKind::UpdateBoth));
+    EXPECT_TRUE(lines.contains("move 2 new/f.txt")) << lines.join(", ").toStdString();
+}

@@ -127,21 +127,40 @@ SyncAction MoveOn(int side, const Pair& p, const Spellings& sp)
     return a;
 }
 
+QString Parent(const QString& rel)
+{
+    const qsizetype slash = rel.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : rel.left(slash);
+}
+
+// When a file's place last changed: its own change time (renaming it sets
+// that) or that of a folder it lies in below the compared folder (renaming
+// a folder leaves the times of the files in it as they were).
+qint64 PlaceChanged(const FileStamp& file, const QString& folder, const QHash<QString, FileStamp>& folders)
+{
+    qint64 t = file.ctimeNs;
+    for (QString f = folder; !f.isEmpty(); f = Parent(f))
+        t = std::max(t, folders.value(f).ctimeNs);
+    return t;
+}
+
 // The side a plan moves a moved file on: the side it changes, or for both
-// sides the one whose file changed (a rename changes it) longer ago.
-int MovedSide(const Pair& p, const Wants& w)
+// sides the one whose place changed longer ago.
+int MovedSide(const Pair& p, const Wants& w, const SyncPlan& plan)
 {
     if (w.plan.to != 0)
         return w.plan.to;
-    return p.stamp2.ctimeNs > p.stamp1.ctimeNs ? 1 : 2;
+    const qint64 t1 = PlaceChanged(p.stamp1, p.folder1, plan.folders[1]);
+    return PlaceChanged(p.stamp2, p.folder2, plan.folders[2]) > t1 ? 1 : 2;
 }
 
 // The action a plan takes on one pair, if any.
-std::optional<SyncAction> ActionFor(const Pair& p, const Wants& w, const Clock& clock, const Spellings& sp)
+std::optional<SyncAction> ActionFor(const Pair& p, const Wants& w, const Clock& clock, const Spellings& sp,
+                                    const SyncPlan& plan)
 {
     using A = SyncAction;
     if (p.cd == CmprCode::Moved)
-        return MoveOn(MovedSide(p, w), p, sp);
+        return MoveOn(MovedSide(p, w, plan), p, sp);
     const bool has1 = !p.name1.isEmpty(), has2 = !p.name2.isEmpty();
     if (!has2)
         return w.Copies(2) ? Act(A::Copy, 2, p, sp) : w.Mirrored() == 1 ? Act(A::Trash, 1, p, sp) : std::optional<A>();
@@ -163,12 +182,6 @@ std::optional<SyncAction> ActionFor(const Pair& p, const Wants& w, const Clock& 
                                    : std::optional<A>();
     }
     return std::nullopt;
-}
-
-QString Parent(const QString& rel)
-{
-    const qsizetype slash = rel.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? QString() : rel.left(slash);
 }
 
 QString LastName(const QString& rel) { return rel.mid(rel.lastIndexOf(QLatin1Char('/')) + 1); }
@@ -362,7 +375,7 @@ SyncPlan MakePlan(const CmprResult& r, PlanKind kind, const CmprRule& rule)
         if (w.Copies(to))
             MakeFolders(r, to, sp, plan);
     for (const Pair& p : r.Pairs())
-        if (auto a = ActionFor(p, w, clock, sp))
+        if (auto a = ActionFor(p, w, clock, sp, plan))
             plan.actions.push_back(std::move(*a));
     if (w.Mirrored())
         TrashFolders(r, w.Mirrored(), sp, plan);

@@ -83,8 +83,8 @@ struct SyncPlan {
 // clock count as the same.
 // Compared by content alone, a pair of equal bytes is left alone whatever
 // its times. A moved file is renamed on the side the plan changes to the
-// other side's place (for both sides: the side whose file changed longer
-// ago follows the other).
+// other side's place (for both sides: the side where the file or a folder
+// it lies in changed longer ago follows the other).
 SyncPlan MakePlan(const CmprResult& r, PlanKind plan, const CmprRule& rule = {});
 
 // Actions on chosen rows: a side's copy to the other side (new, or over

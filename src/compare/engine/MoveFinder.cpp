@@ -3,19 +3,22 @@
 // whose size is met on both sides are read (or taken from the digest
 // cache); where several files of one content are on each side, each is
 // paired with the nearest by name, then by folder, and the rest stay
-// one-sided.
+// one-sided. A link to a file is never paired: moved, a relative link
+// would lead elsewhere.
 #include "compare/engine/CmprEngine.h"
 #include "compare/engine/ContentCompare.h"
 #include "compare/engine/Matcher.h"
+#include "env/DirList.h"
 
+#include <QHash>
 #include <QRandomGenerator>
 #include <algorithm>
 #include <tuple>
 
 namespace {
 // Groups larger than this (files of one content on one side times those
-// on the other) pair only files of the same name: every pair is weighed
-// only below it.
+// on the other) pair only files of the same name, in walk order: every
+// pair is weighed only below it.
 constexpr size_t kWeighedPairs = 1 << 16;
 
 struct Candidate {
@@ -83,26 +86,39 @@ Nearness NearnessOf(const WalkResult& w1, const WalkFile& f, const WalkResult& w
     return {kind, FoldersApart(w1.Folder(f), w2.Folder(g)), -Shared(n1, n2)};
 }
 
+// Pairs a group too large to weigh: files of the same name only, each with
+// the first of that name left on the other side (walk order keeps a renamed
+// folder's files with their old folder's), through an index of the names
+// so the work stays linear.
+std::vector<std::pair<quint32, quint32>> PairSameNames(const WalkResult& w1, const std::vector<quint32>& a,
+                                                       const WalkResult& w2, const std::vector<quint32>& b)
+{
+    QHash<QString, std::vector<quint32>> byName; // each in reverse walk order: the first is taken from the back
+    for (auto j = b.rbegin(); j != b.rend(); ++j)
+        byName[w2.Name(w2.files[*j])].push_back(*j);
+    std::vector<std::pair<quint32, quint32>> out;
+    for (quint32 i : a)
+        if (const auto it = byName.find(w1.Name(w1.files[i])); it != byName.end() && !it->empty()) {
+            out.push_back({i, it->back()});
+            it->pop_back();
+        }
+    return out;
+}
+
 // Pairs the files of one content: the nearest pairs first.
 std::vector<std::pair<quint32, quint32>> PairNearest(const WalkResult& w1, const std::vector<quint32>& a,
                                                      const WalkResult& w2, const std::vector<quint32>& b)
 {
+    if (a.size() * b.size() > kWeighedPairs)
+        return PairSameNames(w1, a, w2, b);
     struct Option {
         Nearness near;
         size_t i, j;
     };
     std::vector<Option> options;
-    const bool weigh = a.size() * b.size() <= kWeighedPairs;
     for (size_t i = 0; i < a.size(); ++i)
-        for (size_t j = 0; j < b.size(); ++j) {
-            const WalkFile &f = w1.files[a[i]], &g = w2.files[b[j]];
-            if (weigh)
-                options.push_back({NearnessOf(w1, f, w2, g), i, j});
-            else if (w1.Name(f) == w2.Name(g))
-                options.push_back({{}, i, j});
-            if (!weigh && options.size() > kWeighedPairs)
-                break; // enough of a pathological group for one pass
-        }
+        for (size_t j = 0; j < b.size(); ++j)
+            options.push_back({NearnessOf(w1, w1.files[a[i]], w2, w2.files[b[j]]), i, j});
     std::stable_sort(options.begin(), options.end(), [](const Option& x, const Option& y) { return x.near < y.near; });
     std::vector<bool> used1(a.size()), used2(b.size());
     std::vector<std::pair<quint32, quint32>> out;
@@ -139,20 +155,16 @@ std::vector<std::pair<quint32, quint32>> Moves(const WalkResult& w1, const WalkR
 // change times; the others stay without.
 void FromCache(DigestCache& cache, WalkFiles& source, std::vector<Candidate>& c, std::vector<bool>& known)
 {
-    std::vector<DigestKey> keys;
-    keys.reserve(c.size());
-    for (const Candidate& x : c) {
+    for (const Candidate& x : c)
         source.Learn(x.file.side, x.file.file);
-        keys.push_back({source.Stamp(x.file.side, x.file.file), x.file.size});
-    }
-    const std::vector<std::optional<Digest>> found = cache.Lookup(keys);
-    if (found.size() != c.size())
-        return;
-    for (size_t k = 0; k < c.size(); ++k)
-        if (found[k] && keys[k].stamp.ino != 0) {
-            c[k].digest = *found[k];
-            known[k] = true;
-        }
+    auto keyOf = [&](size_t k) { return DigestKey{source.Stamp(c[k].file.side, c[k].file.file), c[k].file.size}; };
+    LookupInParts(cache, c.size(), keyOf, [&](size_t from, const std::vector<std::optional<Digest>>& found) {
+        for (size_t k = 0; k < found.size(); ++k)
+            if (found[k]) {
+                c[from + k].digest = *found[k];
+                known[from + k] = true;
+            }
+    });
 }
 } // namespace
 
@@ -160,7 +172,8 @@ void CmprResult::FindMoves(WalkFiles& source, DigestCache& cache, CmprObserver& 
 {
     std::vector<Candidate> c;
     for (const DigestFile& f : Unpaired(m_1.w, m_1.partner, m_2.w, m_2.partner))
-        c.push_back({f, {}});
+        if (!DirList::IsLink(source.Path(f.side, f.file))) // renamed elsewhere, a link may lead elsewhere or nowhere
+            c.push_back({f, {}});
     if (c.empty())
         return;
     p.phase = CmprPhase::Content;

@@ -65,7 +65,9 @@ void FetchRows(SqlDb& db, DispMode nDisp, int chunk, const std::function<void(st
         r.sU1 = st.Text(4);
         r.nS2 = st.Int(5);
         r.sU2 = st.Text(6);
-        if (!moved.isEmpty())
+        // a store an earlier version wrote to last keeps the moves of the
+        // run before: only a row of a moved file takes its place from them
+        if (!moved.isEmpty() && r.sED == CodeText(CmprCode::Moved))
             if (const auto it = moved.constFind(st.Int(7)); it != moved.constEnd()) {
                 r.sPh2 = it->first;
                 r.sFL2 = it->second;
