@@ -121,6 +121,7 @@ def main():
                     help='cat only trees of up to this many files (make-trees files are sparse: cat reads their holes)')
     ap.add_argument('--dense', action='store_true', help='trees of real bytes, read whole by cat at any size')
     ap.add_argument('--cold', action='store_true', help='drop the page cache before each timed command (root)')
+    ap.add_argument('--no-cat', action='store_true', help='leave cat out (its figure from an earlier run)')
     a = ap.parse_args()
     if a.cold and os.geteuid() != 0:
         sys.exit('--cold drops the page cache: run as root')
@@ -138,7 +139,7 @@ def main():
         env = dict(os.environ, XDG_CACHE_HOME=cache)
         # a program in a folder it can write keeps its cache beside itself
         caches = [os.path.join(cache, 'FldCmpr'), os.path.join(os.path.dirname(cli), 'usCache')]
-        with_cat = a.dense or n <= a.cat_max
+        with_cat = not a.no_cat and (a.dense or n <= a.cat_max)
         by_time = [cli, '-q', one, two]
         by_content = [cli, '-q', '--content-only', one, two]
         cat = ['sh', '-c', 'find "$0" "$1" -type f -print0 | xargs -0 cat > /dev/null', one, two]
