@@ -201,7 +201,8 @@ const CliOption kOptions[] = {
              "ごみ箱へ)、mirror-1 (その逆)。更新日時(ﾅﾉ秒まで)とｻｲｽﾞで決め、\n"
              "日時が同じで中身が違うものは update では conflict として\n"
              "示すだけです。1行に1つ、ﾀﾌﾞ区切りで copy|replace|trash|mkdir|\n"
-             "trash-folder|conflict、変える側 (1 か 2)、相対ﾊﾟｽ、ﾊﾞｲﾄ数。\n"
+             "trash-folder|conflict|move、変える側 (1 か 2)、相対ﾊﾟｽ、ﾊﾞｲﾄ数\n"
+             "(move は移動先のﾊﾟｽ、0、移動元のﾊﾟｽ。--moves のときだけ)。\n"
              "一覧が空なら 0、空でなければ 1、一方のﾌｫﾙﾀﾞがもう一方の中に\n"
              "あるときや読めなかった所があるときは 2 で終わります。\n"
              "比較結果ﾌｧｲﾙには書きません"},

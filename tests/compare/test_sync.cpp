@@ -462,3 +462,19 @@ TEST_F(Sync, BothSidesFollowAFolderRenamedOnOneSide)
     const QStringList lines = Lines(MakePlan(Compare(one(), two(), CmprRule::TimeSize, true), PlanKind::UpdateBoth));
     EXPECT_TRUE(lines.contains("move 2 new/f.txt")) << lines.join(", ").toStdString();
 }
+
+// A moved file whose new place lies on another volume (a mount point
+// between) is copied and its old place trashed: a rename would be refused
+// on every run.
+TEST_F(Sync, AMoveAcrossAMountPointIsACopyAndATrash)
+{
+    const MountedTmpfs fs(dir.createDir("two/mnt"), "size=1m");
+    if (!fs.Ok())
+        GTEST_SKIP() << "needs root to mount a file system";
+    file("one/mnt/v.txt", "travelled");
+    file("two/away.txt", "travelled");
+    const QStringList lines = Lines(MakePlan(Compare(one(), two(), CmprRule::TimeSize, true), PlanKind::Mirror2));
+    EXPECT_TRUE(lines.contains("copy 2 mnt/v.txt") && lines.contains("trash 2 away.txt"))
+        << lines.join('|').toStdString();
+    EXPECT_FALSE(lines.join('|').contains("move"));
+}

@@ -154,6 +154,38 @@ int MovedSide(const Pair& p, const Wants& w, const SyncPlan& plan)
     return PlaceChanged(p.stamp2, p.folder2, plan.folders[2]) > t1 ? 1 : 2;
 }
 
+// Whether a move stays on one volume: the nearest folder of its new place
+// that the comparison saw lies on the file's device (across a mount point
+// the rename would be refused on every run).
+bool OnOneVolume(const SyncAction& m, const SyncPlan& plan)
+{
+    for (QString f = m.folder;; f = Parent(f)) {
+        const auto it = plan.folders[m.side].constFind(f);
+        if (it != plan.folders[m.side].constEnd())
+            return it->dev == 0 || m.src.dev == 0 || it->dev == m.src.dev;
+        if (f.isEmpty())
+            return true;
+    }
+}
+
+// The pairs a plan acts on for one row: a moved file that cannot be moved
+// on one volume is acted on as the two one-sided files it was.
+std::vector<Pair> Acted(const Pair& p, const Wants& w, const Spellings& sp, const SyncPlan& plan)
+{
+    if (p.cd != CmprCode::Moved || OnOneVolume(MoveOn(MovedSide(p, w, plan), p, sp), plan))
+        return {p};
+    Pair one = p, two = p;
+    one.cd = CmprCode::Only1;
+    one.folder2 = one.name2 = QString();
+    one.size2 = one.mtime2 = 0;
+    one.stamp2 = {};
+    two.cd = CmprCode::Only2;
+    two.folder1 = two.name1 = QString();
+    two.size1 = two.mtime1 = 0;
+    two.stamp1 = {};
+    return {one, two};
+}
+
 // The action a plan takes on one pair, if any.
 std::optional<SyncAction> ActionFor(const Pair& p, const Wants& w, const Clock& clock, const Spellings& sp,
                                     const SyncPlan& plan)
@@ -374,9 +406,10 @@ SyncPlan MakePlan(const CmprResult& r, PlanKind kind, const CmprRule& rule)
     for (int to : {2, 1})
         if (w.Copies(to))
             MakeFolders(r, to, sp, plan);
-    for (const Pair& p : r.Pairs())
-        if (auto a = ActionFor(p, w, clock, sp, plan))
-            plan.actions.push_back(std::move(*a));
+    for (const Pair& row : r.Pairs())
+        for (const Pair& p : Acted(row, w, sp, plan))
+            if (auto a = ActionFor(p, w, clock, sp, plan))
+                plan.actions.push_back(std::move(*a));
     if (w.Mirrored())
         TrashFolders(r, w.Mirrored(), sp, plan);
     HoldUnread(plan);
