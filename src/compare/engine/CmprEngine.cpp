@@ -100,26 +100,33 @@ CmprCode FullTimeCode(const FileStamp& s1, const FileStamp& s2, CmprRule::Tolera
 
 namespace {
 // The pairs whose two files the cache knows are decided by whether their
-// digests agree, and leave `pairs`.
+// digests agree, and leave `pairs`. The file is read once beside the keys,
+// which are not copied; a pair's first digest found waits for its other.
 template <class Decide>
 void ByDigests(DigestCache& cache, const ContentSource& source, std::vector<ContentPair>& pairs, Decide decide)
 {
-    size_t kept = 0;
+    enum : quint8 { kOne = 1, kBoth = 2, kEqual = 4 };
+    std::vector<Digest> first(pairs.size());
+    std::vector<quint8> got(pairs.size());
     auto keyOf = [&](size_t k) {
         const ContentPair& c = pairs[k / 2];
         return k % 2 == 0 ? DigestKey{source.Stamp(1, c.file1), c.size} : DigestKey{source.Stamp(2, c.file2), c.size};
     };
-    // each part is taken before the next is made: pairs are only ever
-    // moved to places already read
-    LookupInParts(cache, 2 * pairs.size(), keyOf, [&](size_t from, const std::vector<std::optional<Digest>>& found) {
-        for (size_t k = 0; k + 1 < found.size(); k += 2) {
-            const ContentPair& c = pairs[(from + k) / 2];
-            if (found[k] && found[k + 1])
-                decide(c.file1, *found[k] == *found[k + 1]);
-            else
-                pairs[kept++] = c;
-        }
+    const bool trusted = cache.Lookup(2 * pairs.size(), keyOf, [&](size_t k, const Digest& d) {
+        if (keyOf(k).stamp.ino == 0) // a file system the cache does not trust
+            return;
+        quint8& g = got[k / 2];
+        if (g & kOne)
+            g = kBoth | (first[k / 2] == d ? kEqual : 0);
+        else
+            first[k / 2] = d, g = kOne;
     });
+    size_t kept = 0;
+    for (size_t i = 0; i < pairs.size(); ++i)
+        if (trusted && (got[i] & kBoth))
+            decide(pairs[i].file1, (got[i] & kEqual) != 0);
+        else
+            pairs[kept++] = pairs[i];
     pairs.resize(kept);
 }
 } // namespace

@@ -272,34 +272,23 @@ FileStamp WalkFiles::Stamp(int side, quint32 file) const
     const WalkResult& w = *m_w[side - 1];
     if (w.stamps.empty())
         return {};
-    const auto it = m_stable.find(w.stamps[file].dev);
-    return it != m_stable.end() && it->second ? w.stamps[file] : FileStamp{};
+    const bool* stable = Stable(w.stamps[file].dev);
+    return stable && *stable ? w.stamps[file] : FileStamp{};
+}
+
+const bool* WalkFiles::Stable(quint64 dev) const
+{
+    for (const auto& [d, stable] : m_stable)
+        if (d == dev)
+            return &stable;
+    return nullptr;
 }
 
 void WalkFiles::Learn(int side, quint32 file)
 {
     const WalkResult& w = *m_w[side - 1];
-    if (!w.stamps.empty() && !m_stable.contains(w.stamps[file].dev))
-        m_stable[w.stamps[file].dev] = KeepsChangeTimes(Path(side, file));
-}
-
-void LookupInParts(DigestCache& cache, size_t n, const std::function<DigestKey(size_t)>& keyOf,
-                   const std::function<void(size_t, const std::vector<std::optional<Digest>>&)>& take)
-{
-    constexpr size_t kPart = size_t(1) << 18;
-    std::vector<DigestKey> keys;
-    keys.reserve(std::min(n, kPart));
-    for (size_t from = 0; from < n; from += kPart) {
-        keys.clear();
-        for (size_t i = from; i < std::min(n, from + kPart); ++i)
-            keys.push_back(keyOf(i));
-        std::vector<std::optional<Digest>> found = cache.Lookup(keys);
-        found.resize(keys.size());
-        for (size_t k = 0; k < keys.size(); ++k)
-            if (keys[k].stamp.ino == 0)
-                found[k].reset();
-        take(from, found);
-    }
+    if (!w.stamps.empty() && !Stable(w.stamps[file].dev))
+        m_stable.push_back({w.stamps[file].dev, KeepsChangeTimes(Path(side, file))});
 }
 
 DigestOutcome DigestFiles(const std::vector<DigestFile>& files, const ContentSource& source, quint64 seed,

@@ -9,9 +9,7 @@
 
 #include <QString>
 #include <atomic>
-#include <functional>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 class ContentSource {
@@ -36,7 +34,9 @@ public:
 private:
     QString m_fld[2];
     const WalkResult* m_w[2];
-    std::unordered_map<quint64, bool> m_stable; // by device
+    // by device: a few, looked through for each stamp asked
+    std::vector<std::pair<quint64, bool>> m_stable;
+    const bool* Stable(quint64 dev) const;
 };
 
 // A pair by the index of each file in its side's walk; its paths and stamps
@@ -59,15 +59,6 @@ struct ContentOutcome {
 ContentOutcome CompareContents(const std::vector<ContentPair>& pairs, const ContentSource& source,
                                std::atomic<qint64>& bytes, const std::atomic<bool>* stop, DigestCache* keep = nullptr,
                                std::atomic<qint64>* files = nullptr);
-
-// Digests the cache holds for `n` keys (`keyOf(i)`), looked up a part at a
-// time so that a lookup's memory stays the same whatever the number of
-// files; each part's are handed to `take` (the index of its first key,
-// then a digest or none per key). A key without an inode (a file system
-// the cache does not trust) is never found. Parts hold an even number of
-// keys.
-void LookupInParts(DigestCache& cache, size_t n, const std::function<DigestKey(size_t)>& keyOf,
-                   const std::function<void(size_t, const std::vector<std::optional<Digest>>&)>& take);
 
 // A file whose digest is wanted: its side and index in that side's walk.
 struct DigestFile {

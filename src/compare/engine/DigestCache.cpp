@@ -452,40 +452,39 @@ bool Merge(Reader* old, const std::deque<Entry>& added, const std::vector<std::v
 // then by the device: a few passes in sequence instead of a comparison
 // sort's random reads of the keys. Besides the result it holds 13 bytes a
 // key while it works. Where there are many devices, a comparison sort.
-std::vector<quint32> ByIdOrder(const std::vector<DigestKey>& keys)
+std::vector<quint32> ByIdOrder(size_t n, const DigestCache::KeyOf& keyOf)
 {
-    const size_t n = keys.size();
     std::vector<quint32> order(n);
     std::iota(order.begin(), order.end(), 0u);
     std::vector<quint64> devs; // the devices, then in order
     std::vector<quint8> rank(n);
     quint64 anyBit = 0, allBits = ~quint64(0);
-    for (const DigestKey& k : keys) {
-        anyBit |= k.stamp.ino;
-        allBits &= k.stamp.ino;
-        if (std::find(devs.begin(), devs.end(), k.stamp.dev) == devs.end()) {
+    for (size_t i = 0; i < n; ++i) {
+        const FileStamp k = keyOf(i).stamp;
+        anyBit |= k.ino;
+        allBits &= k.ino;
+        if (std::find(devs.begin(), devs.end(), k.dev) == devs.end()) {
             if (devs.size() == 256) {
-                std::sort(order.begin(), order.end(), [&keys](quint32 x, quint32 y) {
-                    return Id(keys[x].stamp.dev, keys[x].stamp.ino) < Id(keys[y].stamp.dev, keys[y].stamp.ino);
-                });
+                auto idOf = [&keyOf](quint32 x) { return Id(keyOf(x).stamp.dev, keyOf(x).stamp.ino); };
+                std::sort(order.begin(), order.end(), [&](quint32 x, quint32 y) { return idOf(x) < idOf(y); });
                 return order;
             }
-            devs.push_back(k.stamp.dev);
+            devs.push_back(k.dev);
         }
     }
     std::sort(devs.begin(), devs.end());
     quint64 lastDev = devs[0];
     quint8 lastRank = 0;
+    std::vector<quint64> ino(n);
     for (size_t i = 0; i < n; ++i) {
-        if (keys[i].stamp.dev != lastDev) {
-            lastDev = keys[i].stamp.dev;
+        const FileStamp k = keyOf(i).stamp;
+        if (k.dev != lastDev) {
+            lastDev = k.dev;
             lastRank = quint8(std::lower_bound(devs.begin(), devs.end(), lastDev) - devs.begin());
         }
         rank[i] = lastRank;
+        ino[i] = k.ino;
     }
-    std::vector<quint64> ino(n);
-    for (size_t i = 0; i < n; ++i)
-        ino[i] = keys[i].stamp.ino;
     std::vector<quint32> spare(n);
     constexpr int kBits = 11;
     std::vector<size_t> at(size_t(1) << kBits);
@@ -729,38 +728,45 @@ void DigestCache::SetProblem(const QString& text)
 
 std::vector<std::optional<Digest>> DigestCache::Lookup(const std::vector<DigestKey>& keys)
 {
-    using Found = std::vector<std::optional<Digest>>;
-    if (!Enabled() || keys.empty())
-        return Found(keys.size());
+    std::vector<std::optional<Digest>> out(keys.size());
+    auto keyOf = [&keys](size_t i) { return keys[i]; };
+    if (!Lookup(keys.size(), keyOf, [&out](size_t i, const Digest& d) { out[i] = d; }))
+        return std::vector<std::optional<Digest>>(keys.size());
+    return out;
+}
+
+bool DigestCache::Lookup(size_t n, const KeyOf& keyOf, const FoundOne& found)
+{
+    if (!Enabled() || n == 0)
+        return true;
     const auto [dir, name] = Split(EncodeName(m_path));
     Aside::MakeFolders(dir); // the seed is made before anything is hashed
     const Fd dirfd(::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirfd.get() < 0) {
         SetProblem(Unreadable(m_path, errno));
-        return Found(keys.size());
+        return true;
     }
     if (!OwnOnly(dirfd.get())) {
         SetProblem(Foreign(DecodeName(dir)));
-        return Found(keys.size());
+        return true;
     }
     if (!LoadSeed(dirfd.get(), name)) {
         SetProblem(Unreadable(m_path + QStringLiteral(".seed"), errno));
-        return Found(keys.size());
+        return true;
     }
     Opened file = OpenCache(dirfd.get(), name, m_path);
     if (file.reader && file.reader->Seed() != m_seed)
-        return Found(keys.size()); // of another seed: left out, replaced at the save
+        return true; // of another seed: left out, replaced at the save
     if (!file.reader) {
         if (!file.problem.isEmpty())
             SetProblem(file.problem);
         m_damaged = m_damaged || file.damaged;
-        return Found(keys.size());
+        return true;
     }
 
     // the keys by id beside the records by id: one pass
-    const std::vector<quint32> order = ByIdOrder(keys);
-    Found out(keys.size()); // made after the sort, whose own memory is then given back
-    auto idOf = [&keys](quint32 i) { return Id(keys[i].stamp.dev, keys[i].stamp.ino); };
+    const std::vector<quint32> order = ByIdOrder(n, keyOf);
+    auto idOf = [&keyOf](quint32 i) { return Id(keyOf(i).stamp.dev, keyOf(i).stamp.ino); };
     std::vector<quint8>& run = m_found.emplace_back();
     // an entry seen within the last week keeps its day: a run that found
     // only such entries and added none leaves the file as it is
@@ -774,9 +780,11 @@ std::vector<std::optional<Digest>> DigestCache::Lookup(const std::vector<DigestK
             ++k;
         bool hit = false;
         for (size_t j = k; j < order.size() && idOf(order[j]) == id; ++j) {
-            const DigestKey& key = keys[order[j]];
+            const DigestKey key = keyOf(order[j]);
             if (key.size == I64(rec + 16) && key.stamp.mtimeNs == I64(rec + 24) && key.stamp.ctimeNs == I64(rec + 32)) {
-                std::memcpy(out[order[j]].emplace().data(), rec + 40, sizeof(Digest));
+                Digest d;
+                std::memcpy(d.data(), rec + 40, sizeof(Digest));
+                found(order[j], d);
                 hit = true;
             }
         }
@@ -787,13 +795,13 @@ std::vector<std::optional<Digest>> DigestCache::Lookup(const std::vector<DigestK
         SetProblem(ReadProblem(rd, m_path));
         m_found.pop_back();
         m_damaged = m_damaged || rd.State() == ReadState::Damaged;
-        return Found(keys.size());
+        return false;
     }
     if (run.empty())
         m_found.pop_back();
     else
         run.shrink_to_fit();
-    return out;
+    return true;
 }
 
 void DigestCache::Add(const DigestKey& key, const Digest& d, qint64 readStartNs)

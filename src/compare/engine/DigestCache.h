@@ -25,6 +25,7 @@
 #include <QString>
 #include <array>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -96,6 +97,13 @@ public:
     // or unreadable one finds nothing and sets Problem(). Lookups and saves
     // are called from one thread at a time. Never throws but for memory.
     std::vector<std::optional<Digest>> Lookup(const std::vector<DigestKey>& keys);
+    // The same for `n` keys given one at a time by `keyOf` (none held in a
+    // copy): `found` is told each key found, in the order of the file.
+    // False where the file turned out damaged or unreadable part way: what
+    // was told is not to be trusted.
+    using KeyOf = std::function<DigestKey(size_t)>;
+    using FoundOne = std::function<void(size_t, const Digest&)>;
+    bool Lookup(size_t n, const KeyOf& keyOf, const FoundOne& found);
 
     // A digest computed in this run, from a file read whole whose stamp did
     // not change over the read; `readStartNs` is the wall clock

@@ -158,13 +158,14 @@ void FromCache(DigestCache& cache, WalkFiles& source, std::vector<Candidate>& c,
     for (const Candidate& x : c)
         source.Learn(x.file.side, x.file.file);
     auto keyOf = [&](size_t k) { return DigestKey{source.Stamp(c[k].file.side, c[k].file.file), c[k].file.size}; };
-    LookupInParts(cache, c.size(), keyOf, [&](size_t from, const std::vector<std::optional<Digest>>& found) {
-        for (size_t k = 0; k < found.size(); ++k)
-            if (found[k]) {
-                c[from + k].digest = *found[k];
-                known[from + k] = true;
-            }
+    const bool trusted = cache.Lookup(c.size(), keyOf, [&](size_t k, const Digest& d) {
+        if (keyOf(k).stamp.ino == 0) // a file system the cache does not trust
+            return;
+        c[k].digest = d;
+        known[k] = true;
     });
+    if (!trusted)
+        known.assign(c.size(), false);
 }
 } // namespace
 
