@@ -766,21 +766,30 @@ bool DigestCache::Lookup(size_t n, const KeyOf& keyOf, const FoundOne& found)
 
     // the keys by id beside the records by id: one pass
     const std::vector<quint32> order = ByIdOrder(n, keyOf);
-    auto idOf = [&keyOf](quint32 i) { return Id(keyOf(i).stamp.dev, keyOf(i).stamp.ino); };
     std::vector<quint8>& run = m_found.emplace_back();
     // an entry seen within the last week keeps its day: a run that found
     // only such entries and added none leaves the file as it is
     const qint64 renewBefore = qint64(Today()) - kRenewDays;
     Id last;
+    // the key at k, asked once however many records pass it
     size_t k = 0;
+    DigestKey at{};
+    auto take = [&](size_t to) {
+        k = to;
+        if (k < n)
+            at = keyOf(order[k]);
+    };
+    take(0);
     Reader& rd = *file.reader;
     while (const uchar* rec = rd.Next()) {
         const Id id = IdOf(rec);
-        while (k < order.size() && idOf(order[k]) < id)
-            ++k;
+        while (k < n && Id(at.stamp.dev, at.stamp.ino) < id)
+            take(k + 1);
         bool hit = false;
-        for (size_t j = k; j < order.size() && idOf(order[j]) == id; ++j) {
-            const DigestKey key = keyOf(order[j]);
+        for (size_t j = k; j < n; ++j) {
+            const DigestKey key = j == k ? at : keyOf(order[j]);
+            if (!(Id(key.stamp.dev, key.stamp.ino) == id))
+                break;
             if (key.size == I64(rec + 16) && key.stamp.mtimeNs == I64(rec + 24) && key.stamp.ctimeNs == I64(rec + 32)) {
                 Digest d;
                 std::memcpy(d.data(), rec + 40, sizeof(Digest));
