@@ -141,6 +141,15 @@ TEST_F(Content, StoppingAContentRunChangesNothing)
     StopIn stop(CmprPhase::Content);
     EXPECT_THROW(run(one(), two(), Rule(CmprRule::Content), &stop), FcError);
     EXPECT_EQ(rows().size(), before.size());
+    for (int i = 0; i < 8; ++i) { // moves are looked for by reading too
+        file(QString("one/moved%1").arg(i), big);
+        file(QString("two/renamed%1").arg(i), big);
+    }
+    CmprRule moves;
+    moves.moves = true;
+    StopIn again(CmprPhase::Content);
+    EXPECT_THROW(run(one(), two(), moves, &again), FcError);
+    EXPECT_EQ(rows().size(), before.size());
 }
 
 namespace {
